@@ -1,0 +1,40 @@
+#include "base/Paths.h"
+
+namespace korvane {
+namespace {
+
+size_t NameStart(std::string_view path) {
+  const size_t slash = path.rfind(kPathDelim);
+  return slash == std::string_view::npos ? 0 : slash + 1;
+}
+
+size_t ExtStart(std::string_view path) {
+  const size_t dot = path.rfind('.');
+  if (dot == std::string_view::npos || dot < NameStart(path)) return path.size();
+  return dot;
+}
+
+}  // namespace
+
+std::string IncludeTrailingPathDelimiter(std::string_view path) {
+  std::string out(path);
+  if (!out.empty() && out.back() != kPathDelim) out += kPathDelim;
+  return out;
+}
+
+std::string ExcludeTrailingPathDelimiter(std::string_view path) {
+  if (path.size() > 1 && path.back() == kPathDelim) path.remove_suffix(1);
+  return std::string(path);
+}
+
+std::string ExtractFilePath(std::string_view path) { return std::string(path.substr(0, NameStart(path))); }
+
+std::string ExtractFileName(std::string_view path) { return std::string(path.substr(NameStart(path))); }
+
+std::string ExtractFileExt(std::string_view path) { return std::string(path.substr(ExtStart(path))); }
+
+std::string StripFileExt(std::string_view path) { return std::string(path.substr(0, ExtStart(path))); }
+
+std::string ChangeFileExt(std::string_view path, std::string_view ext) { return StripFileExt(path) + std::string(ext); }
+
+}  // namespace korvane

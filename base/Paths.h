@@ -1,0 +1,25 @@
+#pragma once
+// Path text helpers; '/' is the only separator.
+#include <string>
+#include <string_view>
+
+namespace korvane {
+
+constexpr char kPathDelim = '/';
+
+// Appends '/' unless the path already ends with one (an empty path stays empty).
+std::string IncludeTrailingPathDelimiter(std::string_view path);
+// Removes one trailing '/' unless the path is the root "/".
+std::string ExcludeTrailingPathDelimiter(std::string_view path);
+// Everything up to and including the last '/' ("" when there is none).
+std::string ExtractFilePath(std::string_view path);
+// The part after the last '/'.
+std::string ExtractFileName(std::string_view path);
+// From the last '.' after the last '/', dot included ("" when there is none).
+std::string ExtractFileExt(std::string_view path);
+// The path without its extension (see ExtractFileExt).
+std::string StripFileExt(std::string_view path);
+// The path with its extension replaced by ext (which carries its own dot).
+std::string ChangeFileExt(std::string_view path, std::string_view ext);
+
+}  // namespace korvane

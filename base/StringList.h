@@ -1,0 +1,45 @@
+#pragma once
+// The program's string list: ordered strings, optionally kept sorted with the
+// case-insensitive text order, optionally ignoring an added duplicate.
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvane {
+
+class TStringList {
+ public:
+  TStringList() = default;
+  // sorted: keep the strings in CompareTextIgnoreCase order.
+  // ignoreDuplicates: adding a string equal (ignoring case) to one held does nothing;
+  // for an unsorted list this costs a linear search.
+  TStringList(bool sorted, bool ignoreDuplicates) : sorted_(sorted), ignoreDuplicates_(ignoreDuplicates) {}
+
+  // Adds s (at its sorted place or at the end); returns its index, or -1 when ignored.
+  int Add(std::string s);
+  // Index of a string equal to s ignoring case, or -1.
+  int IndexOf(std::string_view s) const;
+  bool Contains(std::string_view s) const { return IndexOf(s) >= 0; }
+  void Delete(size_t index);
+  void Clear() { items_.clear(); }
+
+  size_t Count() const { return items_.size(); }
+  bool Empty() const { return items_.empty(); }
+  const std::string& operator[](size_t i) const { return items_[i]; }
+  const std::vector<std::string>& Items() const { return items_; }
+  std::vector<std::string>::const_iterator begin() const { return items_.begin(); }
+  std::vector<std::string>::const_iterator end() const { return items_.end(); }
+
+  bool Sorted() const { return sorted_; }
+
+ private:
+  // First index whose string does not sort before s.
+  size_t LowerBound(std::string_view s) const;
+
+  std::vector<std::string> items_;
+  bool sorted_ = false;
+  bool ignoreDuplicates_ = false;
+};
+
+}  // namespace korvane

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the dependencies, builds the normal and the sanitizer trees and runs
+# every test in both, whole-program tests under a private X server.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh"
+
+run_tests() {
+  local dir=$1
+  xvfb-run -a -s "-screen 0 1280x1024x24" \
+    ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --timeout 300
+}
+
+"$root/scripts/build.sh" "$root/build"
+run_tests "$root/build"
+
+export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+"$root/scripts/build.sh" "$root/build-asan" -DKORVANE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+run_tests "$root/build-asan"

@@ -1,0 +1,30 @@
+#include "base/Paths.h"
+
+#include <gtest/gtest.h>
+
+namespace korvane {
+namespace {
+
+TEST(Paths, SeparatorAndParts) {
+  EXPECT_EQ(IncludeTrailingPathDelimiter("/a/b"), "/a/b/");
+  EXPECT_EQ(IncludeTrailingPathDelimiter("/a/b/"), "/a/b/");
+  EXPECT_EQ(IncludeTrailingPathDelimiter(""), "");
+  EXPECT_EQ(ExcludeTrailingPathDelimiter("/a/"), "/a");
+  EXPECT_EQ(ExcludeTrailingPathDelimiter("/"), "/");
+  EXPECT_EQ(ExtractFilePath("/v/clip.mp4"), "/v/");
+  EXPECT_EQ(ExtractFilePath("clip.mp4"), "");
+  EXPECT_EQ(ExtractFileName("/v/clip.mp4"), "clip.mp4");
+}
+
+TEST(Paths, ExtensionIsFromTheLastDotOfTheName) {
+  EXPECT_EQ(ExtractFileExt("/v/archive.tar.gz"), ".gz");
+  EXPECT_EQ(ExtractFileExt("/v.d/noext"), "");
+  EXPECT_EQ(ExtractFileExt("/v/name."), ".");
+  EXPECT_EQ(ExtractFileExt("/v/.hidden"), ".hidden");
+  EXPECT_EQ(StripFileExt("/v.d/a.b.mp4"), "/v.d/a.b");
+  EXPECT_EQ(ChangeFileExt("/opt/Korvane", ".ini"), "/opt/Korvane.ini");
+  EXPECT_EQ(ChangeFileExt("/opt/k.exe", ".ini"), "/opt/k.ini");
+}
+
+}  // namespace
+}  // namespace korvane
