@@ -1,0 +1,248 @@
+#include "tests/support/FakePlayer.h"
+
+#include <algorithm>
+
+#include "base/Format.h"
+#include "base/Paths.h"
+#include "base/Utf.h"
+
+namespace korvane::test {
+
+namespace {
+
+std::string Flag(bool value) { return value ? "1" : "0"; }
+
+std::u16string NameFromURL(const std::u16string& url) {
+  return ToWide(StripFileExt(ExtractFileName(ToNarrow(url))));
+}
+
+}  // namespace
+
+TFakeMedia::TFakeMedia(TFakePlayer& owner, std::u16string url, FakeMediaInfo info)
+    : owner_(owner), url_(std::move(url)), info_(std::move(info)) {}
+
+std::u16string TFakeMedia::name() {
+  owner_.Check("name");
+  return info_.name.empty() ? NameFromURL(url_) : info_.name;
+}
+std::u16string TFakeMedia::sourceURL() {
+  owner_.Check("sourceURL");
+  return url_;
+}
+double TFakeMedia::duration() {
+  owner_.Check("duration");
+  return info_.duration;
+}
+std::u16string TFakeMedia::durationString() {
+  owner_.Check("durationString");
+  return info_.durationString;
+}
+int32_t TFakeMedia::imageSourceWidth() {
+  owner_.Check("imageSourceWidth");
+  return info_.width;
+}
+int32_t TFakeMedia::imageSourceHeight() {
+  owner_.Check("imageSourceHeight");
+  return info_.height;
+}
+int32_t TFakeMedia::attributeCount() {
+  owner_.Check("attributeCount");
+  return static_cast<int32_t>(info_.attributes.size());
+}
+std::u16string TFakeMedia::getAttributeName(int32_t index) {
+  owner_.Check("getAttributeName");
+  if (index < 0 || index >= attributeCount()) throw PlayerError("attribute index out of range");
+  return info_.attributes[static_cast<size_t>(index)].first;
+}
+std::u16string TFakeMedia::getItemInfo(const std::u16string& attributeName) {
+  owner_.Check("getItemInfo");
+  for (const auto& [name, value] : info_.attributes)
+    if (name == attributeName) return value;
+  return u"";
+}
+
+TFakePlayer::TFakePlayer() = default;
+
+void TFakePlayer::Check(const std::string& method) {
+  auto it = failures_.find(method);
+  if (it == failures_.end() || it->second <= 0) return;
+  --it->second;
+  throw PlayerError("fake failure in " + method);
+}
+
+void TFakePlayer::SetPlayState(int32_t state) {
+  PlayState = state;
+  if (events_.PlayStateChange) events_.PlayStateChange(state);
+}
+
+void TFakePlayer::SetOpenState(int32_t state) {
+  OpenState = state;
+  if (events_.OpenStateChange) events_.OpenStateChange(state);
+}
+
+void TFakePlayer::SetStatus(std::u16string text) {
+  Status = std::move(text);
+  if (events_.StatusChange) events_.StatusChange();
+}
+
+void TFakePlayer::FinishMedia() {
+  if (!media_) return;
+  Position = media_->duration();
+  SetPlayState(wmppsMediaEnded);
+  SetPlayState(wmppsStopped);
+  Position = 0;
+  SetStatus(kStatusStopped);
+}
+
+void TFakePlayer::Click(int16_t button, int16_t shiftState, int32_t x, int32_t y) {
+  if (events_.Click) events_.Click(button, shiftState, x, y);
+}
+
+std::u16string TFakePlayer::URL() {
+  Check("URL");
+  return url_;
+}
+
+void TFakePlayer::setURL(const std::u16string& url) {
+  Check("setURL");
+  Calls.push_back("setURL " + ToNarrow(url));
+  URLsPut.push_back(url);
+  url_ = url;
+  Position = 0;
+  PositionString.clear();
+  if (url.empty()) {
+    media_.reset();
+    SetPlayState(wmppsUndefined);
+    SetOpenState(wmposPlaylistOpenNoMedia);
+    SetStatus(kStatusReady);
+    return;
+  }
+  auto info = mediaInfo_.find(url);
+  media_ = std::make_shared<TFakeMedia>(*this, url, info == mediaInfo_.end() ? FakeMediaInfo{} : info->second);
+  SetOpenState(wmposMediaChanging);
+  SetOpenState(wmposMediaOpening);
+  SetOpenState(wmposMediaOpen);
+  if (events_.MediaChange) events_.MediaChange(*media_);
+  SetPlayState(wmppsReady);
+  SetStatus(kStatusReady);
+}
+
+std::u16string TFakePlayer::status() {
+  Check("status");
+  return Status;
+}
+
+std::u16string TFakePlayer::versionInfo() {
+  Check("versionInfo");
+  return VersionInfo;
+}
+
+IWMPControls& TFakePlayer::controls() { return *this; }
+IWMPSettings& TFakePlayer::settings() { return *this; }
+
+std::shared_ptr<IWMPMedia> TFakePlayer::currentMedia() {
+  Check("currentMedia");
+  return media_;
+}
+
+bool TFakePlayer::stretchToFit() {
+  Check("stretchToFit");
+  return StretchToFit;
+}
+
+void TFakePlayer::setStretchToFit(bool value) {
+  Check("setStretchToFit");
+  Calls.push_back("setStretchToFit " + Flag(value));
+  StretchToFit = value;
+}
+
+void TFakePlayer::SetObjectRects(const PlayerRect& position, const PlayerRect& clip) {
+  Check("SetObjectRects");
+  Calls.push_back(Format("SetObjectRects %d,%d,%d,%d", {position.left, position.top, position.right, position.bottom}));
+  ObjectRects.push_back(clip);
+}
+
+bool TFakePlayer::isAvailable(const std::u16string& name) {
+  Check("isAvailable");
+  static const std::u16string kKnown[] = {u"Play", u"Pause", u"Stop", u"CurrentPosition", u"Rate", u"Balance", u"Mute", u"Volume"};
+  return std::find(std::begin(kKnown), std::end(kKnown), name) != std::end(kKnown);
+}
+
+void TFakePlayer::play() {
+  Check("play");
+  Calls.push_back("play");
+  if (!media_ || PlayState == wmppsPlaying) return;
+  SetPlayState(wmppsPlaying);
+  if (PositionString.empty()) PositionString = u"00:00";
+  SetStatus(kStatusPlaying);
+}
+
+void TFakePlayer::stop() {
+  Check("stop");
+  Calls.push_back("stop");
+  if (!media_) return;
+  Position = 0;
+  SetPlayState(wmppsStopped);
+  SetStatus(kStatusStopped);
+}
+
+void TFakePlayer::pause() {
+  Check("pause");
+  Calls.push_back("pause");
+  if (!media_ || PlayState != wmppsPlaying) return;
+  SetPlayState(wmppsPaused);
+  SetStatus(kStatusPaused);
+}
+
+double TFakePlayer::currentPosition() {
+  Check("currentPosition");
+  return Position;
+}
+
+void TFakePlayer::setCurrentPosition(double seconds) {
+  Check("setCurrentPosition");
+  Calls.push_back("setCurrentPosition " + FormatFixed(seconds, 2, NumberStyle{}));
+  PositionsPut.push_back(seconds);
+  double end = media_ ? media_->duration() : 0;
+  Position = std::clamp(seconds, 0.0, std::max(end, 0.0));
+}
+
+std::u16string TFakePlayer::currentPositionString() {
+  Check("currentPositionString");
+  return media_ ? PositionString : u"";
+}
+
+bool TFakePlayer::autoStart() { Check("autoStart"); return false; }
+int32_t TFakePlayer::balance() { Check("balance"); return Balance; }
+
+void TFakePlayer::setBalance(int32_t value) {
+  Check("setBalance");
+  Calls.push_back(Format("setBalance %d", {value}));
+  Balance = std::clamp(value, -100, 100);
+}
+
+std::u16string TFakePlayer::baseURL() { Check("baseURL"); return u""; }
+std::u16string TFakePlayer::defaultFrame() { Check("defaultFrame"); return u""; }
+bool TFakePlayer::enableErrorDialogs() { Check("enableErrorDialogs"); return false; }
+bool TFakePlayer::invokeURLs() { Check("invokeURLs"); return false; }
+bool TFakePlayer::mute() { Check("mute"); return Mute; }
+
+void TFakePlayer::setMute(bool value) {
+  Check("setMute");
+  Calls.push_back("setMute " + Flag(value));
+  Mute = value;
+}
+
+int32_t TFakePlayer::playCount() { Check("playCount"); return 1; }
+double TFakePlayer::rate() { Check("rate"); return 1.0; }
+int32_t TFakePlayer::volume() { Check("volume"); return Volume; }
+
+void TFakePlayer::setVolume(int32_t value) {
+  Check("setVolume");
+  Calls.push_back(Format("setVolume %d", {value}));
+  Volume = std::clamp(value, 0, 100);
+}
+
+bool TFakePlayer::getMode(const std::u16string&) { Check("getMode"); return false; }
+
+}  // namespace korvane::test
