@@ -1,0 +1,13 @@
+#pragma once
+// Moving or renaming a file without ever replacing what is at the target.
+#include <string>
+
+namespace korvane {
+
+// Moves from to to within one file system. Fails, leaving both paths as they
+// were, when anything (file, folder, link) already exists at to, or when to
+// lies on another file system: nothing is ever copied. On failure errno holds
+// the cause and error, when given, receives its text.
+bool MoveFileNoReplace(const std::string& from, const std::string& to, std::string* error = nullptr);
+
+}  // namespace korvane
