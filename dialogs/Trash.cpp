@@ -1,0 +1,272 @@
+#include "dialogs/Trash.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+#include "base/Paths.h"
+#include "platform/FileMove.h"
+
+namespace korvane {
+
+namespace {
+
+// Room left in a name for ".trashinfo" and a clash counter.
+constexpr size_t kMaxTrashName = 200;
+constexpr int kMaxClashes = 100000;
+
+bool Fail(std::string* error, const std::string& what, int err) {
+  if (error) *error = what + ": " + std::strerror(err);
+  return false;
+}
+
+std::string JoinPath(const std::string& dir, const std::string& name) {
+  return IncludeTrailingPathDelimiter(dir) + name;
+}
+
+std::string ParentOf(const std::string& absolute) {
+  return ExcludeTrailingPathDelimiter(ExtractFilePath(absolute));
+}
+
+// The file's folder with every link in it resolved, and its own name. The name
+// itself is not resolved: a link goes to the trash, not what it points at.
+struct Location {
+  std::string dir;
+  std::string name;
+  std::string Path() const { return JoinPath(dir, name); }
+};
+
+bool Locate(const std::string& path, Location& where, std::string* error) {
+  const std::string trimmed = ExcludeTrailingPathDelimiter(path);
+  where.name = ExtractFileName(trimmed);
+  if (where.name.empty() || where.name == "." || where.name == "..") return Fail(error, path, EINVAL);
+  const std::string folder = ExtractFilePath(trimmed);
+  char* real = realpath(folder.empty() ? "." : folder.c_str(), nullptr);
+  if (!real) return Fail(error, "ファイルが見つかりません", errno);
+  where.dir = real;
+  free(real);
+  return true;
+}
+
+std::string HomeFolder() {
+  const char* home = getenv("HOME");
+  if (home && *home) return home;
+  const passwd* entry = getpwuid(getuid());
+  return entry && entry->pw_dir ? entry->pw_dir : "/";
+}
+
+std::string HomeTrashRoot() {
+  const char* dataHome = getenv("XDG_DATA_HOME");
+  const std::string base = dataHome && dataHome[0] == '/' ? dataHome : JoinPath(HomeFolder(), ".local/share");
+  return JoinPath(base, "Trash");
+}
+
+// The device of path, or of its nearest ancestor that exists.
+dev_t DeviceOfNearest(std::string path) {
+  struct stat st {};
+  while (stat(path.c_str(), &st) != 0) {
+    if (path.size() <= 1) return 0;
+    path = ParentOf(path);
+  }
+  return st.st_dev;
+}
+
+// The highest folder above dir that lies on the same device: the mount's top.
+std::string TopDirOf(std::string dir, dev_t device) {
+  struct stat st;
+  while (dir != "/") {
+    const std::string parent = ParentOf(dir);
+    if (stat(parent.c_str(), &st) != 0 || st.st_dev != device) break;
+    dir = parent;
+  }
+  return dir;
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// A real folder (no link) of this user.
+bool IsOwnFolder(const std::string& path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid();
+}
+
+bool MakeFolder(const std::string& path, std::string* error) {
+  if (mkdir(path.c_str(), 0700) == 0 || (errno == EEXIST && IsFolder(path))) return true;
+  return Fail(error, "ゴミ箱を作成できません (" + path + ")", errno == EEXIST ? ENOTDIR : errno);
+}
+
+bool MakeFolders(const std::string& path, std::string* error) {
+  if (IsFolder(path)) return true;
+  if (path.size() > 1 && !MakeFolders(ParentOf(path), error)) return false;
+  return MakeFolder(path, error);
+}
+
+// One trash: its root folder, and the top folder its records are relative to
+// ("" for the home trash, whose records hold absolute paths).
+struct TrashDir {
+  std::string root;
+  std::string topDir;
+};
+
+// A top-level trash lies in a folder others can write, so its root must be a
+// real folder of this user before anything goes in.
+bool PrepareTrash(const TrashDir& trash, std::string* error) {
+  if (!MakeFolder(trash.root, error)) return false;
+  if (!trash.topDir.empty() && !IsOwnFolder(trash.root)) {
+    return Fail(error, "ゴミ箱を使えません (" + trash.root + ")", EPERM);
+  }
+  return MakeFolder(JoinPath(trash.root, "files"), error) && MakeFolder(JoinPath(trash.root, "info"), error);
+}
+
+// $topdir/.Trash/$uid when the administrator made $topdir/.Trash a sticky,
+// real folder; else $topdir/.Trash-$uid. Either must end up a folder of ours.
+bool PrepareTopTrash(const std::string& topDir, TrashDir& trash, std::string* error) {
+  const std::string uid = std::to_string(getuid());
+  const std::string shared = JoinPath(topDir, ".Trash");
+  struct stat st;
+  if (lstat(shared.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX)) {
+    trash = {JoinPath(shared, uid), topDir};
+    std::string ignored;
+    if (PrepareTrash(trash, &ignored)) return true;
+  }
+  trash = {JoinPath(topDir, ".Trash-" + uid), topDir};
+  return PrepareTrash(trash, error);
+}
+
+bool ChooseTrash(const Location& where, dev_t device, TrashDir& trash, std::string* error) {
+  const std::string home = HomeTrashRoot();
+  if (DeviceOfNearest(home) == device) {
+    trash = {home, ""};
+    return MakeFolders(ParentOf(home), error) && PrepareTrash(trash, error);
+  }
+  return PrepareTopTrash(TopDirOf(where.dir, device), trash, error);
+}
+
+bool IsUnreserved(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+         c == '_' || c == '~' || c == '/';
+}
+
+std::string PercentEncode(const std::string& path) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const unsigned char c : path) {
+    if (IsUnreserved(c)) {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+  }
+  return out;
+}
+
+std::string LocalTimeStamp() {
+  const time_t now = time(nullptr);
+  tm local{};
+  localtime_r(&now, &local);
+  char text[32];
+  strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+  return text;
+}
+
+std::string TrashInfoText(const TrashDir& trash, const std::string& original) {
+  const std::string recorded = trash.topDir.empty() ? original : original.substr(IncludeTrailingPathDelimiter(trash.topDir).size());
+  return "[Trash Info]\nPath=" + PercentEncode(recorded) + "\nDeletionDate=" + LocalTimeStamp() + "\n";
+}
+
+// The name's start, cut so that a counter and ".trashinfo" still fit, and
+// never inside a UTF-8 sequence.
+std::string ShortenedStem(const std::string& stem, size_t room) {
+  if (stem.size() <= room) return stem;
+  size_t cut = room;
+  while (cut > 0 && (static_cast<unsigned char>(stem[cut]) & 0xC0) == 0x80) --cut;
+  return stem.substr(0, cut);
+}
+
+// The name in the trash for the clash-th try: "clip.mp4", "clip.2.mp4", ...
+std::string TrashName(const std::string& name, int clash) {
+  std::string ext = ExtractFileExt(name);
+  if (ext.size() == name.size() || ext.size() > kMaxTrashName / 4) ext.clear();
+  std::string stem = ShortenedStem(name.substr(0, name.size() - ext.size()), kMaxTrashName - ext.size());
+  if (clash > 1) stem += "." + std::to_string(clash);
+  return stem + ext;
+}
+
+bool WriteAll(int fd, const std::string& text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return fsync(fd) == 0;
+}
+
+enum class PutResult { Done, NameTaken, Failed };
+
+PutResult FailPut(std::string* error, const std::string& what, int err) {
+  Fail(error, what, err);
+  return PutResult::Failed;
+}
+
+// Claims the name with its record first (so no two trashings take one name),
+// then moves the file under it; a move that fails takes its record back.
+PutResult PutUnder(const TrashDir& trash, const Location& where, const std::string& name, TrashedFile& placed,
+                   std::string* error) {
+  placed = {JoinPath(JoinPath(trash.root, "files"), name), JoinPath(JoinPath(trash.root, "info"), name + ".trashinfo")};
+  const int fd = open(placed.info.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0 && errno == EEXIST) return PutResult::NameTaken;
+  if (fd < 0) return FailPut(error, "ゴミ箱に記録できません (" + placed.info + ")", errno);
+  const bool written = WriteAll(fd, TrashInfoText(trash, where.Path()));
+  const int writeError = errno;
+  close(fd);
+  if (!written) {
+    unlink(placed.info.c_str());
+    return FailPut(error, "ゴミ箱に記録できません (" + placed.info + ")", writeError);
+  }
+  if (MoveFileNoReplace(where.Path(), placed.file)) return PutResult::Done;
+  const int moveError = errno;
+  unlink(placed.info.c_str());
+  if (moveError == EEXIST) return PutResult::NameTaken;
+  return FailPut(error, "ゴミ箱に移動できません", moveError);
+}
+
+}  // namespace
+
+std::optional<TrashedFile> TrashFile(const std::string& path, std::string* error) {
+  Location where;
+  if (!Locate(path, where, error)) return std::nullopt;
+  struct stat st;
+  if (lstat(where.Path().c_str(), &st) != 0) {
+    Fail(error, "ファイルが見つかりません", errno);
+    return std::nullopt;
+  }
+  TrashDir trash;
+  if (!ChooseTrash(where, st.st_dev, trash, error)) return std::nullopt;
+  TrashedFile placed;
+  for (int clash = 1; clash <= kMaxClashes; ++clash) {
+    switch (PutUnder(trash, where, TrashName(where.name, clash), placed, error)) {
+      case PutResult::Done: return placed;
+      case PutResult::Failed: return std::nullopt;
+      case PutResult::NameTaken: break;
+    }
+  }
+  Fail(error, "ゴミ箱に同じ名前が多すぎます", EEXIST);
+  return std::nullopt;
+}
+
+}  // namespace korvane

@@ -1,0 +1,322 @@
+// The trash on real files: a temporary XDG_DATA_HOME for the home trash, a
+// private tmpfs for the top-level trash of another mount, and the desktop's
+// own tools (gio) as the judge of whether a file manager can restore it.
+#include "dialogs/Trash.h"
+
+#include <dirent.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <regex>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "base/Paths.h"
+#include "tests/support/TempDir.h"
+
+namespace korvane {
+namespace {
+
+using test::ReadFile;
+using test::TempDir;
+
+std::set<std::string> Names(const std::string& folder) {
+  std::set<std::string> names;
+  if (DIR* d = opendir(folder.c_str())) {
+    while (const dirent* e = readdir(d)) {
+      if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.insert(e->d_name);
+    }
+    closedir(d);
+  }
+  return names;
+}
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0;
+}
+
+mode_t ModeOf(const std::string& path) {
+  struct stat st {};
+  lstat(path.c_str(), &st);
+  return st.st_mode & 07777;
+}
+
+std::string Quote(const std::string& text) {
+  std::string out = "'";
+  for (const char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+// Runs a shell command; its standard output, or nullopt when it failed.
+std::optional<std::string> RunShell(const std::string& command) {
+  FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
+  if (!pipe) return std::nullopt;
+  std::string out;
+  char buffer[4096];
+  while (const size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+  if (pclose(pipe) != 0) return std::nullopt;
+  return out;
+}
+
+// The record without its time stamp, which differs between two trashings.
+std::string WithoutDate(const std::string& record) {
+  return std::regex_replace(record, std::regex("DeletionDate=[^\n]*"), "DeletionDate=");
+}
+
+const std::regex kRecordShape("\\[Trash Info\\]\nPath=[^\n]+\nDeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\n");
+
+class TrashHome : public ::testing::Test {
+ protected:
+  void SetUp() override { setenv("XDG_DATA_HOME", DataHome().c_str(), 1); }
+  void TearDown() override { unsetenv("XDG_DATA_HOME"); }
+  std::string DataHome() const { return dir_ / "data"; }
+  std::string HomeTrash() const { return DataHome() + "/Trash"; }
+
+  TempDir dir_;
+};
+
+TEST_F(TrashHome, FileGoesToFilesWithItsRecordInInfo) {
+  const std::string path = dir_.WriteFile("media/clip 1.mp4", "bytes");
+  std::string error;
+  const auto placed = TrashFile(path, &error);
+  ASSERT_TRUE(placed) << error;
+  EXPECT_FALSE(Exists(path));
+  EXPECT_EQ(placed->file, HomeTrash() + "/files/clip 1.mp4");
+  EXPECT_EQ(placed->info, HomeTrash() + "/info/clip 1.mp4.trashinfo");
+  EXPECT_EQ(ReadFile(placed->file), "bytes");
+  const std::string record = ReadFile(placed->info);
+  EXPECT_TRUE(std::regex_match(record, kRecordShape)) << record;
+  EXPECT_NE(record.find("\nPath=" + dir_.Path() + "/media/clip%201.mp4\n"), std::string::npos) << record;
+  for (const char* folder : {"", "/files", "/info"}) EXPECT_EQ(ModeOf(HomeTrash() + folder), 0700u) << folder;
+}
+
+TEST_F(TrashHome, RelativePathIsRecordedAbsolute) {
+  const std::string path = dir_.WriteFile("rel.mp4", "x");
+  char* cwd = getcwd(nullptr, 0);
+  ASSERT_EQ(chdir(dir_.Path().c_str()), 0);
+  const auto placed = TrashFile("rel.mp4");
+  ASSERT_EQ(chdir(cwd), 0);
+  free(cwd);
+  ASSERT_TRUE(placed);
+  EXPECT_NE(ReadFile(placed->info).find("\nPath=" + path + "\n"), std::string::npos);
+}
+
+TEST_F(TrashHome, SameNameTwiceKeepsBothUnderOwnNames) {
+  const std::string path = dir_.WriteFile("take.mp4", "first");
+  const auto first = TrashFile(path);
+  dir_.WriteFile("take.mp4", "second");
+  const auto second = TrashFile(path);
+  ASSERT_TRUE(first && second);
+  EXPECT_NE(first->file, second->file);
+  EXPECT_EQ(ReadFile(first->file), "first");
+  EXPECT_EQ(ReadFile(second->file), "second");
+  EXPECT_EQ(WithoutDate(ReadFile(first->info)), WithoutDate(ReadFile(second->info)));
+  EXPECT_EQ(Names(HomeTrash() + "/info").size(), 2u);
+}
+
+TEST_F(TrashHome, OrphanFileInTheTrashIsNotReplaced) {
+  // A file under files/ without a record (left by some crash) keeps its name.
+  dir_.WriteFile("data/Trash/files/take.mp4", "orphan");
+  const auto placed = TrashFile(dir_.WriteFile("take.mp4", "new"));
+  ASSERT_TRUE(placed);
+  EXPECT_EQ(ReadFile(HomeTrash() + "/files/take.mp4"), "orphan");
+  EXPECT_EQ(ReadFile(placed->file), "new");
+  EXPECT_EQ(Names(HomeTrash() + "/info"), std::set<std::string>{ExtractFileName(placed->info)});
+}
+
+TEST_F(TrashHome, VanishedFileFailsWithoutARecord) {
+  std::string error;
+  EXPECT_FALSE(TrashFile(dir_ / "gone.mp4", &error));
+  EXPECT_NE(error.find("No such file"), std::string::npos) << error;
+  EXPECT_FALSE(TrashFile(dir_ / "gone/too.mp4", &error));
+  EXPECT_TRUE(Names(HomeTrash() + "/info").empty());
+}
+
+TEST_F(TrashHome, LongNameIsShortenedInTheTrashButRecordedWhole) {
+  std::string name;
+  for (int i = 0; i < 124; ++i) name += "é";
+  name += ".mp4";
+  const std::string path = dir_.WriteFile(name, "long");
+  std::string error;
+  const auto placed = TrashFile(path, &error);
+  ASSERT_TRUE(placed) << error;
+  EXPECT_EQ(ReadFile(placed->file), "long");
+  const std::string trashName = placed->file.substr(placed->file.rfind('/') + 1);
+  EXPECT_LT(trashName.size(), name.size());
+  EXPECT_EQ(trashName.substr(trashName.size() - 4), ".mp4");
+  EXPECT_EQ(trashName.find("\xC3."), std::string::npos) << "cut inside a character";
+  EXPECT_NE(ReadFile(placed->info).find("%C3%A9.mp4\n"), std::string::npos);
+}
+
+// Root may write anywhere, so the failing move runs as an unprivileged user.
+TEST_F(TrashHome, FailedMoveTakesItsRecordBack) {
+  const std::string folder = dir_.MakeDir("locked");
+  const std::string path = dir_.WriteFile("locked/clip.mp4", "keep");
+  dir_.MakeDir("data");
+  for (const std::string& p : {dir_.Path(), DataHome(), folder, path}) ASSERT_EQ(chown(p.c_str(), 65534, 65534), 0);
+  ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+    std::string error;
+    const bool kept = !TrashFile(path, &error) && Exists(path) && Names(HomeTrash() + "/info").empty();
+    _exit(kept && error.find("Permission denied") != std::string::npos ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(ReadFile(path), "keep");
+}
+
+// Names a file manager must cope with: reserved characters, a line break,
+// bytes that are not UTF-8.
+const char* const kAwkwardNames[] = {"a b#%&é;=+,@:!$'()*~[]?.txt", "new\nline.mp4", "bad\xff.mp4"};
+
+TEST_F(TrashHome, RecordsMatchWhatGioWrites) {
+  if (!RunShell("gio version")) GTEST_SKIP() << "gio cannot run here";
+  const std::string gioData = dir_ / "giodata";
+  for (const std::string name : kAwkwardNames) {
+    const std::string path = dir_.WriteFile("media/" + name, "ours");
+    const auto placed = TrashFile(path);
+    ASSERT_TRUE(placed) << name;
+    dir_.WriteFile("media/" + name, "gio's");
+    ASSERT_TRUE(RunShell("XDG_DATA_HOME=" + Quote(gioData) + " gio trash " + Quote(path))) << name;
+    const std::string gioInfo = gioData + "/Trash/info/" + name + ".trashinfo";
+    EXPECT_EQ(WithoutDate(ReadFile(placed->info)), WithoutDate(ReadFile(gioInfo))) << name;
+    EXPECT_TRUE(std::regex_match(ReadFile(gioInfo), kRecordShape));
+  }
+  EXPECT_EQ(Names(HomeTrash() + "/files"), Names(gioData + "/Trash/files"));
+}
+
+// gio's trash:// needs its daemon, which needs a session bus of its own.
+std::optional<std::string> GioSession(const std::string& command) {
+  return RunShell("timeout 60 dbus-run-session -- " + command);
+}
+
+// gio lists every entry, but here restores a name it shows escaped (any byte
+// outside printable ASCII) to the escaped text, even for its own trashings;
+// so those are only listed, and ASCII names with reserved characters restored.
+TEST_F(TrashHome, GioListsAndRestoresTrashedFiles) {
+  if (!GioSession("gio trash --list")) GTEST_SKIP() << "gio's trash service cannot run here";
+  const std::string odd = dir_.WriteFile("media/bad\xff.mp4", "odd");
+  const std::string broken = dir_.WriteFile("media/new\nline.mp4", "broken");
+  const std::string reserved = "a b#%&;=+,@:!$'()*~[]?.txt";
+  const std::string plain = dir_.WriteFile("media/" + reserved, "first");
+  for (const std::string& path : {odd, broken, plain}) ASSERT_TRUE(TrashFile(path));
+  dir_.WriteFile("media/" + reserved, "twin");
+  ASSERT_TRUE(TrashFile(plain));
+
+  const auto list = GioSession("gio trash --list");
+  ASSERT_TRUE(list);
+  EXPECT_NE(list->find("\t" + dir_.Path() + "/media/bad\\xff.mp4\n"), std::string::npos) << *list;
+  EXPECT_NE(list->find("\t" + dir_.Path() + "/media/new\\x0aline.mp4\n"), std::string::npos) << *list;
+  const std::regex entry("(trash:///[^\t\n]*)\t([^\n]*)\n");
+  std::set<std::string> restored;
+  for (auto m = std::sregex_iterator(list->begin(), list->end(), entry); m != std::sregex_iterator(); ++m) {
+    if ((*m)[2].str().find("\\x") != std::string::npos) continue;
+    ASSERT_TRUE(GioSession("gio trash --restore " + Quote((*m)[1]))) << (*m)[1];
+    restored.insert(ReadFile(plain));
+    ASSERT_EQ(rename(plain.c_str(), (plain + ".restored" + std::to_string(restored.size())).c_str()), 0);
+  }
+  EXPECT_EQ(restored, (std::set<std::string>{"first", "twin"}));
+  EXPECT_EQ(Names(HomeTrash() + "/files").size(), 2u);
+}
+
+// A tmpfs mounted in a mount namespace of this process alone, so nothing
+// outlives the test.
+class PrivateMount {
+ public:
+  explicit PrivateMount(const std::string& at) : at_(at) {
+    ok_ = unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+          mount("tmpfs", at.c_str(), "tmpfs", 0, "size=4m,mode=0755") == 0;
+  }
+  ~PrivateMount() {
+    if (ok_) umount2(at_.c_str(), MNT_DETACH);
+  }
+  bool ok() const { return ok_; }
+  bool MakeReadOnly() { return mount(nullptr, at_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0; }
+
+ private:
+  std::string at_;
+  bool ok_ = false;
+};
+
+class TrashTopLevel : public TrashHome {
+ protected:
+  void SetUp() override {
+    TrashHome::SetUp();
+    mount_.emplace(dir_.MakeDir("mnt"));
+    if (!mount_->ok()) GTEST_SKIP() << "cannot mount a private tmpfs here";
+  }
+  void TearDown() override {
+    mount_.reset();
+    TrashHome::TearDown();
+  }
+  std::string Top() const { return dir_ / "mnt"; }
+  std::string Uid() const { return std::to_string(getuid()); }
+
+  std::optional<PrivateMount> mount_;
+};
+
+TEST_F(TrashTopLevel, FileOnAnotherMountGoesToItsOwnTrash) {
+  const std::string path = dir_.WriteFile("mnt/sub/clip.mp4", "top");
+  std::string error;
+  const auto placed = TrashFile(path, &error);
+  ASSERT_TRUE(placed) << error;
+  const std::string trash = Top() + "/.Trash-" + Uid();
+  EXPECT_EQ(placed->file, trash + "/files/clip.mp4");
+  EXPECT_EQ(ReadFile(placed->file), "top");
+  EXPECT_EQ(ModeOf(trash), 0700u);
+  // Records of a top-level trash are relative to the mount's top.
+  EXPECT_NE(ReadFile(placed->info).find("\nPath=sub/clip.mp4\n"), std::string::npos) << ReadFile(placed->info);
+  EXPECT_FALSE(Exists(HomeTrash()));
+}
+
+TEST_F(TrashTopLevel, SharedTrashIsUsedOnlyWhenStickyAndReal) {
+  const std::string shared = Top() + "/.Trash";
+  ASSERT_EQ(mkdir(shared.c_str(), 0777), 0);
+  ASSERT_EQ(chmod(shared.c_str(), 0777), 0);
+  ASSERT_TRUE(TrashFile(dir_.WriteFile("mnt/a.mp4", "a")));
+  EXPECT_TRUE(Exists(Top() + "/.Trash-" + Uid() + "/files/a.mp4")) << "not sticky: must not be used";
+  EXPECT_FALSE(Exists(shared + "/" + Uid()));
+
+  ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+  ASSERT_TRUE(TrashFile(dir_.WriteFile("mnt/b.mp4", "b")));
+  EXPECT_EQ(ReadFile(shared + "/" + Uid() + "/files/b.mp4"), "b");
+
+  ASSERT_EQ(rename(shared.c_str(), (Top() + "/elsewhere").c_str()), 0);
+  ASSERT_EQ(symlink("elsewhere", shared.c_str()), 0);
+  ASSERT_TRUE(TrashFile(dir_.WriteFile("mnt/c.mp4", "c")));
+  EXPECT_TRUE(Exists(Top() + "/.Trash-" + Uid() + "/files/c.mp4")) << "a link must not be followed";
+}
+
+TEST_F(TrashTopLevel, ForeignTrashFolderIsRefused) {
+  const std::string trash = dir_.MakeDir("mnt/.Trash-" + Uid());
+  ASSERT_EQ(chown(trash.c_str(), 65534, 65534), 0);
+  const std::string path = dir_.WriteFile("mnt/clip.mp4", "stay");
+  std::string error;
+  EXPECT_FALSE(TrashFile(path, &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(ReadFile(path), "stay");
+  EXPECT_TRUE(Names(trash).empty());
+}
+
+TEST_F(TrashTopLevel, ReadOnlyMountKeepsTheFileAndSaysWhy) {
+  const std::string path = dir_.WriteFile("mnt/clip.mp4", "stay");
+  ASSERT_TRUE(mount_->MakeReadOnly());
+  std::string error;
+  EXPECT_FALSE(TrashFile(path, &error));
+  EXPECT_NE(error.find("Read-only"), std::string::npos) << error;
+  EXPECT_EQ(ReadFile(path), "stay");
+  EXPECT_FALSE(Exists(HomeTrash() + "/files/clip.mp4"));
+}
+
+}  // namespace
+}  // namespace korvane
