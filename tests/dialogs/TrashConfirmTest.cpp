@@ -1,0 +1,92 @@
+// The question and the failure message around trashing, answered by a timer
+// the way a user would click them.
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+#include <cstdlib>
+#include <deque>
+
+#include <gtest/gtest.h>
+
+#include "dialogs/Trash.h"
+#include "tests/support/TempDir.h"
+
+namespace korvane {
+namespace {
+
+struct SeenBox {
+  QString text;
+  QWidget* owner = nullptr;
+  bool yesIsDefault = false;
+};
+
+// Clicks the next answer on each message box that becomes modal.
+class BoxAnswerer {
+ public:
+  explicit BoxAnswerer(std::deque<QMessageBox::StandardButton> answers) : answers_(std::move(answers)) {
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Answer(); });
+    timer_.start(10);
+  }
+  std::vector<SeenBox> seen;
+
+ private:
+  void Answer() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || answers_.empty()) return;
+    seen.push_back({box->text(), box->parentWidget(), box->defaultButton() == box->button(QMessageBox::Yes)});
+    box->button(answers_.front())->click();
+    answers_.pop_front();
+  }
+  std::deque<QMessageBox::StandardButton> answers_;
+  QTimer timer_;
+};
+
+class TrashConfirm : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static int argc = 1;
+    static char name[] = "dialogs_trash_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+  }
+  void SetUp() override { setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1); }
+  void TearDown() override { unsetenv("XDG_DATA_HOME"); }
+
+  test::TempDir dir_;
+  QWidget owner_;
+};
+
+TEST_F(TrashConfirm, YesTrashesTheFile) {
+  const std::string path = dir_.WriteFile("clip.mp4", "x");
+  BoxAnswerer user({QMessageBox::Yes});
+  EXPECT_TRUE(MoveToRecycleBin(path, &owner_));
+  EXPECT_EQ(test::ReadFile(dir_ / "data/Trash/files/clip.mp4"), "x");
+  ASSERT_EQ(user.seen.size(), 1u);
+  EXPECT_TRUE(user.seen[0].text.contains(QStringLiteral("ゴミ箱に移動しますか?")));
+  EXPECT_TRUE(user.seen[0].text.contains(QStringLiteral("clip.mp4")));
+  EXPECT_EQ(user.seen[0].owner, &owner_);
+  EXPECT_TRUE(user.seen[0].yesIsDefault);
+}
+
+TEST_F(TrashConfirm, NoKeepsTheFile) {
+  const std::string path = dir_.WriteFile("clip.mp4", "x");
+  BoxAnswerer user({QMessageBox::No});
+  EXPECT_FALSE(MoveToRecycleBin(path, &owner_));
+  EXPECT_EQ(test::ReadFile(path), "x");
+  EXPECT_EQ(user.seen.size(), 1u);
+}
+
+TEST_F(TrashConfirm, FailureIsShownWithItsReason) {
+  BoxAnswerer user({QMessageBox::Yes, QMessageBox::Ok});
+  EXPECT_FALSE(MoveToRecycleBin(dir_ / "gone\xff.mp4", &owner_));
+  ASSERT_EQ(user.seen.size(), 2u);
+  EXPECT_TRUE(user.seen[1].text.contains(QStringLiteral("gone\uFFFD.mp4")));
+  EXPECT_TRUE(user.seen[1].text.contains(QStringLiteral("No such file")));
+  EXPECT_EQ(user.seen[1].owner, &owner_);
+}
+
+}  // namespace
+}  // namespace korvane
