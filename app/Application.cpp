@@ -1,0 +1,32 @@
+#include "app/Application.h"
+
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <exception>
+
+#include "platform/EscapeKey.h"
+
+namespace korvane {
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+  try {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+      NoteEscapePressed();
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& e) {
+    ShowError(QString::fromUtf8(e.what()));
+  } catch (...) {
+    ShowError(QStringLiteral("Unknown error"));
+  }
+  return false;
+}
+
+void TApplication::ShowError(const QString& text) {
+  try {
+    QMessageBox::critical(activeWindow(), applicationName(), text);
+  } catch (...) {
+    // An error while showing the error has nowhere left to go.
+  }
+}
+
+}  // namespace korvane

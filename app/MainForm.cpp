@@ -1,0 +1,210 @@
+#include "app/MainForm.h"
+
+#include <QDragEnterEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPainter>
+#include <QStatusBar>
+#include <QStyledItemDelegate>
+#include <QVBoxLayout>
+
+#include "base/Utf.h"
+#include "config/Config.h"
+#include "platform/EscapeKey.h"
+#include "search/FindFile.h"
+#include "ui_MainForm.h"
+
+namespace korvane {
+
+namespace {
+
+constexpr int kFontPixels = 13;
+constexpr int kRowHeight = 18;
+constexpr int kStatusBarHeight = 19;
+constexpr int kPanelWidths[] = {300, 75};
+constexpr int kPanelCount = 3;
+constexpr int kPathRole = Qt::UserRole;
+
+// Rows of fixed height painted plainly: background (highlight when selected),
+// the text 2 pixels from the left at the top, a focus rectangle.
+class TComboRowDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    return {QStyledItemDelegate::sizeHint(option, index).width(), kRowHeight};
+  }
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    const bool selected = option.state & QStyle::State_Selected;
+    const QPalette& palette = option.palette;
+    painter->fillRect(option.rect, selected ? palette.highlight() : palette.base());
+    painter->setPen(selected ? palette.highlightedText().color() : palette.text().color());
+    painter->setFont(option.font);
+    const QRect textRect = option.rect.adjusted(2, 0, 0, 0);
+    painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, index.data().toString());
+    if (option.state & QStyle::State_HasFocus) {
+      QStyleOptionFocusRect focus;
+      focus.QStyleOption::operator=(option);
+      focus.backgroundColor = selected ? palette.highlight().color() : palette.base().color();
+      option.widget->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, option.widget);
+    }
+  }
+};
+
+std::unique_ptr<Ui::MainForm> LoadForm(QMainWindow* form) {
+  auto ui = std::make_unique<Ui::MainForm>();
+  ui->setupUi(form);
+  return ui;
+}
+
+std::unique_ptr<IWMPCore> PlacePlayer(const PlayerFactory& makePlayer, QWidget* panel) {
+  PlayerHost host = makePlayer(panel);
+  if (!host.player) throw std::runtime_error("no player");
+  if (host.widget) panel->layout()->addWidget(host.widget);
+  return std::move(host.player);
+}
+
+}  // namespace
+
+TMainForm::TMainForm(const PlayerFactory& makePlayer, std::vector<std::string> params)
+    : ui(LoadForm(this)),
+      FPlayer(PlacePlayer(makePlayer, ui->PnlMain)),
+      FMediaList(*FPlayer, *this),
+      FParams(std::move(params)) {
+  SetUpFont();
+  SetUpStatusBar();
+  SetUpComboList();
+  ui->PnlMain->installEventFilter(this);
+  FormCreate();
+}
+
+TMainForm::~TMainForm() {
+  FormDestroy();
+  // The player goes before the widgets that show its picture.
+  FPlayer.reset();
+}
+
+void TMainForm::SetUpFont() {
+  QFont formFont = font();
+  formFont.setPixelSize(kFontPixels);
+  setFont(formFont);
+}
+
+void TMainForm::SetUpStatusBar() {
+  QStatusBar* bar = ui->StatusBar;
+  bar->setFixedHeight(kStatusBarHeight);
+  for (int i = 0; i < kPanelCount; ++i) {
+    auto* panel = new QLabel(bar);
+    panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+    if (i < kPanelCount - 1) panel->setFixedWidth(kPanelWidths[i]);
+    bar->addWidget(panel, i == kPanelCount - 1 ? 1 : 0);
+    FStatusPanels.push_back(panel);
+  }
+  FStatusPanels[2]->setText(QString::fromUtf8(kSearchHint));
+}
+
+void TMainForm::SetUpComboList() {
+  QComboBox* list = ui->ComboList;
+  list->setItemDelegate(new TComboRowDelegate(list));
+  list->setAttribute(Qt::WA_InputMethodEnabled, false);
+}
+
+void TMainForm::FormCreate() {
+  ui->LblOpenState->clear();
+  ui->LblPlayState->clear();
+  ui->LblStatusTxt->clear();
+  ConfigStore = new TConfig();
+  ConfigStore->LoadFromFile(ConfigFilePath());
+  FPlayer->setStretchToFit(true);
+  FTickStep = std::make_unique<TTickStep>(*FPlayer, static_cast<IMainView&>(*this), FMediaList, FindFileThread(), *ConfigStore, EscapeKeyState);
+  FTimerThread = std::make_unique<TTimerThread>([this] { Tick(); }, [this] { WakeForTick(); });
+  FindFileThread().Resume();
+}
+
+void TMainForm::FormDestroy() {
+  FTimerThread.reset();  // serves a queued tick while it waits for the thread
+  FTickStep.reset();
+  FindFileThread().Cancel();
+  try {
+    ConfigStore->SaveToFile(ConfigFilePath());
+  } catch (const std::exception& e) {
+    QMessageBox::critical(this, windowTitle(), QString::fromUtf8(e.what()));
+  }
+  delete ConfigStore;
+  ConfigStore = nullptr;
+}
+
+void TMainForm::WakeForTick() {
+  // Queued on this window, so the call is dropped if the window is gone by then.
+  QMetaObject::invokeMethod(this, [this] { if (FTimerThread) FTimerThread->RunPending(); }, Qt::QueuedConnection);
+}
+
+void TMainForm::Tick() { FTickStep->Tick(); }
+
+void TMainForm::FormResize() {
+  const PlayerRect rect{0, 0, ui->PnlMain->width(), ui->PnlMain->height()};
+  FPlayer->SetObjectRects(rect, rect);
+}
+
+void TMainForm::FormShow() {
+  for (const std::string& path : FParams)
+    if (!path.empty()) FindFileThread().AddPath(path);
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (FShown) return;
+  FShown = true;
+  FormShow();
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ui->PnlMain && event->type() == QEvent::Resize) FormResize();
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TMainForm::SetStatusText(const std::string& text, int index) {
+  if (index >= 0 && index < kPanelCount) FStatusPanels[static_cast<size_t>(index)]->setText(QString::fromUtf8(text));
+}
+
+QString TMainForm::StatusText(int index) const {
+  return index >= 0 && index < kPanelCount ? FStatusPanels[static_cast<size_t>(index)]->text() : QString();
+}
+
+int TMainForm::ItemCount() const { return ui->ComboList->count(); }
+
+std::string TMainForm::Item(int index) const {
+  return ui->ComboList->itemData(index, kPathRole).toByteArray().toStdString();
+}
+
+void TMainForm::AppendItem(const std::string& path) {
+  ui->ComboList->addItem(QString::fromUtf8(ToDisplayText(ToWide(path))), QByteArray::fromStdString(path));
+}
+
+int TMainForm::ItemIndex() const { return ui->ComboList->currentIndex(); }
+void TMainForm::SetItemIndex(int index) { ui->ComboList->setCurrentIndex(index); }
+
+void TMainForm::ComboListSelect() { FMediaList.ComboListSelect(); }
+
+void TMainForm::MenuNextMediaClick() {
+  if (sender() == ui->MenuPrevMedia) FMediaList.PrevMedia();
+  else if (sender() == ui->MenuNextMedia) FMediaList.NextMedia();
+}
+
+// Handlers of the commands still to come.
+void TMainForm::BtnMinus30Click() {}
+void TMainForm::MenuEndMinus10Click() {}
+void TMainForm::MenuVolume90Click() {}
+void TMainForm::MenuRenameClick() {}
+void TMainForm::MenuTrashFileClick() {}
+void TMainForm::MenuPlayerPropClick() {}
+void TMainForm::MenuConfClick() {}
+void TMainForm::MenuVersionClick() {}
+
+}  // namespace korvane

@@ -1,0 +1,93 @@
+#pragma once
+// The main window: media list on top, player in the middle, sound controls and
+// state labels below, status bar and menu. It owns the player, the
+// configuration store's lifetime and the tick thread.
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/MainView.h"
+#include "app/MediaList.h"
+#include "app/TickStep.h"
+#include "app/TimerThread.h"
+#include "player/Player.h"
+
+class QLabel;
+namespace Ui {
+class MainForm;
+}
+
+namespace korvane {
+
+// The player and the widget that shows its picture (null for a player without one).
+struct PlayerHost {
+  std::unique_ptr<IWMPCore> player;
+  QWidget* widget = nullptr;
+};
+// Makes the player inside the given panel.
+using PlayerFactory = std::function<PlayerHost(QWidget* panel)>;
+
+class TMainForm : public QMainWindow, private IMainView {
+  Q_OBJECT
+
+ public:
+  // params: the paths given on the command line, searched when the window is first shown.
+  TMainForm(const PlayerFactory& makePlayer, std::vector<std::string> params);
+  ~TMainForm() override;
+
+  // The periodic step; GUI thread only.
+  void Tick();
+  void SetStatusText(const std::string& text, int index) override;
+  QString StatusText(int index) const;
+
+  IWMPCore& Player() { return *FPlayer; }
+  TMediaList& MediaList() { return FMediaList; }
+
+ public slots:
+  void ComboListSelect();
+  void MenuNextMediaClick();
+  void BtnMinus30Click();
+  void MenuEndMinus10Click();
+  void MenuVolume90Click();
+  void MenuRenameClick();
+  void MenuTrashFileClick();
+  void MenuPlayerPropClick();
+  void MenuConfClick();
+  void MenuVersionClick();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+
+ private:
+  void SetUpFont();
+  void SetUpStatusBar();
+  void SetUpComboList();
+  void FormCreate();
+  void FormDestroy();
+  void FormResize();
+  void FormShow();
+  // Called on the tick thread: has the GUI thread run the handed-over tick.
+  void WakeForTick();
+
+  // IMainView over ComboList.
+  int ItemCount() const override;
+  std::string Item(int index) const override;
+  void AppendItem(const std::string& path) override;
+  int ItemIndex() const override;
+  void SetItemIndex(int index) override;
+
+  std::unique_ptr<Ui::MainForm> ui;
+  std::vector<QLabel*> FStatusPanels;
+  std::unique_ptr<IWMPCore> FPlayer;
+  TMediaList FMediaList;
+  std::unique_ptr<TTickStep> FTickStep;
+  std::unique_ptr<TTimerThread> FTimerThread;
+  std::vector<std::string> FParams;
+  bool FShown = false;
+};
+
+}  // namespace korvane

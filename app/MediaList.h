@@ -1,0 +1,38 @@
+#pragma once
+// The play list's moves: selecting an entry opens and plays it, NextMedia and
+// PrevMedia step through the list and clear the player's URL at either end.
+#include <string>
+
+#include "app/MainView.h"
+#include "player/Player.h"
+
+namespace korvane {
+
+// The status text with which the player counts as idle (ready to be started).
+bool IsReadyStatus(const std::u16string& status);
+// The status text with which the player counts as finished with its media.
+bool IsStoppedStatus(const std::u16string& status);
+// Status panel 1's text for a file of `size` bytes, e.g. "3.50[MB]"; "" when
+// the size is unknown (-1).
+std::string MegabyteText(int64_t size);
+
+class TMediaList {
+ public:
+  TMediaList(IWMPCore& player, IMainView& view) : player_(player), view_(view) {}
+
+  // Plays the selected entry. An entry whose file is gone is skipped downwards
+  // until an existing file or the end of the list; a failure to open or start
+  // the file is ignored and the selection stays.
+  void ComboListSelect();
+  void NextMedia();
+  void PrevMedia();
+
+ private:
+  // Opens the file, shows its size and starts it, unless the player kept no URL.
+  void Open(const std::string& path);
+
+  IWMPCore& player_;
+  IMainView& view_;
+};
+
+}  // namespace korvane

@@ -1,0 +1,45 @@
+#include "app/TickStep.h"
+
+#include "base/Format.h"
+#include "base/StringList.h"
+#include "base/Utf.h"
+
+namespace korvane {
+
+void TTickStep::Tick() {
+  if (search_.PendingCount() <= 0) {
+    view_.SetStatusText("", 2);
+  } else {
+    view_.SetStatusText(kSearchHint, 2);
+    // Asked only while files wait, so an earlier press still counts here.
+    if (escapeState_()) search_.Cancel();
+    TakeFoundFiles();
+  }
+  if (view_.ItemIndex() != -1 && IsReadyStatus(player_.status())) player_.controls().play();
+  if (std::shared_ptr<IWMPMedia> media = player_.currentMedia()) {
+    ShowPosition(*media);
+    if (IsStoppedStatus(player_.status())) list_.NextMedia();
+  }
+}
+
+void TTickStep::TakeFoundFiles() {
+  TStringList batch(true, true);
+  search_.TakeFound(batch, kBatchSize);
+  for (const std::string& path : batch) {
+    if (!config_.AcceptFile(path)) continue;
+    view_.AppendItem(path);
+    if (IsReadyStatus(player_.status())) list_.NextMedia();
+  }
+}
+
+void TTickStep::ShowPosition(IWMPMedia& media) {
+  IWMPControls& controls = player_.controls();
+  const std::string durText = ToDisplayText(media.durationString());
+  std::string posText = ToDisplayText(controls.currentPositionString());
+  if (posText.empty()) posText = "00:00";
+  const double dur = media.duration();
+  const double pos = controls.currentPosition();
+  view_.SetStatusText(Format("%s(%f秒) / %s(%f秒)", {posText, pos, durText, dur}), 0);
+}
+
+}  // namespace korvane

@@ -1,0 +1,39 @@
+// Korvane: a player for skimming fast through many media files.
+#include <QFont>
+#include <QLocale>
+#include <clocale>
+#include <string>
+#include <vector>
+
+#include "app/Application.h"
+#include "app/MainForm.h"
+#include "base/Format.h"
+#include "player/MpvPlayer.h"
+
+namespace {
+
+korvane::NumberStyle SystemNumberStyle() {
+  const QLocale locale = QLocale::system();
+  return {locale.decimalPoint().toStdString(), locale.groupSeparator().toStdString()};
+}
+
+korvane::PlayerHost MakePlayer(QWidget* panel) {
+  auto player = std::make_unique<korvane::TMpvPlayer>(panel);
+  QWidget* widget = player->widget();
+  return {std::move(player), widget};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  korvane::TApplication app(argc, argv);
+  // libmpv needs the C library's numbers; the user's separators go to the format rules.
+  std::setlocale(LC_NUMERIC, "C");
+  korvane::SetUserNumberStyle(SystemNumberStyle());
+  QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
+
+  std::vector<std::string> params(argv + 1, argv + argc);
+  korvane::TMainForm form(MakePlayer, std::move(params));
+  form.show();
+  return app.exec();
+}
