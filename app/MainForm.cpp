@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
+#include <QPixmap>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
@@ -19,6 +21,8 @@ namespace korvane {
 
 namespace {
 
+constexpr int kDesignLeft = 193;
+constexpr int kDesignTop = 108;
 constexpr int kFontPixels = 13;
 constexpr int kRowHeight = 18;
 constexpr int kStatusBarHeight = 19;
@@ -53,6 +57,35 @@ class TComboRowDelegate : public QStyledItemDelegate {
   }
 };
 
+void Fill(QWidget* widget, const QColor& colour) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::Window, colour);
+  widget->setPalette(palette);
+  widget->setAutoFillBackground(true);
+}
+
+void SetTextColour(QWidget* widget, const QColor& colour) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::WindowText, colour);
+  widget->setPalette(palette);
+}
+
+// A loudspeaker with two sound waves, for the mixer button.
+QIcon LoudspeakerIcon() {
+  QPixmap pixmap(16, 16);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(Qt::black);
+  painter.drawPolygon(QPolygonF({{1, 6}, {4, 6}, {8, 2}, {8, 14}, {4, 10}, {1, 10}}));
+  painter.setPen(QPen(Qt::black, 1.4));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawArc(QRectF(6, 4.5, 5, 7), -60 * 16, 120 * 16);
+  painter.drawArc(QRectF(6, 1.5, 9, 13), -60 * 16, 120 * 16);
+  return QIcon(pixmap);
+}
+
 std::unique_ptr<Ui::MainForm> LoadForm(QMainWindow* form) {
   auto ui = std::make_unique<Ui::MainForm>();
   ui->setupUi(form);
@@ -73,7 +106,9 @@ TMainForm::TMainForm(const PlayerFactory& makePlayer, std::vector<std::string> p
       FPlayer(PlacePlayer(makePlayer, ui->PnlMain)),
       FMediaList(*FPlayer, *this),
       FParams(std::move(params)) {
+  move(kDesignLeft, kDesignTop);
   SetUpFont();
+  SetUpColours();
   SetUpStatusBar();
   SetUpComboList();
   ui->PnlMain->installEventFilter(this);
@@ -90,6 +125,15 @@ void TMainForm::SetUpFont() {
   QFont formFont = font();
   formFont.setPixelSize(kFontPixels);
   setFont(formFont);
+}
+
+void TMainForm::SetUpColours() {
+  Fill(centralWidget(), Qt::white);
+  Fill(ui->PnlMain, Qt::white);
+  Fill(ui->Panel1, Qt::white);
+  Fill(ui->Panel2, Qt::black);
+  for (QLabel* label : {ui->LblOpenState, ui->LblPlayState, ui->LblStatusTxt}) SetTextColour(label, QColor(0, 0, 128));
+  ui->BtnSndVol->setIcon(LoudspeakerIcon());
 }
 
 void TMainForm::SetUpStatusBar() {
@@ -184,7 +228,12 @@ std::string TMainForm::Item(int index) const {
 }
 
 void TMainForm::AppendItem(const std::string& path) {
+  // A combo box selects the first entry added to it by itself; the list's
+  // selection changes only by the user or by the moves through the list.
+  const QSignalBlocker quiet(ui->ComboList);
+  const int index = ui->ComboList->currentIndex();
   ui->ComboList->addItem(QString::fromUtf8(ToDisplayText(ToWide(path))), QByteArray::fromStdString(path));
+  ui->ComboList->setCurrentIndex(index);
 }
 
 int TMainForm::ItemIndex() const { return ui->ComboList->currentIndex(); }

@@ -64,6 +64,7 @@ class TMainForm : public QMainWindow, private IMainView {
 
  private:
   void SetUpFont();
+  void SetUpColours();
   void SetUpStatusBar();
   void SetUpComboList();
   void FormCreate();

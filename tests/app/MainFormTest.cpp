@@ -1,0 +1,164 @@
+#include "app/MainForm.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
+#include <cstdlib>
+#include <map>
+
+#include "base/Utf.h"
+#include "config/Config.h"
+#include "tests/support/FakePlayer.h"
+#include "tests/support/TempDir.h"
+
+namespace korvane::test {
+namespace {
+
+class MainFormTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "MainFormTest";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+  }
+
+  MainFormTest() { setenv("KORVANE_INI", ini.c_str(), 1); }
+
+  std::unique_ptr<TMainForm> MakeForm() {
+    return std::make_unique<TMainForm>(
+        [](QWidget*) { return PlayerHost{std::make_unique<TFakePlayer>(), nullptr}; }, std::vector<std::string>{});
+  }
+  static TFakePlayer& Fake(TMainForm& form) { return dynamic_cast<TFakePlayer&>(form.Player()); }
+  template <typename T>
+  static T* Child(TMainForm& form, const char* name) { return form.findChild<T*>(QString::fromLatin1(name)); }
+  static void ProcessEventsFor(int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+
+  TempDir dir;
+  std::string ini = dir / "Korvane.ini";
+};
+
+TEST_F(MainFormTest, MenuItemsCarryTheirCaptionsShortCutsAndTags) {
+  auto form = MakeForm();
+  struct Item { const char* caption; const char* shortcut; int tag; };
+  const std::map<std::string, Item> expected = {
+      {"MenuRewindFirst", {"最初まで巻戻し", "Home", 0}},  {"MenuMinus60", {"60秒巻戻し", "PgUp", -60}},
+      {"MenuMinus30", {"30秒巻戻し", "Ctrl+Left", -30}},  {"MenuMinus10", {"10秒巻戻し", "Left", -10}},
+      {"MenuPlus10", {"10秒早送り", "Right", 10}},        {"MenuPlus30", {"30秒早送り", "Ctrl+Right", 30}},
+      {"MenuPlus60", {"60秒早送り", "PgDown", 60}},       {"MenuEndMinus10", {"終了10秒前", "End", 0}},
+      {"MenuPrevMedia", {"前のメディアに移動", "Up", 0}}, {"MenuNextMedia", {"次のメディアに移動", "Down", 0}},
+      {"MenuRename", {"ファイル名変更", "F2", 0}},        {"MenuTrashFile", {"ゴミ箱に捨てる", "Del", 0}},
+      {"MenuMute", {"Mute", "Ctrl+M", -1}},               {"MenuVolume0", {"0%", "Ctrl+0", 0}},
+      {"MenuVolume50", {"50%", "Ctrl+5", 50}},            {"MenuVolume90", {"90%", "Ctrl+9", 90}},
+      {"MenuVolume100", {"100%", "Ctrl+A", 100}},         {"MenuPlayerProp", {"プレイヤーのプロパティ確認...", "", 0}},
+      {"MenuConf", {"設定...", "", 0}},                   {"MenuVersion", {"このプログラムのバージョン...", "", 0}},
+  };
+  for (const auto& [name, item] : expected) {
+    auto* action = Child<QAction>(*form, name.c_str());
+    ASSERT_NE(action, nullptr) << name;
+    EXPECT_EQ(action->text().toStdString(), item.caption) << name;
+    EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(item.shortcut))) << name;
+    EXPECT_EQ(action->property("Tag").toInt(), item.tag) << name;
+  }
+  EXPECT_EQ(form->findChildren<QAction*>(QRegularExpression("^Menu")).size(), 27);
+}
+
+TEST_F(MainFormTest, StartsWithItsDesignTextsAndSetsThePlayerUp) {
+  auto form = MakeForm();
+  EXPECT_EQ(form->windowTitle(), "MainForm");
+  EXPECT_EQ(form->font().pixelSize(), 13);
+  EXPECT_EQ(form->font().family(), "ＭＳ ゴシック");
+  EXPECT_EQ(form->StatusText(2), "[ESC] to Break");
+  EXPECT_EQ(form->StatusText(0), "");
+  EXPECT_EQ(Child<QLabel>(*form, "StatusPanel0")->width(), 300);
+  EXPECT_EQ(Child<QLabel>(*form, "StatusPanel1")->width(), 75);
+  for (const char* label : {"LblOpenState", "LblPlayState", "LblStatusTxt"})
+    EXPECT_EQ(Child<QLabel>(*form, label)->text(), "") << label;
+  auto* list = Child<QComboBox>(*form, "ComboList");
+  EXPECT_FALSE(list->isEditable());
+  EXPECT_EQ(list->maxVisibleItems(), 20);
+  EXPECT_TRUE(form->acceptDrops());
+  EXPECT_TRUE(Fake(*form).StretchToFit);
+  EXPECT_NE(ConfigStore, nullptr);
+}
+
+TEST_F(MainFormTest, TicksRunFromTheEventLoop) {
+  auto form = MakeForm();
+  form->show();
+  ProcessEventsFor(100);
+  EXPECT_EQ(form->StatusText(2), "");  // the first tick found nothing waiting
+}
+
+TEST_F(MainFormTest, UpAndDownOnAnEmptyListClearTheURL) {
+  auto form = MakeForm();
+  Child<QAction>(*form, "MenuNextMedia")->trigger();
+  Child<QAction>(*form, "MenuPrevMedia")->trigger();
+  EXPECT_EQ(Fake(*form).URLsPut, (std::vector<std::u16string>{u"", u""}));
+  EXPECT_EQ(Child<QComboBox>(*form, "ComboList")->currentIndex(), -1);
+}
+
+TEST_F(MainFormTest, ResizingPlacesThePictureInItsPanel) {
+  auto form = MakeForm();
+  form->show();
+  form->resize(800, 600);
+  ProcessEventsFor(50);
+  auto* panel = Child<QWidget>(*form, "PnlMain");
+  ASSERT_FALSE(Fake(*form).ObjectRects.empty());
+  const PlayerRect& last = Fake(*form).ObjectRects.back();
+  EXPECT_EQ(last.right, panel->width());
+  EXPECT_EQ(last.bottom, panel->height());
+  EXPECT_EQ(Fake(*form).Calls.back(), "SetObjectRects 0,0," + std::to_string(panel->width()) + "," +
+                                          std::to_string(panel->height()));
+}
+
+TEST_F(MainFormTest, PathsFromTheCommandLinePlayFromTheFirstFile) {
+  const std::string a = dir.WriteFile("in/a.mp4", std::string(600000, 'x'));
+  dir.WriteFile("in/b.mp4", std::string(600000, 'x'));
+  auto form = std::make_unique<TMainForm>(
+      [](QWidget*) { return PlayerHost{std::make_unique<TFakePlayer>(), nullptr}; },
+      std::vector<std::string>{"", dir / "in"});
+  form->show();
+  auto* list = Child<QComboBox>(*form, "ComboList");
+  for (int i = 0; i < 300 && list->count() < 2; ++i) ProcessEventsFor(10);
+  ASSERT_EQ(list->count(), 2);
+  EXPECT_EQ(list->currentIndex(), 0);
+  EXPECT_EQ(Fake(*form).URLsPut, std::vector<std::u16string>{ToWide(a)});
+  EXPECT_EQ(form->StatusText(1), "0.57[MB]");
+}
+
+TEST_F(MainFormTest, TheSettingsAreSavedAtTheEnd) {
+  MakeForm().reset();
+  EXPECT_FALSE(ReadFile(ini).empty());
+  EXPECT_EQ(ConfigStore, nullptr);
+}
+
+TEST_F(MainFormTest, AFailedSaveShowsItsErrorInAMessageBox) {
+  ini = dir / "missing/Korvane.ini";
+  setenv("KORVANE_INI", ini.c_str(), 1);
+  auto form = MakeForm();
+  QString shown;
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      shown = box->text();
+      box->accept();
+    }
+  });
+  closer.start(20);
+  form.reset();
+  EXPECT_TRUE(shown.contains(QString::fromStdString(ini))) << shown.toStdString();
+}
+
+}  // namespace
+}  // namespace korvane::test
