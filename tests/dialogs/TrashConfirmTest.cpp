@@ -1,57 +1,21 @@
-// The question and the failure message around trashing, answered by a timer
-// the way a user would click them.
-#include <QApplication>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTimer>
+// The question and the failure message around trashing, answered as a user would.
 #include <QWidget>
 #include <cstdlib>
-#include <deque>
 
 #include <gtest/gtest.h>
 
 #include "dialogs/Trash.h"
+#include "tests/dialogs/WidgetTestSupport.h"
 #include "tests/support/TempDir.h"
 
 namespace korvane {
 namespace {
 
-struct SeenBox {
-  QString text;
-  QWidget* owner = nullptr;
-  bool yesIsDefault = false;
-};
-
-// Clicks the next answer on each message box that becomes modal.
-class BoxAnswerer {
- public:
-  explicit BoxAnswerer(std::deque<QMessageBox::StandardButton> answers) : answers_(std::move(answers)) {
-    QObject::connect(&timer_, &QTimer::timeout, [this] { Answer(); });
-    timer_.start(10);
-  }
-  std::vector<SeenBox> seen;
-
- private:
-  void Answer() {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box || answers_.empty()) return;
-    seen.push_back({box->text(), box->parentWidget(), box->defaultButton() == box->button(QMessageBox::Yes)});
-    box->button(answers_.front())->click();
-    answers_.pop_front();
-  }
-  std::deque<QMessageBox::StandardButton> answers_;
-  QTimer timer_;
-};
+using test::BoxAnswerer;
 
 class TrashConfirm : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static int argc = 1;
-    static char name[] = "dialogs_trash_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-  }
+  static void SetUpTestSuite() { test::EnsureApplication(); }
   void SetUp() override { setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1); }
   void TearDown() override { unsetenv("XDG_DATA_HOME"); }
 
