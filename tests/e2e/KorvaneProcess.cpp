@@ -1,0 +1,183 @@
+#include "tests/e2e/KorvaneProcess.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace korvane::test {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Runs a shell command and gives its standard output without the last newline.
+std::string Output(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[512];
+    while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+    pclose(pipe);
+  }
+  while (!out.empty() && out.back() == '\n') out.pop_back();
+  return out;
+}
+
+std::string Quote(const std::string& s) {
+  std::string quoted = "'";
+  for (char c : s) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+}  // namespace
+
+std::string KorvanePath() {
+  const char* build = std::getenv("KORVANE_BUILD_DIR");
+  const std::string path = std::string(build ? build : ".") + "/Korvane";
+  return access(path.c_str(), X_OK) == 0 ? path : "";
+}
+
+std::string WholeProgramSkipReason() {
+  if (!std::getenv("DISPLAY")) return "no X display: run under xvfb-run";
+  if (KorvanePath().empty()) return "build/Korvane has not been built (it needs the libmpv player)";
+  for (const char* tool : {"xdotool", "ffmpeg", "import"})
+    if (Output(std::string("command -v ") + tool).empty()) return std::string(tool) + " is not installed";
+  return "";
+}
+
+std::string MakeClip(const std::string& dir, const std::string& name, double seconds) {
+  const std::string path = dir + "/" + name;
+  std::ostringstream command;
+  command << "ffmpeg -loglevel error -y -f lavfi -i testsrc2=size=480x360:rate=25:duration=" << seconds
+          << " -f lavfi -i sine=frequency=440:duration=" << seconds
+          << " -c:v mpeg4 -q:v 1 -c:a aac -shortest " << Quote(path);
+  if (std::system(command.str().c_str()) != 0) return "";
+  return path;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(20ms);
+  }
+  return true;
+}
+
+TKorvaneProcess::TKorvaneProcess(const std::vector<std::string>& args, const std::string& iniText)
+    : ini_(home_ / "Korvane.ini"), runtime_(home_.MakeDir("runtime")), stderrPath_(home_ / "stderr.txt") {
+  chmod(runtime_.c_str(), 0700);
+  if (!iniText.empty()) std::ofstream(ini_) << iniText;
+  const std::string program = KorvanePath();
+  pid_ = fork();
+  if (pid_ == 0) {
+    setenv("KORVANE_INI", ini_.c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
+    const int err = open(stderrPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (err >= 0) dup2(err, STDERR_FILENO);
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+}
+
+TKorvaneProcess::~TKorvaneProcess() {
+  if (!Running()) return;
+  Close();
+  if (WaitForExit(10s) == -1 && Running()) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, &status_, 0);
+    reaped_ = true;
+  }
+}
+
+bool TKorvaneProcess::Running() {
+  if (pid_ <= 0 || reaped_) return false;
+  const pid_t done = waitpid(pid_, &status_, WNOHANG);
+  if (done == pid_) reaped_ = true;
+  return done == 0;
+}
+
+int TKorvaneProcess::WaitForExit(std::chrono::milliseconds timeout) {
+  if (!WaitUntil([this] { return !Running(); }, timeout)) return -1;
+  return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
+}
+
+unsigned long TKorvaneProcess::Window() {
+  if (window_ == 0 && Running()) {
+    WaitUntil([this] {
+      const std::string found = Output("xdotool search --onlyvisible --pid " + std::to_string(pid_) + " 2>/dev/null | head -1");
+      window_ = found.empty() ? 0 : std::stoul(found);
+      return window_ != 0 || !Running();
+    }, 15s);
+  }
+  return window_;
+}
+
+std::string TKorvaneProcess::Caption() {
+  const unsigned long window = Window();
+  return window ? Output("xdotool getwindowname " + std::to_string(window)) : "";
+}
+
+void TKorvaneProcess::Key(const std::string& keys) {
+  const std::string window = std::to_string(Window());
+  Output("xdotool windowfocus --sync " + window + " key --clearmodifiers " + Quote(keys));
+}
+
+void TKorvaneProcess::Close() {
+  const unsigned long window = Window();
+  if (!window) {
+    if (Running()) kill(pid_, SIGTERM);
+    return;
+  }
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return;
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display, window, False, NoEventMask, &event);
+  XCloseDisplay(display);
+}
+
+std::vector<std::string> TKorvaneProcess::OpenFilesBelow(const std::string& dir) const {
+  std::vector<std::string> files;
+  const std::string fdDir = "/proc/" + std::to_string(pid_) + "/fd";
+  DIR* fds = opendir(fdDir.c_str());
+  if (!fds) return files;
+  while (dirent* entry = readdir(fds)) {
+    char target[4096];
+    const ssize_t n = readlink((fdDir + "/" + entry->d_name).c_str(), target, sizeof target - 1);
+    if (n <= 0) continue;
+    const std::string path(target, static_cast<size_t>(n));
+    if (path.rfind(dir + "/", 0) == 0 && Exists(path)) files.push_back(path);
+  }
+  closedir(fds);
+  return files;
+}
+
+bool TKorvaneProcess::Screenshot(const std::string& pngPath) {
+  const unsigned long window = Window();
+  return window && std::system(("import -window " + std::to_string(window) + " " + Quote(pngPath)).c_str()) == 0;
+}
+
+std::string TKorvaneProcess::Stderr() const { return ReadFile(stderrPath_); }
+
+}  // namespace korvane::test

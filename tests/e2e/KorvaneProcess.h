@@ -1,0 +1,67 @@
+#pragma once
+// Whole-program test support: starts build/Korvane on the test's X display with
+// a private ini file and runtime folder, finds its main window, drives it with
+// keys, reads its caption, takes screenshots and watches which files it holds open.
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/support/TempDir.h"
+
+namespace korvane::test {
+
+// The program under test; "" when it has not been built.
+std::string KorvanePath();
+// Why whole-program tests cannot run here, or "" when they can.
+std::string WholeProgramSkipReason();
+// Generates a clip of test pattern and tone with ffmpeg, about 1 MB for 2 s
+// (above the filter's default lower size bound); returns its path.
+std::string MakeClip(const std::string& dir, const std::string& name, double seconds);
+
+// Polls condition every 20 ms until it holds or the timeout passes.
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+
+class TKorvaneProcess {
+ public:
+  // Starts the program with the given arguments; iniText is written to its
+  // private ini file first (none when empty).
+  explicit TKorvaneProcess(const std::vector<std::string>& args, const std::string& iniText = "");
+  // Closes the window if still running, then kills what is left after 10 s.
+  ~TKorvaneProcess();
+  TKorvaneProcess(const TKorvaneProcess&) = delete;
+  TKorvaneProcess& operator=(const TKorvaneProcess&) = delete;
+
+  pid_t Pid() const { return pid_; }
+  const std::string& IniPath() const { return ini_; }
+  const std::string& RuntimeDir() const { return runtime_; }
+  // The visible main window (found on first use, waiting up to 15 s); 0 if none.
+  unsigned long Window();
+  std::string Caption();
+  // Keys in xdotool's names ("Down", "ctrl+Right", "space"), sent to the focused main window.
+  void Key(const std::string& keys);
+  // Asks the window to close, as a window manager's close button would.
+  void Close();
+  // Waits for the process to end; its exit status, or -1 on timeout / killed.
+  int WaitForExit(std::chrono::milliseconds timeout);
+  bool Running();
+  // Paths of the regular files among the process's open descriptors below `dir`.
+  std::vector<std::string> OpenFilesBelow(const std::string& dir) const;
+  // Saves a screenshot of the main window; true on success.
+  bool Screenshot(const std::string& pngPath);
+  std::string Stderr() const;
+
+ private:
+  TempDir home_;
+  std::string ini_;
+  std::string runtime_;
+  std::string stderrPath_;
+  pid_t pid_ = -1;
+  int status_ = -1;
+  bool reaped_ = false;
+  unsigned long window_ = 0;
+};
+
+}  // namespace korvane::test
