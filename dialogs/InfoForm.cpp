@@ -55,11 +55,6 @@ std::string HomeFolder() {
   return pw && pw->pw_dir ? pw->pw_dir : "";
 }
 
-QIcon ApplicationIcon() {
-  const QIcon icon = QApplication::windowIcon();
-  return icon.isNull() ? QIcon::fromTheme(QStringLiteral("korvane")) : icon;
-}
-
 }  // namespace
 
 TInfoForm::TInfoForm(QWidget* owner)
@@ -94,7 +89,7 @@ void TInfoForm::FormCreate() {
   SetFormCaption();
   ui_->LblFileDescription->setText(Q(GetVersionValue("FileDescription", exePath_)));
   ui_->LblExeName->setText(Q(ExtractFileName(exePath_)));
-  ui_->AppIcon->setPixmap(ApplicationIcon().pixmap(kIconSize, kIconSize));
+  ui_->AppIcon->setPixmap(QApplication::windowIcon().pixmap(kIconSize, kIconSize));
   UpdateStatus();
   ui_->LblOsVersion->setText(Q(OsVersionLine(GetOSDescription())));
   ui_->LblExeVersion->setText(Q(Format("Ver.%s", {fileVersion_})));

@@ -58,8 +58,6 @@ class RecordingOpener : public TShellOpener {
 
 class InfoForm : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { test::EnsureApplication(); }
-
   static QLabel* Label(QWidget& form, const char* name) {
     auto* label = form.findChild<QLabel*>(name);
     EXPECT_TRUE(label) << name;
@@ -231,3 +229,12 @@ TEST_F(InfoForm, DesktopShortcutInTheUsersDesktopFolder) {
 
 }  // namespace
 }  // namespace korvane
+
+// The application lives on main's stack: input events create Qt globals that
+// must still exist when the application goes, so it must go before exit().
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
