@@ -40,18 +40,19 @@ class PropMpvReport : public ::testing::Test {
     setlocale(LC_NUMERIC, "C");  // libmpv's requirement
   }
 
-  bool Open(const std::string& path) {
-    player_.setURL(ToWide(path));
+  static bool Open(TMpvPlayer& player, const std::string& path) {
+    player.setURL(ToWide(path));
     QElapsedTimer clock;
     clock.start();
-    while (player_.openState() != wmposMediaOpen && clock.elapsed() < 20000) {
+    while (player.openState() != wmposMediaOpen && clock.elapsed() < 20000) {
       QApplication::processEvents(QEventLoop::AllEvents, 50);
     }
-    return player_.openState() == wmposMediaOpen;
+    return player.openState() == wmposMediaOpen;
   }
-  std::vector<std::string> MediaLines() {
+  bool Open(const std::string& path) { return Open(player_, path); }
+  static std::vector<std::string> MediaLines(TMpvPlayer& player) {
     std::vector<std::string> lines;
-    ReportMediaLines(player_, lines);
+    ReportMediaLines(player, lines);
     return lines;
   }
 
@@ -82,7 +83,7 @@ TEST_F(PropMpvReport, TagsAppearUnderStableNames) {
   ASSERT_EQ(settings.size(), 14u);
   EXPECT_TRUE(std::regex_match(settings[0], std::regex("TMpvPlayer\\.versionInfo\t.+"))) << settings[0];
 
-  const std::vector<std::string> lines = MediaLines();
+  const std::vector<std::string> lines = MediaLines(player_);
   EXPECT_EQ(lines[0], "IWMPMedia.imageSourceWidth\t160");
   EXPECT_EQ(lines[1], "IWMPMedia.imageSourceHeight\t120");
   EXPECT_EQ(lines[2], "IWMPMedia.name\tKorvane Clip");
@@ -93,9 +94,9 @@ TEST_F(PropMpvReport, TagsAppearUnderStableNames) {
   EXPECT_TRUE(HasAttribute(lines, "comment", std::string(kHugeTag, 'x')));
   EXPECT_GE(lines.size(), 4u + 3 + kManyTags);
 
-  player_.setURL(u"");
-  ASSERT_TRUE(Open(clip));
-  EXPECT_EQ(MediaLines(), lines) << "a second opening must report the same names in the same order";
+  TMpvPlayer another(nullptr, MpvPlayerOptions{.headless = true});
+  ASSERT_TRUE(Open(another, clip));
+  EXPECT_EQ(MediaLines(another), lines) << "another opening must report the same names in the same order";
 }
 
 TEST_F(PropMpvReport, DialogFillsFromThePlayer) {
