@@ -1,0 +1,17 @@
+#pragma once
+// The balance of the control (-100 left .. 100 right) as an mpv audio filter.
+#include <cstdint>
+#include <string>
+
+namespace korvane {
+
+int32_t ClampBalance(int64_t value);
+int32_t ClampVolume(int64_t value);
+// Left and right gains, 1 for the side the balance leans to, the other side
+// falling linearly to 0 at the end of the range.
+void BalanceGains(int32_t balance, double& left, double& right);
+// The value of mpv's "af" property for the balance: "" at 0 (no filter), else a
+// lavfi pan filter over a stereo downmix with the two gains.
+std::string BalanceFilter(int32_t balance);
+
+}  // namespace korvane

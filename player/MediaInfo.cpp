@@ -1,0 +1,91 @@
+#include "player/MediaInfo.h"
+
+#include <cstdio>
+
+namespace korvane {
+
+namespace {
+
+std::string Lower(std::string s) {
+  for (char& c : s) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return s;
+}
+
+std::string Fixed(double v, int decimals) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+  return buf;
+}
+
+bool Blank(const std::string& s) { return s.find_first_not_of(" \t\r\n") == std::string::npos; }
+
+const std::string kEmpty;
+
+}  // namespace
+
+void MediaAttributes::Add(std::string name, std::string value) {
+  std::string key = Lower(name);
+  if (index_.count(key)) {
+    // A tag named like a fact or like an earlier tag stays reachable under a prefixed name.
+    for (int n = 1;; ++n) {
+      std::string alt = "Tag" + (n > 1 ? std::to_string(n) : std::string()) + "." + name;
+      if (!index_.count(Lower(alt))) {
+        name = alt;
+        key = Lower(alt);
+        break;
+      }
+    }
+  }
+  index_.emplace(key, items_.size());
+  items_.emplace_back(std::move(name), std::move(value));
+}
+
+MediaAttributes::MediaAttributes(const MediaFacts& f) {
+  // Facts: always present, in this order, so reports line up from file to file.
+  Add("FileSize", f.fileSize >= 0 ? std::to_string(f.fileSize) : "");
+  Add("FileType", f.fileType);
+  Add("Duration", f.duration > 0 ? Fixed(f.duration, 3) : "");
+  Add("Bitrate", f.bitrate > 0 ? std::to_string(f.bitrate) : "");
+  Add("Width", f.width > 0 ? std::to_string(f.width) : "");
+  Add("Height", f.height > 0 ? std::to_string(f.height) : "");
+  Add("FrameRate", f.frameRate > 0 ? Fixed(f.frameRate, 3) : "");
+  Add("VideoCodec", f.videoCodec);
+  Add("VideoBitrate", f.videoBitrate > 0 ? std::to_string(f.videoBitrate) : "");
+  Add("AudioCodec", f.audioCodec);
+  Add("AudioChannels", f.audioChannels > 0 ? std::to_string(f.audioChannels) : "");
+  Add("AudioSampleRate", f.audioSampleRate > 0 ? std::to_string(f.audioSampleRate) : "");
+  Add("AudioBitrate", f.audioBitrate > 0 ? std::to_string(f.audioBitrate) : "");
+  // Tags: every one, under the container's own key.
+  for (const auto& [key, value] : f.tags) Add(key.empty() ? "Tag." : key, value);
+}
+
+const std::string& MediaAttributes::name(int32_t index) const {
+  if (index < 0 || index >= count()) return kEmpty;
+  return items_[static_cast<size_t>(index)].first;
+}
+
+const std::string& MediaAttributes::value(const std::string& name) const {
+  const auto it = index_.find(Lower(name));
+  return it == index_.end() ? kEmpty : items_[it->second].second;
+}
+
+std::string FileNameWithoutExtension(const std::string& path) {
+  std::string name = path;
+  while (name.size() > 1 && name.back() == '/') name.pop_back();
+  const auto slash = name.rfind('/');
+  if (slash != std::string::npos) name.erase(0, slash + 1);
+  const auto dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0) name.erase(dot);
+  return name;
+}
+
+std::string MediaDisplayName(const std::string& path, const std::vector<std::pair<std::string, std::string>>& tags) {
+  for (const auto& [key, value] : tags) {
+    if (Lower(key) == "title" && !Blank(value)) return value;
+  }
+  return FileNameWithoutExtension(path);
+}
+
+}  // namespace korvane

@@ -1,0 +1,89 @@
+#pragma once
+// The player's picture: a widget with the cross-hair cursor that reports
+// clicks, holding (unless headless) a window of its own into which mpv draws
+// through its OpenGL render API. The window is a QWindow in a window container,
+// not a QOpenGLWidget: it has its own surface, so repainting the rest of the
+// main window (the status bar every 10 ms) does not recompose it through OpenGL.
+// It never takes the keyboard focus, so the main window's short-cuts keep
+// working after a click on the picture.
+#include <QPointer>
+#include <QWidget>
+#include <QWindow>
+#include <atomic>
+#include <functional>
+#include <memory>
+
+struct mpv_handle;
+struct mpv_render_context;
+class QOpenGLContext;
+class QOffscreenSurface;
+
+namespace korvane {
+
+using ClickSink = std::function<void(int16_t button, int16_t shiftState, int32_t x, int32_t y)>;
+
+// Button and shift-state numbers as the control's Click event gives them.
+int16_t ClickButtonCode(Qt::MouseButton button);
+int16_t ClickShiftCode(Qt::KeyboardModifiers modifiers);
+
+class TMpvRenderWindow : public QWindow {
+  Q_OBJECT
+ public:
+  explicit TMpvRenderWindow(mpv_handle* mpv);
+  ~TMpvRenderWindow() override;
+
+  // Creates the OpenGL context (current on an offscreen surface, so the render
+  // context exists before the window is ever shown) and mpv's render context.
+  bool InitRenderContext();
+  // Frees mpv's render context; required before the mpv handle is destroyed.
+  void FreeRenderContext();
+  bool HasRenderContext() const { return render_ != nullptr; }
+  int FramesRendered() const { return frames_; }
+
+  void SetClickSink(ClickSink sink) { click_ = std::move(sink); }
+
+ protected:
+  void exposeEvent(QExposeEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  bool event(QEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+
+ private:
+  static void OnMpvUpdate(void* self);
+  void ProcessUpdate();
+  void Render(bool skip);
+
+  mpv_handle* mpv_;
+  mpv_render_context* render_ = nullptr;
+  std::unique_ptr<QOpenGLContext> gl_;
+  std::unique_ptr<QOffscreenSurface> offscreen_;
+  std::atomic<bool> updatePending_{false};
+  bool pressed_ = false;
+  int frames_ = 0;
+  ClickSink click_;
+};
+
+class TMpvVideoWidget : public QWidget {
+  Q_OBJECT
+ public:
+  // renderWindow may be null (headless); the widget then only reports clicks.
+  TMpvVideoWidget(QWidget* parent, TMpvRenderWindow* renderWindow);
+
+  void SetClickSink(ClickSink sink);
+  TMpvRenderWindow* renderWindow() const { return window_; }
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  QPointer<TMpvRenderWindow> window_;
+  QWidget* container_ = nullptr;
+  bool pressed_ = false;
+  ClickSink click_;
+};
+
+}  // namespace korvane

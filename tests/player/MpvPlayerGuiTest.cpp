@@ -1,0 +1,115 @@
+// The libmpv player with its picture, under a real X server (xvfb-run -a):
+// the widget shows the clip's test pattern, and the main window's short-cuts
+// still work after a click on the picture. Skipped without DISPLAY.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QImage>
+#include <QMainWindow>
+#include <QProcess>
+#include <QScreen>
+#include <QSet>
+#include <QVBoxLayout>
+#include <QWindow>
+#include <cstdlib>
+#include <memory>
+
+#include "base/Utf.h"
+#include "player/MpvPlayer.h"
+#include "tests/player/PlayerTestSupport.h"
+#include "tests/player/TestMedia.h"
+
+namespace korvane {
+namespace {
+
+using test::WaitFor;
+
+class MpvPlayerGuiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY")) GTEST_SKIP() << "no DISPLAY (run under xvfb-run -a)";
+    test::EnsureApp(true);
+    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "not on X11: " << QGuiApplication::platformName().toStdString();
+    window = std::make_unique<QMainWindow>();
+    window->resize(480, 400);
+    auto* panel = new QWidget(window.get());
+    window->setCentralWidget(panel);
+    player = std::make_unique<TMpvPlayer>(panel);
+    log.Attach(*player);
+    player->setStretchToFit(true);
+    window->show();
+    ASSERT_TRUE(WaitFor([&] { return window->windowHandle() && window->windowHandle()->isExposed(); }));
+    player->SetObjectRects({0, 0, panel->width(), panel->height()}, {0, 0, panel->width(), panel->height()});
+    ASSERT_TRUE(player->rendersVideo()) << "no OpenGL render context";
+  }
+  void TearDown() override {
+    player.reset();
+    window.reset();
+  }
+
+  QImage GrabPlayer() {
+    QWidget* w = player->widget();
+    const QPoint at = w->mapTo(window.get(), QPoint(0, 0));
+    return window->screen()->grabWindow(window->winId(), at.x(), at.y(), w->width(), w->height()).toImage();
+  }
+
+  std::unique_ptr<QMainWindow> window;
+  std::unique_ptr<TMpvPlayer> player;
+  test::EventLog log;
+};
+
+TEST_F(MpvPlayerGuiTest, WidgetShowsTheTestPattern) {
+  player->setURL(ToWide(test::ClipMp4()));
+  ASSERT_TRUE(WaitFor([&] { return player->openState() == wmposMediaOpen; })) << log.Joined();
+  // Paused on the first frame: it is drawn all the same.
+  ASSERT_TRUE(WaitFor([&] { return player->framesRendered() > 0; }, 5000));
+  test::Pump(300);
+  const QImage image = GrabPlayer();
+  ASSERT_FALSE(image.isNull());
+  QSet<QRgb> colours;
+  int bright = 0, samples = 0;
+  for (int y = 4; y < image.height(); y += 8) {
+    for (int x = 4; x < image.width(); x += 8) {
+      const QRgb px = image.pixel(x, y);
+      colours.insert(px & 0xF0F0F0);
+      if (qRed(px) + qGreen(px) + qBlue(px) > 200) ++bright;
+      ++samples;
+    }
+  }
+  // testsrc2: many saturated colours over most of the picture (scaled to fit, letterboxed).
+  EXPECT_GT(colours.size(), 20) << "distinct colours";
+  EXPECT_GT(bright, samples / 4) << "bright samples";
+  // Playing redraws.
+  const int before = player->framesRendered();
+  player->controls().play();
+  ASSERT_TRUE(WaitFor([&] { return player->framesRendered() > before + 10; }, 5000));
+}
+
+TEST_F(MpvPlayerGuiTest, ShortcutsWorkAfterAClickOnThePicture) {
+  int rights = 0;
+  auto* action = new QAction("10秒早送り", window.get());
+  action->setShortcut(QKeySequence(Qt::Key_Right));
+  QObject::connect(action, &QAction::triggered, [&] { ++rights; });
+  window->addAction(action);
+  window->activateWindow();
+  window->raise();
+  ASSERT_TRUE(WaitFor([&] { return window->isActiveWindow(); }, 3000));
+  player->setURL(ToWide(test::ClipMp4()));
+  ASSERT_TRUE(WaitFor([&] { return player->openState() == wmposMediaOpen; }));
+
+  const QPoint centre = player->widget()->mapToGlobal(QPoint(player->widget()->width() / 2, 40));
+  QProcess xdotool;
+  xdotool.start("xdotool", {"mousemove", QString::number(centre.x()), QString::number(centre.y()), "click", "1",
+                            "sleep", "0.3", "key", "Right", "sleep", "0.2", "key", "Right"});
+  if (!xdotool.waitForStarted(3000)) GTEST_SKIP() << "xdotool not installed";
+  ASSERT_TRUE(WaitFor([&] { return xdotool.state() == QProcess::NotRunning; }, 8000));
+  test::Pump(300);
+  EXPECT_EQ(rights, 2) << log.Joined();
+  int clicks = 0;
+  for (const auto& e : log.entries) clicks += e.rfind("click 1 0 ", 0) == 0;
+  EXPECT_EQ(clicks, 1) << log.Joined();
+  EXPECT_TRUE(window->isActiveWindow());
+}
+
+}  // namespace
+}  // namespace korvane

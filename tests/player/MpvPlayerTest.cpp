@@ -1,0 +1,549 @@
+// The libmpv player on real media, headless (vo=null, ao=null, offscreen platform).
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QMouseEvent>
+#include <QWidget>
+#include <cmath>
+#include <filesystem>
+#include <memory>
+
+#include "base/Utf.h"
+#include "player/MpvPlayer.h"
+#include "player/PlayerStateMachine.h"
+#include "player/PlayerTime.h"
+#include "player/SeekController.h"
+#include "tests/player/PlayerTestSupport.h"
+#include "tests/player/TestMedia.h"
+#include "tests/support/TempDir.h"
+
+namespace korvane {
+namespace {
+
+using test::EventLog;
+using test::WaitFor;
+
+class MpvPlayerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::EnsureApp();
+    player = std::make_unique<TMpvPlayer>(nullptr, MpvPlayerOptions{true});
+    log.Attach(*player);
+  }
+  void TearDown() override { player.reset(); }
+
+  IWMPControls& c() { return player->controls(); }
+  IWMPSettings& s() { return player->settings(); }
+
+  // Opens the file and waits until it is open (or has failed).
+  bool Open(const std::string& path, int timeoutMs = 5000) {
+    player->setURL(ToWide(path));
+    return WaitFor([&] { return player->openState() == wmposMediaOpen || player->status() == kStatusStopped; },
+                   timeoutMs) &&
+           player->openState() == wmposMediaOpen;
+  }
+  bool PlayAndWait() {
+    c().play();
+    const bool ok = WaitFor([&] { return player->playState() == wmppsPlaying; });
+    if (!ok) ADD_FAILURE() << "not playing: " << log.Joined() << " / status " << ToNarrow(player->status());
+    return ok;
+  }
+  // Waits until no seek is under way: the position read no longer is the target kept.
+  double Settled(double expected, double tolerance, int timeoutMs = 3000) {
+    WaitFor([&] { return std::fabs(EngineTime() - expected) <= tolerance; }, timeoutMs);
+    return EngineTime();
+  }
+  double EngineTime() { return std::atof(player->engineProperty("time-pos").c_str()); }
+
+  std::unique_ptr<TMpvPlayer> player;
+  EventLog log;
+};
+
+TEST_F(MpvPlayerTest, InitialValues) {
+  EXPECT_EQ(player->className(), "TMpvPlayer");
+  EXPECT_EQ(player->URL(), u"");
+  EXPECT_EQ(player->status(), kStatusReady);
+  EXPECT_EQ(player->currentMedia(), nullptr);
+  EXPECT_EQ(s().volume(), 50);
+  EXPECT_FALSE(s().mute());
+  EXPECT_EQ(s().balance(), 0);
+  EXPECT_DOUBLE_EQ(s().rate(), 1.0);
+  EXPECT_EQ(s().playCount(), 1);
+  EXPECT_FALSE(s().autoStart());
+  EXPECT_FALSE(s().invokeURLs());
+  EXPECT_FALSE(s().enableErrorDialogs());
+  EXPECT_EQ(s().baseURL(), u"");
+  EXPECT_EQ(s().defaultFrame(), u"");
+  EXPECT_FALSE(s().getMode(u"loop"));
+  EXPECT_FALSE(s().getMode(u"shuffle"));
+  EXPECT_FALSE(s().isAvailable(u"Rate"));
+  EXPECT_FALSE(player->stretchToFit());
+  EXPECT_EQ(c().currentPositionString(), u"");
+  EXPECT_DOUBLE_EQ(c().currentPosition(), 0);
+  for (auto name : {u"Play", u"Pause", u"Stop", u"FastForward", u"FastReverse", u"Next", u"Previous",
+                    u"CurrentPosition", u"Bogus"})
+    EXPECT_FALSE(c().isAvailable(name)) << ToNarrow(name);
+  EXPECT_EQ(player->engineProperty("volume"), "50.000000");
+  EXPECT_EQ(player->engineProperty("pause"), "yes");
+  ASSERT_NE(player->widget(), nullptr);
+  EXPECT_EQ(player->widget()->cursor().shape(), Qt::CrossCursor);
+}
+
+TEST_F(MpvPlayerTest, VersionInfoNamesTheEngineAndItsDecoders) {
+  const std::string v = ToNarrow(player->versionInfo());
+  EXPECT_EQ(v.rfind("mpv 0.", 0), 0u) << v;
+  EXPECT_NE(v.find("libmpv 2."), std::string::npos) << v;
+  EXPECT_NE(v.find("FFmpeg "), std::string::npos) << v;
+}
+
+TEST_F(MpvPlayerTest, OpenFiresTheOpenStatesThenMediaChangeAndIsReady) {
+  const std::string clip = test::ClipMp4();
+  ASSERT_FALSE(clip.empty());
+  player->setURL(ToWide(clip));
+  EXPECT_NE(player->status(), kStatusReady);  // at once: the tick must not take the player for idle
+  ASSERT_NE(player->currentMedia(), nullptr);
+  EXPECT_EQ(player->URL(), ToWide(clip));
+  ASSERT_TRUE(WaitFor([&] { return log.Has("play 10"); })) << log.Joined();
+  const int changing = log.IndexOf("open 8");
+  const int opening = log.IndexOf("open 12");
+  const int open = log.IndexOf("open 13");
+  const int media = log.IndexOf("media clip 320x240");
+  const int ready = log.IndexOf("play 10");
+  EXPECT_GE(changing, 0) << log.Joined();
+  EXPECT_LT(changing, opening) << log.Joined();
+  EXPECT_LT(opening, open) << log.Joined();
+  EXPECT_LT(open, media) << log.Joined();
+  EXPECT_LT(media, ready) << log.Joined();
+  EXPECT_EQ(player->status(), kStatusReady);
+  auto m = player->currentMedia();
+  EXPECT_EQ(m->name(), u"clip");
+  EXPECT_EQ(m->sourceURL(), ToWide(clip));
+  EXPECT_NEAR(m->duration(), 45.0, 0.2);
+  EXPECT_EQ(m->durationString(), u"00:45");
+  EXPECT_EQ(m->imageSourceWidth(), 320);
+  EXPECT_EQ(m->imageSourceHeight(), 240);
+  EXPECT_EQ(c().currentPositionString(), u"00:00");
+  EXPECT_TRUE(c().isAvailable(u"Play"));
+  EXPECT_FALSE(c().isAvailable(u"Pause"));
+  EXPECT_TRUE(c().isAvailable(u"CurrentPosition"));
+  EXPECT_TRUE(s().isAvailable(u"Rate"));
+  // No auto start.
+  test::Pump(200);
+  EXPECT_EQ(player->playState(), wmppsReady);
+  EXPECT_EQ(player->engineProperty("pause"), "yes");
+}
+
+TEST_F(MpvPlayerTest, PlayGoesTransitioningThenPlayingAndTheClockRuns) {
+  ASSERT_TRUE(Open(test::ClipMp4()));
+  c().play();
+  EXPECT_NE(player->status(), kStatusReady);
+  ASSERT_TRUE(WaitFor([&] { return player->playState() == wmppsPlaying; })) << log.Joined();
+  EXPECT_LT(log.IndexOf("play 9"), log.IndexOf("play 3"));
+  EXPECT_EQ(player->status(), kStatusPlaying);
+  EXPECT_FALSE(c().isAvailable(u"Play"));
+  EXPECT_TRUE(c().isAvailable(u"Pause"));
+  EXPECT_TRUE(c().isAvailable(u"Stop"));
+  ASSERT_TRUE(WaitFor([&] { return c().currentPosition() > 0.3; }));
+}
+
+TEST_F(MpvPlayerTest, PlayRightAfterTheUrlAsTheListDoes) {
+  // ComboListSelect: stop, URL, play, without waiting in between.
+  c().stop();
+  player->setURL(ToWide(test::ClipMp4()));
+  c().play();
+  ASSERT_TRUE(WaitFor([&] { return player->playState() == wmppsPlaying; })) << log.Joined();
+  const int media = log.IndexOf("media clip 320x240");
+  EXPECT_GE(media, 0);
+  EXPECT_LT(media, log.IndexOf("play 9"));
+  EXPECT_LT(log.IndexOf("play 9"), log.IndexOf("play 3"));
+  // Then the next file the same way.
+  c().stop();
+  player->setURL(ToWide(test::ShortMp4()));
+  c().play();
+  ASSERT_TRUE(WaitFor([&] { return player->currentMedia()->name() == u"short" && player->playState() == wmppsPlaying; }))
+      << log.Joined();
+  EXPECT_TRUE(log.Has("media short 320x240"));
+}
+
+TEST_F(MpvPlayerTest, PauseAndStop) {
+  ASSERT_TRUE(Open(test::ClipMp4()));
+  ASSERT_TRUE(PlayAndWait());
+  c().pause();
+  EXPECT_EQ(player->playState(), wmppsPaused);
+  EXPECT_EQ(player->status(), kStatusPaused);
+  EXPECT_TRUE(c().isAvailable(u"Play"));
+  EXPECT_FALSE(c().isAvailable(u"Pause"));
+  ASSERT_TRUE(WaitFor([&] { return player->engineProperty("pause") == "yes"; }));
+  c().setCurrentPosition(12);
+  Settled(12, 1.0);
+  c().stop();
+  EXPECT_EQ(player->playState(), wmppsStopped);
+  EXPECT_EQ(player->status(), kStatusStopped);
+  EXPECT_DOUBLE_EQ(c().currentPosition(), 0);
+  EXPECT_NEAR(Settled(0, 0.05), 0, 0.05);
+  EXPECT_FALSE(c().isAvailable(u"Stop"));
+  ASSERT_TRUE(PlayAndWait());
+  EXPECT_EQ(player->status(), kStatusPlaying);
+}
+
+TEST_F(MpvPlayerTest, GetRightAfterPutGivesThePutValueAndThreeQuickSkipsAddUp) {
+  ASSERT_TRUE(Open(test::ClipMp4()));
+  c().setCurrentPosition(5);
+  EXPECT_DOUBLE_EQ(c().currentPosition(), 5);
+  EXPECT_NEAR(Settled(5, 1.0), 5, 1.0);
+  ASSERT_TRUE(PlayAndWait());
+  const double start = c().currentPosition();
+  for (int i = 0; i < 3; ++i) c().setCurrentPosition(c().currentPosition() + 10);
+  EXPECT_NEAR(c().currentPosition(), start + 30, 1e-9);
+  EXPECT_EQ(c().currentPositionString(), FormatMediaTime(start + 30));
+  EXPECT_NEAR(Settled(start + 30, 1.5), start + 30, 1.5);
+  // Backwards likewise.
+  const double there = c().currentPosition();
+  c().setCurrentPosition(there - 10);
+  c().setCurrentPosition(c().currentPosition() - 10);
+  EXPECT_NEAR(c().currentPosition(), there - 20, 1e-9);
+  EXPECT_NEAR(Settled(there - 20, 1.5), there - 20, 1.5);
+}
+
+TEST_F(MpvPlayerTest, SkipsOnATenSecondGopNeverStickOrGoTheWrongWay) {
+  ASSERT_TRUE(Open(test::Gop10Mp4()));
+  ASSERT_TRUE(PlayAndWait());
+  double prev = 0;
+  for (int i = 0; i < 4; ++i) {
+    c().setCurrentPosition(c().currentPosition() + 10);
+    const double target = c().currentPosition();
+    Settled(target, SeekController::kFarFromTarget, 4000);
+    const double now = EngineTime();
+    EXPECT_GT(now, prev + 5) << "press " << i << " target " << target;
+    EXPECT_NEAR(now, target, SeekController::kFarFromTarget + 0.5) << "press " << i;
+    prev = now;
+  }
+  for (int i = 0; i < 4; ++i) {
+    c().setCurrentPosition(c().currentPosition() - 10);
+    const double target = c().currentPosition();
+    Settled(target, SeekController::kFarFromTarget, 4000);
+    const double now = EngineTime();
+    EXPECT_LT(now, prev - 5) << "press " << i << " target " << target;
+    prev = now;
+  }
+}
+
+TEST_F(MpvPlayerTest, SkipsNearTheEndOfALongGopFileStayInside) {
+  ASSERT_TRUE(Open(test::Gop10Mp4()));
+  c().setCurrentPosition(51);  // past the last keyframe (50)
+  EXPECT_NEAR(Settled(51, 0.2), 51, 0.2);
+  c().setCurrentPosition(c().currentPosition() + 5);
+  EXPECT_NEAR(Settled(56, 0.2), 56, 0.2);
+  EXPECT_NE(player->status(), kStatusStopped);
+}
+
+TEST_F(MpvPlayerTest, SeeksBeyondEitherEndAreClamped) {
+  ASSERT_TRUE(Open(test::ClipMp4()));
+  c().setCurrentPosition(10);
+  Settled(10, 1);
+  c().setCurrentPosition(-1e9);
+  EXPECT_DOUBLE_EQ(c().currentPosition(), 0);
+  EXPECT_NEAR(Settled(0, 0.05), 0, 0.05);
+  ASSERT_TRUE(PlayAndWait());
+  c().setCurrentPosition(1e12);
+  EXPECT_NEAR(c().currentPosition(), player->currentMedia()->duration(), 1e-9);
+  // The end of the media: stopped, so the list moves on.
+  ASSERT_TRUE(WaitFor([&] { return player->status() == kStatusStopped; })) << log.Joined();
+  EXPECT_EQ(player->playState(), wmppsStopped);
+  EXPECT_NE(player->currentMedia(), nullptr);
+}
+
+TEST_F(MpvPlayerTest, EndOfFileIsMediaEndedThenStopped) {
+  ASSERT_TRUE(Open(test::ShortMp4()));
+  ASSERT_TRUE(PlayAndWait());
+  ASSERT_TRUE(WaitFor([&] { return player->status() == kStatusStopped; }, 6000)) << log.Joined();
+  EXPECT_LT(log.IndexOf("play 8"), log.IndexOf("play 1")) << log.Joined();
+  EXPECT_GE(log.IndexOf("play 8"), 0) << log.Joined();
+  EXPECT_EQ(player->playState(), wmppsStopped);
+  EXPECT_TRUE(c().isAvailable(u"Play"));
+  // Play after the end starts again from the beginning.
+  ASSERT_TRUE(PlayAndWait());
+  EXPECT_LT(c().currentPosition(), 1.0);
+}
+
+TEST_F(MpvPlayerTest, CloseGivesNoMediaAndReady) {
+  ASSERT_TRUE(Open(test::ClipMp4()));
+  ASSERT_TRUE(PlayAndWait());
+  player->setURL(u"");
+  EXPECT_EQ(player->currentMedia(), nullptr);
+  EXPECT_EQ(player->URL(), u"");
+  EXPECT_EQ(player->status(), kStatusReady);
+  EXPECT_EQ(c().currentPositionString(), u"");
+  EXPECT_FALSE(c().isAvailable(u"Play"));
+  ASSERT_TRUE(WaitFor([&] { return player->engineProperty("idle-active") == "yes"; }));
+  c().play();  // nothing to play
+  c().setCurrentPosition(10);
+  EXPECT_DOUBLE_EQ(c().currentPosition(), 0);
+  EXPECT_EQ(player->status(), kStatusReady);
+}
+
+TEST_F(MpvPlayerTest, VolumeMuteAndBalanceReachTheEngineClamped) {
+  s().setVolume(150);
+  EXPECT_EQ(s().volume(), 100);
+  s().setVolume(-5);
+  EXPECT_EQ(s().volume(), 0);
+  s().setVolume(70);
+  s().setMute(true);
+  EXPECT_TRUE(s().mute());
+  s().setBalance(1000);
+  EXPECT_EQ(s().balance(), 100);
+  ASSERT_TRUE(WaitFor([&] { return player->engineProperty("volume") == "70.000000"; }));
+  ASSERT_TRUE(WaitFor([&] { return player->engineProperty("mute") == "yes"; }));
+  ASSERT_TRUE(WaitFor([&] { return player->engineProperty("af").find("pan=stereo") != std::string::npos; }))
+      << player->engineProperty("af");
+  EXPECT_NE(player->engineProperty("af").find("c0=0.00*c0|c1=1.00*c1"), std::string::npos);
+  s().setBalance(-40);
+  ASSERT_TRUE(WaitFor([&] { return player->engineProperty("af").find("c0=1.00*c0|c1=0.60*c1") != std::string::npos; }))
+      << player->engineProperty("af");
+  // With a file playing through the filter.
+  ASSERT_TRUE(Open(test::ClipMp4()));
+  ASSERT_TRUE(PlayAndWait());
+  ASSERT_TRUE(WaitFor([&] { return c().currentPosition() > 0.5; }));
+  EXPECT_EQ(player->playState(), wmppsPlaying);
+  s().setBalance(0);
+  EXPECT_EQ(s().balance(), 0);
+  ASSERT_TRUE(WaitFor([&] { return player->engineProperty("af").empty(); })) << player->engineProperty("af");
+  s().setMute(false);
+  EXPECT_EQ(s().volume(), 70);
+}
+
+TEST_F(MpvPlayerTest, AttributesOfATaggedClip) {
+  const std::string path = test::TaggedMp4();
+  ASSERT_TRUE(Open(path));
+  auto m = player->currentMedia();
+  EXPECT_EQ(ToNarrow(m->name()), test::kTaggedTitle);
+  EXPECT_EQ(ToNarrow(m->getItemInfo(u"title")), test::kTaggedTitle);
+  EXPECT_EQ(ToNarrow(m->getItemInfo(u"artist")), test::kTaggedArtist);
+  EXPECT_EQ(ToNarrow(m->getItemInfo(u"album")), "Album");
+  EXPECT_EQ(ToNarrow(m->getItemInfo(u"comment")), "a comment");
+  struct stat st;
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(ToNarrow(m->getItemInfo(u"FileSize")), std::to_string(st.st_size));
+  EXPECT_NE(ToNarrow(m->getItemInfo(u"FileType")).find("mp4"), std::string::npos);
+  EXPECT_NEAR(std::atof(ToNarrow(m->getItemInfo(u"Duration")).c_str()), 3.0, 0.1);
+  EXPECT_GT(std::atoll(ToNarrow(m->getItemInfo(u"Bitrate")).c_str()), 0);
+  EXPECT_EQ(m->getItemInfo(u"Width"), u"320");
+  EXPECT_EQ(m->getItemInfo(u"Height"), u"240");
+  EXPECT_EQ(m->getItemInfo(u"FrameRate"), u"25.000");
+  EXPECT_EQ(m->getItemInfo(u"VideoCodec"), u"h264");
+  EXPECT_EQ(m->getItemInfo(u"AudioCodec"), u"aac");
+  EXPECT_EQ(m->getItemInfo(u"AudioChannels"), u"2");
+  EXPECT_EQ(m->getItemInfo(u"AudioSampleRate"), u"44100");
+  // Every name listed gives its value back, in a stable order: the facts first.
+  const int32_t n = m->attributeCount();
+  ASSERT_GE(n, 17);
+  EXPECT_EQ(m->getAttributeName(0), u"FileSize");
+  EXPECT_EQ(m->getAttributeName(1), u"FileType");
+  bool sawTitle = false;
+  for (int32_t i = 0; i < n; ++i) {
+    const std::u16string name = m->getAttributeName(i);
+    EXPECT_FALSE(name.empty());
+    if (name == u"title") sawTitle = true;
+  }
+  EXPECT_TRUE(sawTitle);
+  EXPECT_EQ(m->getAttributeName(n), u"");
+  EXPECT_EQ(m->getItemInfo(u"NoSuchAttribute"), u"");
+}
+
+TEST_F(MpvPlayerTest, AudioOnlyAndTinyWav) {
+  ASSERT_TRUE(Open(test::AudioM4a()));
+  auto m = player->currentMedia();
+  EXPECT_EQ(m->imageSourceWidth(), 0);
+  EXPECT_EQ(m->imageSourceHeight(), 0);
+  EXPECT_EQ(m->getItemInfo(u"VideoCodec"), u"");
+  EXPECT_EQ(m->getItemInfo(u"AudioCodec"), u"aac");
+  EXPECT_TRUE(log.Has("media audio 0x0")) << log.Joined();
+  ASSERT_TRUE(PlayAndWait());
+  c().setCurrentPosition(3);
+  EXPECT_NEAR(Settled(3, 0.3), 3, 0.3);
+
+  ASSERT_TRUE(Open(test::TinyWav()));
+  const int from = static_cast<int>(log.entries.size());
+  c().play();
+  ASSERT_TRUE(WaitFor([&] { return player->status() == kStatusStopped; })) << log.Joined();
+  EXPECT_LT(log.IndexOf("play 3", from), log.IndexOf("play 8", from)) << log.Joined();
+  EXPECT_EQ(player->currentMedia()->getItemInfo(u"AudioCodec"), u"pcm_s16le");
+}
+
+// Bad input: each ends stopped with "停止", keeps a current media (so the tick
+// goes on to the next file) and leaves the player usable.
+class MpvPlayerBadInputTest : public MpvPlayerTest {
+ protected:
+  void ExpectStopped(const std::string& path, bool play = true) {
+    SCOPED_TRACE(path.size() > 200 ? path.substr(0, 200) + "..." : path);
+    player->setURL(ToWide(path));
+    if (play) c().play();
+    ASSERT_TRUE(WaitFor([&] { return player->status() == kStatusStopped; }, 8000)) << log.Joined();
+    EXPECT_EQ(player->playState(), wmppsStopped);
+    ASSERT_NE(player->currentMedia(), nullptr);
+    EXPECT_EQ(player->URL(), ToWide(path));
+    EXPECT_FALSE(c().isAvailable(u"Pause"));
+    c().setCurrentPosition(10);  // no error, no effect on a file that did not open
+    test::Pump(100);
+    EXPECT_EQ(player->status(), kStatusStopped);
+    // The engine plays nothing (no play-list entries of its own either).
+    EXPECT_TRUE(WaitFor([&] { return player->engineProperty("idle-active") == "yes"; }, 2000));
+  }
+  void ExpectStillPlays() {
+    ASSERT_TRUE(Open(test::ShortMp4()));
+    ASSERT_TRUE(PlayAndWait());
+  }
+};
+
+TEST_F(MpvPlayerBadInputTest, ZeroByteFile) {
+  ExpectStopped(test::ZeroByteMp4());
+  ExpectStillPlays();
+}
+
+TEST_F(MpvPlayerBadInputTest, TextFileRenamedMp4IsNoPlayList) {
+  ExpectStopped(test::TextAsMp4());
+  test::Pump(300);
+  EXPECT_EQ(player->status(), kStatusStopped);
+  EXPECT_NE(player->engineProperty("idle-active"), "no") << "the engine plays something";
+  ExpectStillPlays();
+}
+
+TEST_F(MpvPlayerBadInputTest, TruncatedClip) {
+  ExpectStopped(test::TruncatedMp4());
+  ExpectStillPlays();
+}
+
+TEST_F(MpvPlayerBadInputTest, MissingFileFolderAndLongUrl) {
+  test::TempDir dir;
+  ExpectStopped(dir / "missing.mp4");
+  ExpectStopped(dir.Path());
+  ExpectStopped(dir.MakeDir("folder.mp4"));
+  ExpectStopped("/" + std::string(5000, 'a') + ".mp4");
+  ExpectStopped("relative-missing.mp4");
+  ExpectStillPlays();
+}
+
+TEST_F(MpvPlayerBadInputTest, OpeningAMissingFileStopsThePreviousOne) {
+  ASSERT_TRUE(Open(test::ClipMp4()));
+  ASSERT_TRUE(PlayAndWait());
+  test::TempDir dir;
+  ExpectStopped(dir / "gone.mp4");
+  ASSERT_TRUE(WaitFor([&] { return player->engineProperty("idle-active") == "yes"; }));
+}
+
+TEST_F(MpvPlayerBadInputTest, InvalidUtf8AndNewlinesInTheName) {
+  test::TempDir dir;
+  const std::string clip = test::ShortMp4();
+  for (const std::string& name : {std::string("caf\xE9\xFF.mp4"), std::string("line\nbreak.mp4"),
+                                 std::string("-dash --start=1.mp4"), std::string("語 \"q\" 'a'.mp4")}) {
+    const std::string path = dir / name;
+    std::filesystem::copy_file(clip, path);
+    // The path travels as UTF-16 with lone surrogates for the invalid bytes.
+    const std::u16string wide = ToWide(path);
+    player->setURL(wide);
+    c().play();
+    ASSERT_TRUE(WaitFor([&] { return player->playState() == wmppsPlaying; })) << name << ": " << log.Joined();
+    EXPECT_EQ(player->URL(), wide);
+    EXPECT_EQ(ToNarrow(player->currentMedia()->name()), name.substr(0, name.size() - 4));
+  }
+}
+
+TEST_F(MpvPlayerBadInputTest, FileDeletedWhilePlaying) {
+  test::TempDir dir;
+  const std::string path = dir / "doomed.mp4";
+  std::filesystem::copy_file(test::ShortMp4(), path);
+  ASSERT_TRUE(Open(path));
+  ASSERT_TRUE(PlayAndWait());
+  ASSERT_EQ(unlink(path.c_str()), 0);
+  c().setCurrentPosition(1.5);
+  ASSERT_TRUE(WaitFor([&] { return player->status() == kStatusStopped; }, 6000)) << log.Joined();
+  // Play again: the engine lets go of the file at the end, so it may not open any more.
+  c().play();
+  test::Pump(300);
+  ExpectStillPlays();
+}
+
+TEST_F(MpvPlayerBadInputTest, StopWhileOpeningThenPlayOpensAgain) {
+  player->setURL(ToWide(test::ClipMp4()));
+  c().stop();
+  EXPECT_EQ(player->status(), kStatusStopped);
+  test::Pump(200);
+  EXPECT_EQ(player->status(), kStatusStopped);
+  ASSERT_TRUE(PlayAndWait()) << log.Joined();
+}
+
+TEST_F(MpvPlayerBadInputTest, RapidSwitchingEndsOnTheLastFile) {
+  const std::string files[] = {test::TaggedMp4(), test::ZeroByteMp4(), test::ShortMp4(), test::AudioM4a(),
+                               test::TextAsMp4(), test::ClipMp4()};
+  for (int round = 0; round < 3; ++round) {
+    for (const auto& f : files) {
+      c().stop();
+      player->setURL(ToWide(f));
+      c().play();
+      c().setCurrentPosition(c().currentPosition() + 10);
+    }
+  }
+  ASSERT_TRUE(WaitFor([&] { return player->playState() == wmppsPlaying; }))
+      << log.Joined() << " / " << ToNarrow(player->status());
+  EXPECT_EQ(player->currentMedia()->name(), u"clip");
+  EXPECT_TRUE(log.Has("media clip 320x240"));
+  // The skip put while opening is carried out once the file is open.
+  EXPECT_NEAR(Settled(10, 1.5), 10, 1.5);
+}
+
+TEST_F(MpvPlayerTest, ClickReportsButtonShiftAndPosition) {
+  QWidget* w = player->widget();
+  w->resize(712, 415);
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(50, 7), QPointF(50, 7), Qt::LeftButton, Qt::LeftButton,
+                    Qt::ShiftModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(50, 7), QPointF(50, 7), Qt::LeftButton, Qt::NoButton,
+                      Qt::ShiftModifier);
+  QCoreApplication::sendEvent(w, &press);
+  QCoreApplication::sendEvent(w, &release);
+  EXPECT_TRUE(log.Has("click 1 1 50 7")) << log.Joined();
+  QMouseEvent press2(QEvent::MouseButtonPress, QPointF(600, 300), QPointF(600, 300), Qt::RightButton, Qt::RightButton,
+                     Qt::ControlModifier);
+  QMouseEvent release2(QEvent::MouseButtonRelease, QPointF(600, 300), QPointF(600, 300), Qt::RightButton, Qt::NoButton,
+                       Qt::ControlModifier);
+  QCoreApplication::sendEvent(w, &press2);
+  QCoreApplication::sendEvent(w, &release2);
+  EXPECT_TRUE(log.Has("click 2 2 600 300")) << log.Joined();
+}
+
+TEST_F(MpvPlayerTest, ObjectRectsPlaceTheWidgetAndStretchReachesTheEngine) {
+  QWidget panel;
+  player->widget()->setParent(&panel);
+  player->SetObjectRects({0, 0, 640, 360}, {0, 0, 640, 360});
+  EXPECT_EQ(player->widget()->geometry(), QRect(0, 0, 640, 360));
+  player->setStretchToFit(true);
+  EXPECT_TRUE(player->stretchToFit());
+  EXPECT_EQ(player->engineProperty("video-unscaled"), "no");
+  player.reset();  // the player takes its widget with it
+  EXPECT_TRUE(panel.findChildren<QWidget*>().isEmpty());
+}
+
+TEST_F(MpvPlayerTest, HandlersMayCallBackIntoThePlayer) {
+  // A MediaChange handler that reads everything, and a status handler that reads
+  // the status, as the main window's handlers do.
+  std::vector<std::u16string> statuses;
+  std::u16string caption;
+  WMPEvents ev;
+  ev.StatusChange = [&] { statuses.push_back(player->status()); };
+  ev.MediaChange = [&](IWMPMedia& m) {
+    caption = m.name() + u" " + ToWide(std::to_string(m.imageSourceWidth())) + u"x" +
+              ToWide(std::to_string(m.imageSourceHeight()));
+  };
+  ev.PlayStateChange = [&](int32_t st) {
+    if (st == wmppsReady) c().play();  // as the tick would
+  };
+  player->setEvents(ev);
+  player->setURL(ToWide(test::ClipMp4()));
+  ASSERT_TRUE(WaitFor([&] { return player->playState() == wmppsPlaying; }));
+  EXPECT_EQ(caption, u"clip 320x240");
+  ASSERT_FALSE(statuses.empty());
+  EXPECT_EQ(statuses.back(), kStatusPlaying);
+}
+
+}  // namespace
+}  // namespace korvane

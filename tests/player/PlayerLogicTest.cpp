@@ -1,0 +1,304 @@
+// The player's plain logic, without mpv: time texts, seeks, states, attributes, balance.
+#include <gtest/gtest.h>
+
+#include "player/AudioBalance.h"
+#include "player/MediaInfo.h"
+#include "player/PlayerStateMachine.h"
+#include "player/PlayerTime.h"
+#include "player/SeekController.h"
+
+namespace korvane {
+namespace {
+
+using Kind = PlayerEvent::Kind;
+using Mode = SeekCommand::Mode;
+
+TEST(MpvPlayerTime, MinutesAndSecondsThenHours) {
+  EXPECT_EQ(FormatMediaTime(0), u"00:00");
+  EXPECT_EQ(FormatMediaTime(83.46), u"01:23");
+  EXPECT_EQ(FormatMediaTime(296.99), u"04:56");
+  EXPECT_EQ(FormatMediaTime(3599.9), u"59:59");
+  EXPECT_EQ(FormatMediaTime(3600), u"01:00:00");
+  EXPECT_EQ(FormatMediaTime(36000 + 61), u"10:01:01");
+  EXPECT_EQ(FormatMediaTime(-5), u"00:00");
+  EXPECT_EQ(FormatMediaTime(0.0 / 0.0), u"00:00");
+  EXPECT_EQ(FormatMediaTime(1e300), u"99999:59:59");
+}
+
+TEST(MpvPlayerSeek, GetAfterPutGivesThePutValueUntilReached) {
+  SeekController s;
+  auto cmd = s.Put(20, 5, 45, true);
+  ASSERT_TRUE(cmd);
+  EXPECT_EQ(cmd->mode, Mode::KeyframeRelative);
+  EXPECT_DOUBLE_EQ(cmd->delta, 15);
+  EXPECT_TRUE(s.Pending());
+  EXPECT_DOUBLE_EQ(s.Target(), 20);
+  EXPECT_FALSE(s.OnRestart(20, 45));
+  EXPECT_FALSE(s.Pending());
+}
+
+TEST(MpvPlayerSeek, QuickPutsAddUpAndRunOneAfterTheOther) {
+  SeekController s;
+  double pos = 5;
+  ASSERT_TRUE(s.Put(pos + 10, pos, 45, true));
+  // Two more presses while the first seek runs: the caller reads the target.
+  EXPECT_FALSE(s.Put(s.Target() + 10, pos, 45, true));
+  EXPECT_FALSE(s.Put(s.Target() + 10, pos, 45, true));
+  EXPECT_DOUBLE_EQ(s.Target(), 35);
+  auto next = s.OnRestart(15, 45);  // the first landed
+  ASSERT_TRUE(next);
+  EXPECT_EQ(next->mode, Mode::KeyframeRelative);
+  EXPECT_DOUBLE_EQ(next->delta, 20);
+  EXPECT_DOUBLE_EQ(s.Target(), 35);
+  EXPECT_FALSE(s.OnRestart(35, 45));
+  EXPECT_FALSE(s.Pending());
+}
+
+TEST(MpvPlayerSeek, ClampsBeyondEitherEnd) {
+  SeekController s;
+  s.Put(-1e9, 10, 45, true);
+  EXPECT_DOUBLE_EQ(s.Target(), 0);
+  s.Reset();
+  s.Put(1e12, 10, 45, true);
+  EXPECT_DOUBLE_EQ(s.Target(), 45);
+  s.Reset();
+  s.Put(0.0 / 0.0, 10, 45, true);
+  EXPECT_DOUBLE_EQ(s.Target(), 0);
+  s.Reset();
+  s.Put(1e300 * 1e300, 10, 0, true);  // +inf with an unknown duration
+  EXPECT_DOUBLE_EQ(s.Target(), 0);
+}
+
+TEST(MpvPlayerSeek, ForwardIntoTheLastSecondsIsExact) {
+  SeekController s;
+  auto cmd = s.Put(55, 40, 60, true);
+  ASSERT_TRUE(cmd);
+  EXPECT_EQ(cmd->mode, Mode::ExactAbsolute);
+  EXPECT_DOUBLE_EQ(cmd->target, 55);
+  // Backwards from the end is a keyframe seek again.
+  s.Reset();
+  cmd = s.Put(45, 55, 60, true);
+  ASSERT_TRUE(cmd);
+  EXPECT_EQ(cmd->mode, Mode::KeyframeRelative);
+}
+
+TEST(MpvPlayerSeek, FarOrStuckLandingGetsAnExactFollowUp) {
+  SeekController s;
+  // A 10 s GOP: +10 from 21 snaps forward to 40, 9 s past the target.
+  ASSERT_TRUE(s.Put(31, 21, 60, true));
+  auto follow = s.OnRestart(40, 60);
+  ASSERT_TRUE(follow);
+  EXPECT_EQ(follow->mode, Mode::ExactAbsolute);
+  EXPECT_DOUBLE_EQ(follow->target, 31);
+  EXPECT_TRUE(s.Pending());
+  EXPECT_FALSE(s.OnRestart(31, 60));
+  EXPECT_FALSE(s.Pending());
+  // Landing where it started (no progress) is never accepted.
+  ASSERT_TRUE(s.Put(32, 31, 60, true));
+  follow = s.OnRestart(31, 60);
+  ASSERT_TRUE(follow);
+  EXPECT_EQ(follow->mode, Mode::ExactAbsolute);
+  // Backwards the same.
+  s.OnRestart(32, 60);
+  ASSERT_TRUE(s.Put(30, 32, 60, true));
+  follow = s.OnRestart(32.5, 60);
+  ASSERT_TRUE(follow);
+  EXPECT_DOUBLE_EQ(follow->target, 30);
+}
+
+TEST(MpvPlayerSeek, NearLandingIsAccepted) {
+  SeekController s;
+  ASSERT_TRUE(s.Put(15.3, 5.3, 45, true));
+  EXPECT_FALSE(s.OnRestart(16, 45));
+  EXPECT_FALSE(s.Pending());
+}
+
+TEST(MpvPlayerSeek, PutBeforeLoadIsIssuedOnLoad) {
+  SeekController s;
+  EXPECT_FALSE(s.Put(12, 0, 0, false));
+  EXPECT_TRUE(s.Pending());
+  EXPECT_DOUBLE_EQ(s.Target(), 12);
+  auto cmd = s.OnLoaded(0, 45);
+  ASSERT_TRUE(cmd);
+  EXPECT_DOUBLE_EQ(cmd->target, 12);
+}
+
+TEST(MpvPlayerSeek, UnsolicitedRestartIsIgnoredAndSamePositionIsNoSeek) {
+  SeekController s;
+  EXPECT_FALSE(s.OnRestart(3, 45));
+  EXPECT_FALSE(s.Put(10, 10, 45, true));
+  EXPECT_FALSE(s.Pending());
+}
+
+std::vector<PlayerEvent> Events(PlayerStateMachine& m) { return m.TakeEvents(); }
+
+TEST(MpvPlayerStates, InitialIsReadyWithoutMedia) {
+  PlayerStateMachine m;
+  EXPECT_EQ(m.status(), kStatusReady);
+  EXPECT_EQ(m.phase(), PlayerStateMachine::Phase::NoMedia);
+  EXPECT_EQ(m.Play(), PlayerStateMachine::Action::None);
+  EXPECT_TRUE(Events(m).empty());
+}
+
+TEST(MpvPlayerStates, OpenThenPlayInTheNaturalOrder) {
+  PlayerStateMachine m;
+  m.Open();
+  EXPECT_EQ(m.status(), kStatusOpening);  // never "準備完了" while opening
+  EXPECT_EQ(m.Play(), PlayerStateMachine::Action::Unpause);
+  m.EngineStarted();
+  m.EngineLoaded();
+  m.EngineRunning();
+  const std::vector<PlayerEvent> want = {
+      {Kind::OpenState, wmposMediaChanging}, {Kind::OpenState, wmposMediaLocating}, {Kind::Status, 0},
+      {Kind::OpenState, wmposMediaConnecting}, {Kind::OpenState, wmposMediaLoading},
+      {Kind::OpenState, wmposMediaOpening},  {Kind::OpenState, wmposMediaOpen},     {Kind::MediaChange, 0},
+      {Kind::PlayState, wmppsTransitioning}, {Kind::Status, 0},
+      {Kind::PlayState, wmppsPlaying},       {Kind::Status, 0},
+  };
+  EXPECT_EQ(Events(m), want);
+  EXPECT_EQ(m.status(), kStatusPlaying);
+}
+
+TEST(MpvPlayerStates, OpenWithoutPlayIsReady) {
+  PlayerStateMachine m;
+  m.Open();
+  m.EngineStarted();
+  m.EngineLoaded();
+  EXPECT_EQ(m.playState(), wmppsReady);
+  EXPECT_EQ(m.status(), kStatusReady);
+  m.EngineRunning();  // a restart while paused changes nothing
+  EXPECT_EQ(m.playState(), wmppsReady);
+  m.TakeEvents();
+  EXPECT_EQ(m.Play(), PlayerStateMachine::Action::Unpause);
+  m.EngineRunning();
+  EXPECT_EQ(m.playState(), wmppsPlaying);
+}
+
+TEST(MpvPlayerStates, PauseStopEndAndFailure) {
+  PlayerStateMachine m;
+  m.Open();
+  m.Play();
+  m.EngineStarted();
+  m.EngineLoaded();
+  m.EngineRunning();
+  EXPECT_EQ(m.Pause(), PlayerStateMachine::Action::Pause);
+  EXPECT_EQ(m.status(), kStatusPaused);
+  EXPECT_EQ(m.Pause(), PlayerStateMachine::Action::None);
+  EXPECT_EQ(m.Stop(), PlayerStateMachine::Action::StopAndRewind);
+  EXPECT_EQ(m.status(), kStatusStopped);
+  m.Play();
+  m.EngineRunning();
+  m.TakeEvents();
+  m.EngineEnded();
+  const std::vector<PlayerEvent> ended = {
+      {Kind::PlayState, wmppsMediaEnded}, {Kind::PlayState, wmppsStopped}, {Kind::Status, 0}};
+  EXPECT_EQ(Events(m), ended);
+  EXPECT_EQ(m.status(), kStatusStopped);
+
+  m.Open();
+  m.Play();
+  m.EngineFailed();
+  EXPECT_EQ(m.status(), kStatusStopped);
+  EXPECT_EQ(m.playState(), wmppsStopped);
+  EXPECT_EQ(m.Play(), PlayerStateMachine::Action::None);
+  m.Close();
+  EXPECT_EQ(m.status(), kStatusReady);
+  EXPECT_EQ(m.openState(), wmposPlaylistOpenNoMedia);
+}
+
+TEST(MpvPlayerStates, StopWhileOpeningUnloadsAndPlayReloads) {
+  PlayerStateMachine m;
+  m.Open();
+  EXPECT_EQ(m.Stop(), PlayerStateMachine::Action::Unload);
+  EXPECT_EQ(m.status(), kStatusStopped);
+  m.EngineLoaded();  // late report of the dropped load
+  EXPECT_EQ(m.phase(), PlayerStateMachine::Phase::Unloaded);
+  EXPECT_EQ(m.Play(), PlayerStateMachine::Action::Reload);
+  EXPECT_EQ(m.phase(), PlayerStateMachine::Phase::Opening);
+  EXPECT_TRUE(m.playRequested());
+}
+
+TEST(MpvPlayerStates, BufferingWhilePlaying) {
+  PlayerStateMachine m;
+  m.Open();
+  m.Play();
+  m.EngineLoaded();
+  m.EngineRunning();
+  m.EngineBuffering(true);
+  EXPECT_EQ(m.playState(), wmppsBuffering);
+  EXPECT_EQ(m.status(), kStatusBuffering);
+  EXPECT_TRUE(m.isPlaying());
+  m.EngineBuffering(false);
+  EXPECT_EQ(m.playState(), wmppsPlaying);
+}
+
+TEST(MpvPlayerMediaInfo, NameIsTitleElseFileName) {
+  EXPECT_EQ(MediaDisplayName("/m/dir.x/intro.mp4", {}), "intro");
+  EXPECT_EQ(MediaDisplayName("/m/intro.mp4", {{"TITLE", "The Intro"}}), "The Intro");
+  EXPECT_EQ(MediaDisplayName("/m/intro.mp4", {{"title", "  "}}), "intro");
+  EXPECT_EQ(MediaDisplayName("/m/archive.tar.gz", {}), "archive.tar");
+  EXPECT_EQ(MediaDisplayName("/m/.hidden", {}), ".hidden");
+  EXPECT_EQ(MediaDisplayName("/m/noext", {}), "noext");
+  EXPECT_EQ(MediaDisplayName("/m/line\nbreak\xff.mkv", {}), "line\nbreak\xff");
+}
+
+TEST(MpvPlayerMediaInfo, FactsFirstThenEveryTagUnderStableNames) {
+  MediaFacts f;
+  f.fileSize = 1234;
+  f.fileType = "mov,mp4";
+  f.duration = 2.5;
+  f.bitrate = 3949;
+  f.width = 320;
+  f.height = 240;
+  f.frameRate = 25;
+  f.videoCodec = "h264";
+  f.audioCodec = "aac";
+  f.tags = {{"title", "T"}, {"artist", "A"}, {"DURATION", "x"}, {"title", "again"}};
+  MediaAttributes a(f);
+  const std::vector<std::string> facts = {"FileSize", "FileType", "Duration", "Bitrate", "Width", "Height", "FrameRate",
+                                          "VideoCodec", "VideoBitrate", "AudioCodec", "AudioChannels",
+                                          "AudioSampleRate", "AudioBitrate"};
+  ASSERT_EQ(a.count(), static_cast<int32_t>(facts.size() + 4));
+  for (size_t i = 0; i < facts.size(); ++i) EXPECT_EQ(a.name(static_cast<int32_t>(i)), facts[i]);
+  EXPECT_EQ(a.value("FileSize"), "1234");
+  EXPECT_EQ(a.value("duration"), "2.500");
+  EXPECT_EQ(a.value("FrameRate"), "25.000");
+  EXPECT_EQ(a.value("Width"), "320");
+  EXPECT_EQ(a.value("title"), "T");
+  EXPECT_EQ(a.value("Artist"), "A");
+  EXPECT_EQ(a.value("Tag.DURATION"), "x");
+  EXPECT_EQ(a.value("Tag.title"), "again");
+  EXPECT_EQ(a.value("AudioChannels"), "");
+  EXPECT_EQ(a.value("nothing"), "");
+  EXPECT_EQ(a.name(-1), "");
+  EXPECT_EQ(a.name(a.count()), "");
+}
+
+TEST(MpvPlayerMediaInfo, HundredsOfTagsAndLongValues) {
+  MediaFacts f;
+  for (int i = 0; i < 500; ++i) f.tags.emplace_back("tag" + std::to_string(i), std::string(i == 7 ? 100000 : 3, 'v'));
+  MediaAttributes a(f);
+  EXPECT_EQ(a.count(), 13 + 500);
+  EXPECT_EQ(a.value("tag7").size(), 100000u);
+  EXPECT_EQ(a.name(13 + 499), "tag499");
+}
+
+TEST(MpvPlayerBalance, ClampedAndAppliedAsGains) {
+  EXPECT_EQ(ClampBalance(1000), 100);
+  EXPECT_EQ(ClampBalance(-1000), -100);
+  EXPECT_EQ(ClampVolume(150), 100);
+  EXPECT_EQ(ClampVolume(-5), 0);
+  double l = 0, r = 0;
+  BalanceGains(-100, l, r);
+  EXPECT_DOUBLE_EQ(l, 1);
+  EXPECT_DOUBLE_EQ(r, 0);
+  BalanceGains(50, l, r);
+  EXPECT_DOUBLE_EQ(l, 0.5);
+  EXPECT_DOUBLE_EQ(r, 1);
+  EXPECT_EQ(BalanceFilter(0), "");
+  EXPECT_EQ(BalanceFilter(50), "@korvane-balance:lavfi=[aformat=channel_layouts=stereo,pan=stereo|c0=0.50*c0|c1=1.00*c1]");
+  EXPECT_EQ(BalanceFilter(-1000), "@korvane-balance:lavfi=[aformat=channel_layouts=stereo,pan=stereo|c0=1.00*c0|c1=0.00*c1]");
+}
+
+}  // namespace
+}  // namespace korvane
