@@ -38,10 +38,9 @@ constexpr int kIconSize = 32;
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-// The form asks for the fonts by their Windows names.
+// The form asks for its fonts by their Windows names.
 void RegisterFontSubstitutes() {
   static const bool done = [] {
-    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Sans Serif"));
     QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("Sans Serif"));
     return true;
