@@ -83,6 +83,8 @@ TShellOpener* installedOpener = nullptr;
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+// The desktop's handlers start in folders of their own choosing: only the
+// programs started here get the working folder.
 class TDesktopOpener : public TShellOpener {
  public:
   void OpenPath(const std::string& path, const std::string&) override {
