@@ -1,6 +1,8 @@
 #include "app/MainForm.h"
 
+#include <QApplication>
 #include <QDragEnterEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
@@ -10,9 +12,15 @@
 #include <QStatusBar>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
+#include <QWindow>
 
+#include "app/PlayerCommands.h"
 #include "base/Utf.h"
 #include "config/Config.h"
+#include "dialogs/Info.h"
+#include "dialogs/Prop.h"
+#include "dialogs/PropForm.h"
+#include "dialogs/ShellOpen.h"
 #include "platform/EscapeKey.h"
 #include "search/FindFile.h"
 #include "ui_MainForm.h"
@@ -112,12 +120,16 @@ TMainForm::TMainForm(const PlayerFactory& makePlayer, std::vector<std::string> p
   SetUpStatusBar();
   SetUpComboList();
   ui->PnlMain->installEventFilter(this);
+  ConnectPlayerEvents();
   FormCreate();
+  FPropForm = std::make_unique<TPropForm>(this, *FPlayer);
 }
 
 TMainForm::~TMainForm() {
+  FPropForm.reset();
   FormDestroy();
-  // The player goes before the widgets that show its picture.
+  // The player goes before the widgets that show its picture, and fires nothing more here.
+  FPlayer->setEvents({});
   FPlayer.reset();
 }
 
@@ -201,11 +213,14 @@ void TMainForm::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (FShown) return;
   FShown = true;
+  windowHandle()->installEventFilter(this);
   FormShow();
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == ui->PnlMain && event->type() == QEvent::Resize) FormResize();
+  // The window's own surface sees each key once, before the focused control.
+  if (watched == windowHandle() && event->type() == QEvent::KeyPress) FormKeyDown(static_cast<QKeyEvent*>(event));
   return QMainWindow::eventFilter(watched, event);
 }
 
@@ -246,14 +261,64 @@ void TMainForm::MenuNextMediaClick() {
   else if (sender() == ui->MenuNextMedia) FMediaList.NextMedia();
 }
 
-// Handlers of the commands still to come.
-void TMainForm::BtnMinus30Click() {}
-void TMainForm::MenuEndMinus10Click() {}
-void TMainForm::MenuVolume90Click() {}
+int TMainForm::SenderTag() const { return sender() ? sender()->property("Tag").toInt() : 0; }
+
+void TMainForm::BtnMinus30Click() { SkipBy(*FPlayer, SenderTag()); }
+
+void TMainForm::MenuEndMinus10Click() {
+  if (sender() == ui->MenuRewindFirst) RewindToStart(*FPlayer);
+  else if (sender() == ui->MenuEndMinus10) JumpToEndMinus10(*FPlayer);
+}
+
+void TMainForm::MenuVolume90Click() { SetVolumeOrToggleMute(*FPlayer, SenderTag()); }
+
+void TMainForm::TrackBalanceChange() { FPlayer->settings().setBalance(ui->TrackBalance->value()); }
+
+void TMainForm::BtnSndVolClick() { ShellOpen("sndvol32.exe", ""); }
+
 void TMainForm::MenuRenameClick() {}
 void TMainForm::MenuTrashFileClick() {}
-void TMainForm::MenuPlayerPropClick() {}
+
+void TMainForm::MenuPlayerPropClick() { FPropForm->exec(); }
+
+// The settings dialog comes with the configuration module's form.
 void TMainForm::MenuConfClick() {}
-void TMainForm::MenuVersionClick() {}
+
+void TMainForm::MenuVersionClick() { ShowAboutDialog(this); }
+
+void TMainForm::FormKeyDown(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Space) TogglePlayPause(*FPlayer);
+}
+
+void TMainForm::ConnectPlayerEvents() {
+  WMPEvents events;
+  events.OpenStateChange = [this](int32_t state) { FPlayerOpenStateChange(state); };
+  events.PlayStateChange = [this](int32_t state) { FPlayerPlayStateChange(state); };
+  events.StatusChange = [this] { FPlayerStatusChange(); };
+  events.MediaChange = [this](IWMPMedia& item) { FPlayerMediaChange(item); };
+  events.Click = [this](int16_t button, int16_t shift, int32_t x, int32_t y) { FPlayerClick(button, shift, x, y); };
+  FPlayer->setEvents(std::move(events));
+}
+
+void TMainForm::FPlayerOpenStateChange(int32_t newState) {
+  ui->LblOpenState->setText(QString::fromUtf8(OpenStateName(newState)));
+}
+
+void TMainForm::FPlayerPlayStateChange(int32_t newState) {
+  ui->LblPlayState->setText(QString::fromUtf8(PlayStateName(newState)));
+}
+
+void TMainForm::FPlayerStatusChange() {
+  ui->LblStatusTxt->setText(QString::fromUtf8(ToDisplayText(FPlayer->status())));
+}
+
+void TMainForm::FPlayerMediaChange(IWMPMedia& item) {
+  const std::string title = ApplicationTitle(QCoreApplication::applicationFilePath().toStdString());
+  setWindowTitle(QString::fromUtf8(MediaCaption(title, item)));
+}
+
+void TMainForm::FPlayerClick(int16_t, int16_t, int32_t x, int32_t y) {
+  if (InClickZone(x, y, ui->PnlMain->width(), ui->PnlMain->height())) TogglePlayPause(*FPlayer);
+}
 
 }  // namespace korvane

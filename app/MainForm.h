@@ -14,12 +14,15 @@
 #include "app/TimerThread.h"
 #include "player/Player.h"
 
+class QKeyEvent;
 class QLabel;
 namespace Ui {
 class MainForm;
 }
 
 namespace korvane {
+
+class TPropForm;
 
 // The player and the widget that shows its picture (null for a player without one).
 struct PlayerHost {
@@ -56,6 +59,8 @@ class TMainForm : public QMainWindow, private IMainView {
   void MenuPlayerPropClick();
   void MenuConfClick();
   void MenuVersionClick();
+  void TrackBalanceChange();
+  void BtnSndVolClick();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -73,6 +78,17 @@ class TMainForm : public QMainWindow, private IMainView {
   void FormShow();
   // Called on the tick thread: has the GUI thread run the handed-over tick.
   void WakeForTick();
+  // Key preview: sees each key for this window before the focused control.
+  void FormKeyDown(QKeyEvent* event);
+  // The player's events.
+  void ConnectPlayerEvents();
+  void FPlayerOpenStateChange(int32_t newState);
+  void FPlayerPlayStateChange(int32_t newState);
+  void FPlayerStatusChange();
+  void FPlayerMediaChange(IWMPMedia& item);
+  void FPlayerClick(int16_t button, int16_t shiftState, int32_t x, int32_t y);
+  // The Tag of the menu item or control that raised the running handler.
+  int SenderTag() const;
 
   // IMainView over ComboList.
   int ItemCount() const override;
@@ -87,6 +103,7 @@ class TMainForm : public QMainWindow, private IMainView {
   TMediaList FMediaList;
   std::unique_ptr<TTickStep> FTickStep;
   std::unique_ptr<TTimerThread> FTimerThread;
+  std::unique_ptr<TPropForm> FPropForm;
   std::vector<std::string> FParams;
   bool FShown = false;
 };

@@ -8,12 +8,15 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
+#include <QSlider>
+#include <QTest>
 #include <QTimer>
 #include <cstdlib>
 #include <map>
 
 #include "base/Utf.h"
 #include "config/Config.h"
+#include "search/FindFile.h"
 #include "tests/support/FakePlayer.h"
 #include "tests/support/TempDir.h"
 
@@ -158,6 +161,98 @@ TEST_F(MainFormTest, AFailedSaveShowsItsErrorInAMessageBox) {
   closer.start(20);
   form.reset();
   EXPECT_TRUE(shown.contains(QString::fromStdString(ini))) << shown.toStdString();
+}
+
+class MainFormControls : public MainFormTest {
+ protected:
+  MainFormControls() : form(MakeForm()), fake(Fake(*form)) {
+    form->show();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    fake.AvailabilityFollowsState = true;
+    clip = dir.WriteFile("intro.mp4", "data");
+  }
+  void OpenClip() { fake.setURL(ToWide(clip)); }
+  void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(form->windowHandle(), key, modifiers);
+  }
+
+  std::unique_ptr<TMainForm> form;
+  TFakePlayer& fake;
+  std::string clip;
+};
+
+TEST_F(MainFormControls, SpaceTogglesWhateverTheModifiers) {
+  OpenClip();
+  Press(Qt::Key_Space);
+  EXPECT_EQ(fake.PlayState, wmppsPlaying);
+  Press(Qt::Key_Space, Qt::ControlModifier);
+  EXPECT_EQ(fake.PlayState, wmppsPaused);
+  Press(Qt::Key_Space, Qt::ShiftModifier);
+  EXPECT_EQ(fake.PlayState, wmppsPlaying);
+}
+
+TEST_F(MainFormControls, ShortCutsWinOverAFocusedTrackBar) {
+  OpenClip();
+  auto* balance = Child<QSlider>(*form, "TrackBalance");
+  balance->setFocus();
+  fake.Position = 20;
+  Press(Qt::Key_Left);
+  Press(Qt::Key_Right, Qt::ControlModifier);
+  Press(Qt::Key_PageDown);
+  Press(Qt::Key_Home);
+  Press(Qt::Key_End);
+  EXPECT_EQ(fake.PositionsPut, (std::vector<double>{10.0, 40.0, 100.0, 0.0, 286.12}));
+  EXPECT_EQ(balance->value(), 0);
+}
+
+TEST_F(MainFormControls, UpAndDownMoveThroughTheListEvenWhenItHasTheFocus) {
+  FindFileThread().AddPath(dir.WriteFile("first.mp4", std::string(600000, 'x')));
+  FindFileThread().AddPath(dir.WriteFile("second.mp4", std::string(600000, 'x')));
+  auto* list = Child<QComboBox>(*form, "ComboList");
+  for (int i = 0; i < 300 && list->count() < 2; ++i) ProcessEventsFor(10);
+  ASSERT_EQ(list->count(), 2);
+  list->setFocus();
+  Press(Qt::Key_Down);
+  EXPECT_EQ(list->currentIndex(), 1);
+  Press(Qt::Key_Up);
+  Press(Qt::Key_Up);
+  EXPECT_EQ(list->currentIndex(), -1);
+  EXPECT_EQ(fake.URLsPut.back(), u"");
+}
+
+TEST_F(MainFormControls, VolumeShortCutsAndTheBalanceBar) {
+  Press(Qt::Key_5, Qt::ControlModifier);
+  EXPECT_EQ(fake.Volume, 50);
+  Press(Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(fake.Volume, 100);
+  Press(Qt::Key_M, Qt::ControlModifier);
+  Press(Qt::Key_0, Qt::ControlModifier);
+  EXPECT_TRUE(fake.Mute);
+  EXPECT_EQ(fake.Volume, 0);
+  Child<QSlider>(*form, "TrackBalance")->setValue(-50);
+  EXPECT_EQ(fake.Balance, -50);
+}
+
+TEST_F(MainFormControls, TheLabelsAndTheCaptionFollowThePlayer) {
+  OpenClip();
+  EXPECT_EQ(Child<QLabel>(*form, "LblOpenState")->text(), "MediaOpen");
+  EXPECT_EQ(Child<QLabel>(*form, "LblPlayState")->text(), "Ready");
+  EXPECT_EQ(Child<QLabel>(*form, "LblStatusTxt")->text(), QString::fromStdU16String(kStatusReady));
+  EXPECT_EQ(form->windowTitle(), "app_mainform_tests 640x480 intro");
+  fake.setURL(u"");  // closing keeps the caption
+  EXPECT_EQ(form->windowTitle(), "app_mainform_tests 640x480 intro");
+  EXPECT_EQ(Child<QLabel>(*form, "LblOpenState")->text(), "PlaylistOpenNoMedia");
+}
+
+TEST_F(MainFormControls, AClickInsideTheZoneToggles) {
+  OpenClip();
+  auto* panel = Child<QWidget>(*form, "PnlMain");
+  fake.Click(1, 0, 49, 10);
+  EXPECT_EQ(fake.PlayState, wmppsReady);
+  fake.Click(1, 0, 50, 0);
+  EXPECT_EQ(fake.PlayState, wmppsPlaying);
+  fake.Click(1, 0, 60, panel->height() - 100);
+  EXPECT_EQ(fake.PlayState, wmppsPlaying);
 }
 
 }  // namespace

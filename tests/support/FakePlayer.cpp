@@ -164,6 +164,11 @@ void TFakePlayer::SetObjectRects(const PlayerRect& position, const PlayerRect& c
 
 bool TFakePlayer::isAvailable(const std::u16string& name) {
   Check("isAvailable");
+  if (AvailabilityFollowsState) {
+    if (name == u"Play") return media_ && PlayState != wmppsPlaying;
+    if (name == u"Pause") return PlayState == wmppsPlaying;
+    if (name == u"Stop") return media_ != nullptr;
+  }
   static const std::u16string kKnown[] = {u"Play", u"Pause", u"Stop", u"CurrentPosition", u"Rate", u"Balance", u"Mute", u"Volume"};
   return std::find(std::begin(kKnown), std::end(kKnown), name) != std::end(kKnown);
 }

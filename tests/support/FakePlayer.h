@@ -86,6 +86,9 @@ class TFakePlayer : public IWMPCore, public IWMPControls, public IWMPSettings {
   int32_t Balance = 0;
   bool StretchToFit = false;
   std::u16string VersionInfo = u"1.0.0.fake";
+  // false: "Play", "Pause", "Stop" are always available. true: as a real
+  // player, "Play" unless playing, "Pause" only while playing, "Stop" with media.
+  bool AvailabilityFollowsState = false;
 
   // --- IWMPCore --------------------------------------------------------------
   std::string className() const override { return "TFakePlayer"; }

@@ -1,0 +1,26 @@
+#pragma once
+// The playback commands of the main window over the player: skips, jumps,
+// volume and mute, play/pause, and what the state display shows. Each acts at
+// once and keeps no state.
+#include <string>
+
+#include "player/Player.h"
+
+namespace korvane {
+
+// Moves the position by `seconds`, unclamped; nothing without media.
+void SkipBy(IWMPCore& player, int seconds);
+void RewindToStart(IWMPCore& player);
+// Duration − 10 s, unclamped (negative for media shorter than 10 s).
+void JumpToEndMinus10(IWMPCore& player);
+// A negative tag toggles mute, any other becomes the volume.
+void SetVolumeOrToggleMute(IWMPCore& player, int tag);
+// Plays when the player can play, else pauses when it can pause.
+void TogglePlayPause(IWMPCore& player);
+// Whether a click at (x, y) on a picture of width × height toggles play and
+// pause: left 50 and top 0 inclusive, right width − 50 and bottom height − 100 exclusive.
+bool InClickZone(int x, int y, int width, int height);
+// The window caption for a media just loaded: "<title> <w>x<h> <name>".
+std::string MediaCaption(const std::string& title, IWMPMedia& media);
+
+}  // namespace korvane
