@@ -19,7 +19,6 @@ using test::TFakePlayer;
 
 class PropFormDialog : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { test::EnsureApplication(); }
   void SetUp() override { main_.setGeometry(100, 100, 800, 600); }
 
   QPlainTextEdit* Memo(const char* name) { return form_.findChild<QPlainTextEdit*>(name); }

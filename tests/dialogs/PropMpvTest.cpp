@@ -33,12 +33,15 @@ std::string MakeTaggedClip(const test::TempDir& dir) {
   return std::system((command + " " + path).c_str()) == 0 ? path : "";
 }
 
+MpvPlayerOptions Headless() {
+  MpvPlayerOptions options;
+  options.headless = true;
+  return options;
+}
+
 class PropMpvReport : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    test::EnsureApplication();
-    setlocale(LC_NUMERIC, "C");  // libmpv's requirement
-  }
+  static void SetUpTestSuite() { setlocale(LC_NUMERIC, "C"); }  // libmpv's requirement
 
   static bool Open(TMpvPlayer& player, const std::string& path) {
     player.setURL(ToWide(path));
@@ -57,7 +60,7 @@ class PropMpvReport : public ::testing::Test {
   }
 
   test::TempDir dir_;
-  TMpvPlayer player_{nullptr, MpvPlayerOptions{.headless = true}};
+  TMpvPlayer player_{nullptr, Headless()};
 };
 
 // A line for the attribute, its name compared without regard to case (a
@@ -94,7 +97,7 @@ TEST_F(PropMpvReport, TagsAppearUnderStableNames) {
   EXPECT_TRUE(HasAttribute(lines, "comment", std::string(kHugeTag, 'x')));
   EXPECT_GE(lines.size(), 4u + 3 + kManyTags);
 
-  TMpvPlayer another(nullptr, MpvPlayerOptions{.headless = true});
+  TMpvPlayer another(nullptr, Headless());
   ASSERT_TRUE(Open(another, clip));
   EXPECT_EQ(MediaLines(another), lines) << "another opening must report the same names in the same order";
 }

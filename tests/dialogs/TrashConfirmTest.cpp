@@ -15,7 +15,6 @@ using test::BoxAnswerer;
 
 class TrashConfirm : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { test::EnsureApplication(); }
   void SetUp() override { setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1); }
   void TearDown() override { unsetenv("XDG_DATA_HOME"); }
 

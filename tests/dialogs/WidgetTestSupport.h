@@ -1,24 +1,16 @@
 #pragma once
-// Widget tests of the dialogs: one offscreen application per process, and a
-// timer that answers message boxes the way a user would click them.
+// Widget tests of the dialogs (their application comes from WidgetTestMain.cpp):
+// timers that act on modal dialogs and message boxes the way a user would.
 #include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
-#include <cstdlib>
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace korvane::test {
-
-inline void EnsureApplication() {
-  static int argc = 1;
-  static char name[] = "dialogs_widget_tests";
-  static char* argv[] = {name, nullptr};
-  if (QApplication::instance()) return;
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  static QApplication app(argc, argv);
-}
 
 struct SeenBox {
   QString text;
@@ -46,5 +38,18 @@ class BoxAnswerer {
   std::deque<QMessageBox::StandardButton> answers_;
   QTimer timer_;
 };
+
+// Runs act once on the next modal dialog to come up, as a user would act on it.
+inline void WhenModal(std::function<void(QDialog&)> act) {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, [timer, act] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    timer->stop();
+    timer->deleteLater();
+    act(*dialog);
+  });
+  timer->start(10);
+}
 
 }  // namespace korvane::test

@@ -1,0 +1,50 @@
+#include "dialogs/InputQuery.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "base/Utf.h"
+
+namespace korvane {
+
+namespace {
+
+// Lone surrogates carry the bytes that are not UTF-8 through the edit field.
+QString ToQt(const std::string& text) { return QString::fromStdU16String(ToWide(text)); }
+QString Shown(const std::string& text) { return QString::fromStdString(ToDisplayText(ToWide(text))); }
+
+}  // namespace
+
+bool InputQuery(QWidget* owner, const std::string& caption, const std::string& prompt, std::string& value,
+                int maxLength) {
+  QDialog dialog(owner);
+  dialog.setWindowTitle(Shown(caption));
+  auto* label = new QLabel(Shown(prompt), &dialog);
+  label->setTextFormat(Qt::PlainText);  // a file name is never markup
+  auto* edit = new QLineEdit(&dialog);
+  edit->setObjectName("InputEdit");
+  edit->setMaxLength(maxLength);
+  edit->setText(ToQt(value));
+  edit->selectAll();
+  auto* buttons = new QDialogButtonBox(&dialog);
+  QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+  buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+  ok->setDefault(true);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(label);
+  layout->addWidget(edit);
+  layout->addWidget(buttons);
+  label->setBuddy(edit);
+  edit->setFocus();
+  if (dialog.exec() != QDialog::Accepted) return false;
+  value = ToNarrow(edit->text().toStdU16String());
+  return true;
+}
+
+}  // namespace korvane
