@@ -1,6 +1,8 @@
 #include "dialogs/Rename.h"
 
 #include "base/Paths.h"
+#include "base/Utf.h"
+#include "platform/FileMove.h"
 
 namespace korvane {
 
@@ -16,6 +18,18 @@ RenamePlan PlanRename(const std::string& path, const std::string& title) {
   plan.base = StripFileExt(ExtractFileName(path));
   plan.proposal = plan.base == title ? plan.base : plan.base + title;
   return plan;
+}
+
+std::optional<std::string> RenameCurrentMedia(IWMPCore& player, const AskNewName& ask) {
+  const std::shared_ptr<IWMPMedia> media = player.currentMedia();
+  if (!media) return std::nullopt;
+  const std::string title = ToNarrow(media->name());
+  const RenamePlan plan = PlanRename(ToNarrow(player.URL()), title);
+  std::string typed = plan.proposal;
+  if (!ask(plan, typed)) return std::nullopt;
+  const std::string newPath = plan.NewPath(typed);
+  if (!MoveFileNoReplace(plan.path, newPath)) return std::nullopt;
+  return newPath;
 }
 
 }  // namespace korvane

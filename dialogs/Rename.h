@@ -1,7 +1,11 @@
 #pragma once
 // What the rename command proposes and where the typed name leads: the file's
 // folder and extension stay, only the name between them is the user's.
+#include <functional>
+#include <optional>
 #include <string>
+
+#include "player/Player.h"
 
 namespace korvane {
 
@@ -21,5 +25,14 @@ struct RenamePlan {
 // The proposal is the base name, followed directly by the media's title when
 // the two differ (compared exactly).
 RenamePlan PlanRename(const std::string& path, const std::string& title);
+
+// Asks for the new name with the plan's proposal in typed; false: cancelled.
+using AskNewName = std::function<bool(const RenamePlan& plan, std::string& typed)>;
+
+// The rename command on the player's current file: nothing without a media;
+// else the plan from its URL and name, the question, and the move that never
+// replaces an existing file. The new path when the file moved; a player query
+// that fails throws its PlayerError before anything is asked or moved.
+std::optional<std::string> RenameCurrentMedia(IWMPCore& player, const AskNewName& ask);
 
 }  // namespace korvane

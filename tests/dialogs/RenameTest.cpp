@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/Utf.h"
 #include "platform/FileMove.h"
+#include "tests/support/FakePlayer.h"
 #include "tests/support/TempDir.h"
 
 namespace korvane {
@@ -41,6 +43,64 @@ TEST(RenameProposal, TypedSubfolderMovesThereOnlyWhenItExists) {
   dir.MakeDir("sub");
   ASSERT_TRUE(MoveFileNoReplace(plan.path, plan.NewPath("sub/x")));
   EXPECT_EQ(test::ReadFile(dir / "sub/x.avi"), "clip");
+}
+
+// The rename command over the fake player and real files.
+class RenameCommand : public ::testing::Test {
+ protected:
+  void Load(const std::string& path, const std::u16string& title) {
+    test::FakeMediaInfo info;
+    info.name = title;
+    player_.SetMedia(ToWide(path), info);
+    player_.setURL(ToWide(path));
+  }
+  // Answers the question with text, or cancels when text is absent.
+  AskNewName Answer(std::optional<std::string> text) {
+    return [this, text](const RenamePlan& plan, std::string& typed) {
+      asked_.push_back(plan.Prompt() + "|" + typed);
+      if (text) typed = *text;
+      return text.has_value();
+    };
+  }
+
+  test::TempDir dir_;
+  test::TFakePlayer player_;
+  std::vector<std::string> asked_;
+};
+
+TEST_F(RenameCommand, NothingWithoutMedia) {
+  EXPECT_FALSE(RenameCurrentMedia(player_, Answer("x")));
+  EXPECT_TRUE(asked_.empty());
+}
+
+TEST_F(RenameCommand, CancelKeepsTheFileOkRenamesIt) {
+  const std::string path = dir_.WriteFile("take1.avi", "clip");
+  Load(path, u"Interview");
+  const auto moved = RenameCurrentMedia(player_, Answer(std::nullopt));
+  EXPECT_FALSE(moved);
+  EXPECT_EQ(test::ReadFile(path), "clip");
+  ASSERT_EQ(asked_, std::vector<std::string>{dir_.Path() + "/\ntake1\n.avi|take1Interview"});
+  EXPECT_EQ(RenameCurrentMedia(player_, Answer("take1Interview")), dir_ / "take1Interview.avi");
+  EXPECT_EQ(test::ReadFile(dir_ / "take1Interview.avi"), "clip");
+  EXPECT_EQ(player_.URL(), ToWide(path)) << "the player is not told";
+}
+
+TEST_F(RenameCommand, ExistingTargetFailsAndBothKeepTheirBytes) {
+  const std::string path = dir_.WriteFile("a.mp4", "mine");
+  dir_.WriteFile("b.mp4", "theirs");
+  Load(path, u"a");
+  EXPECT_FALSE(RenameCurrentMedia(player_, Answer("b")));
+  EXPECT_EQ(test::ReadFile(path), "mine");
+  EXPECT_EQ(test::ReadFile(dir_ / "b.mp4"), "theirs");
+}
+
+TEST_F(RenameCommand, FailingPlayerQueryEndsBeforeTheQuestion) {
+  const std::string path = dir_.WriteFile("a.mp4", "mine");
+  Load(path, u"a");
+  player_.FailNext("name");
+  EXPECT_THROW(RenameCurrentMedia(player_, Answer("b")), PlayerError);
+  EXPECT_TRUE(asked_.empty());
+  EXPECT_EQ(test::ReadFile(path), "mine");
 }
 
 }  // namespace
