@@ -34,7 +34,40 @@ char32_t FoldCase(char32_t c) {
   return c;
 }
 
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
 }  // namespace
+
+std::string FoldCaseKey(std::string_view s) {
+  std::string key;
+  key.reserve(s.size());
+  size_t i = 0;
+  while (i < s.size()) {
+    const char32_t c = NextCodePoint(s, i);
+    if (c >= kRawByteBase) {
+      key += static_cast<char>(c - kRawByteBase);
+    } else {
+      AppendUtf8(key, FoldCase(c));
+    }
+  }
+  return key;
+}
 
 int CompareTextIgnoreCase(std::string_view a, std::string_view b) {
   size_t i = 0;

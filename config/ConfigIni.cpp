@@ -1,0 +1,92 @@
+// Loading and saving the settings: the ini file's keys, in the order written.
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <stdexcept>
+
+#include "base/Format.h"
+#include "base/IntParse.h"
+#include "config/Config.h"
+#include "config/Profile.h"
+
+namespace korvane {
+namespace {
+
+constexpr const char* kAttrSection = "IgnoreAttr";
+constexpr const char* kListSection = "IgnoreList";
+constexpr const char* kExtSection = "IgnoreExt";
+constexpr const char* kSizeSection = "LowerSize";
+constexpr const char* kCountKey = "ListCount";
+
+int32_t ReadInt(const TProfile& ini, const char* section, const char* key, int32_t fallback) {
+  const auto value = ini.ReadString(section, key);
+  return value ? StrToIntDef(*value, fallback) : fallback;
+}
+
+bool ReadBool(const TProfile& ini, const char* key, bool fallback) {
+  const auto value = ini.ReadString(kAttrSection, key);
+  if (!value) return fallback;
+  const auto number = ParseInt(*value);
+  return number ? *number != 0 : fallback;
+}
+
+// Items 0 .. ListCount-1, a missing one as the empty string. The section holds
+// at most KeyCount keys, so any count above that only adds the empty string:
+// a huge count costs no more than the file's own lines.
+void ReadList(const TProfile& ini, const char* section, TNameSet& set) {
+  const int32_t count = ReadInt(ini, section, kCountKey, 0);
+  if (count <= 0) return;
+  const size_t wanted = static_cast<size_t>(count);
+  const size_t present = std::min(wanted, ini.KeyCount(section));
+  for (size_t i = 0; i < present; ++i) set.Add(ini.ReadString(section, std::to_string(i)).value_or(""));
+  if (wanted > present) set.Add("");
+}
+
+void WriteList(TProfile& ini, const char* section, const TNameSet& set) {
+  ini.WriteString(section, kCountKey, std::to_string(set.Count()));
+  for (size_t i = 0; i < set.Count(); ++i) ini.WriteString(section, std::to_string(i), set[i]);
+}
+
+}  // namespace
+
+void TConfig::LoadFromFile(const std::string& iniPath) {
+  try {
+    const TProfile ini = TProfile::Load(iniPath);
+    FReadOnly = ReadBool(ini, "FReadOnly", FReadOnly);
+    FHidden = ReadBool(ini, "FHidden", FHidden);
+    FSysFile = ReadBool(ini, "FSysFile", FSysFile);
+    ReadList(ini, kListSection, FIgnoreList);
+    ReadList(ini, kExtSection, FIgnoreExt);
+    FLowerSize = ReadInt(ini, kSizeSection, "FLowerSize", FLowerSize);
+  } catch (const std::exception&) {
+    // An ini file too large for memory: what was read so far stays.
+  }
+}
+
+void TConfig::SaveToFile(const std::string& iniPath) const {
+  try {
+    std::optional<TProfile> ini = TProfile::Read(iniPath);
+    if (!ini) throw std::runtime_error("unreadable");
+    ini->WriteString(kAttrSection, "FReadOnly", FReadOnly ? "1" : "0");
+    ini->WriteString(kAttrSection, "FHidden", FHidden ? "1" : "0");
+    ini->WriteString(kAttrSection, "FSysFile", FSysFile ? "1" : "0");
+    WriteList(*ini, kListSection, FIgnoreList);
+    WriteList(*ini, kExtSection, FIgnoreExt);
+    ini->WriteString(kSizeSection, "FLowerSize", std::to_string(FLowerSize));
+    ReplaceFileAtomically(iniPath, ini->Text());
+  } catch (const std::exception&) {
+    throw std::runtime_error(Format("%s に書き込めません", {iniPath}));
+  }
+}
+
+std::string ConfigFilePath() {
+  if (const char* named = std::getenv("KORVANE_INI"); named && *named) return named;
+  char exe[PATH_MAX];
+  const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+  if (n <= 0) return "Korvane.ini";
+  return std::string(exe, static_cast<size_t>(n)) + ".ini";
+}
+
+}  // namespace korvane
