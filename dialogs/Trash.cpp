@@ -6,11 +6,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <vector>
 
 #include "base/Paths.h"
 #include "platform/FileMove.h"
