@@ -89,18 +89,5 @@ TEST_F(InputQueryDialog, BytesThatAreNotUtf8SurviveAnUnchangedField) {
   EXPECT_EQ(value, "bad\xff name");
 }
 
-TEST_F(InputQueryDialog, FieldTakesAtMostTheLimit) {
-  int length = 0;
-  test::WhenModal([&](QDialog& dialog) {
-    Type(EditOf(dialog), QString(300, 'x'));
-    length = static_cast<int>(EditOf(dialog)->text().size());
-    Press(EditOf(dialog), Qt::Key_Return);
-  });
-  std::string value;
-  EXPECT_TRUE(InputQuery(&owner_, "c", "p", value));
-  EXPECT_EQ(length, 255);
-  EXPECT_EQ(value, std::string(255, 'x'));
-}
-
 }  // namespace
 }  // namespace korvane

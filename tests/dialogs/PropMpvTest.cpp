@@ -1,8 +1,7 @@
 // The properties report over the real libmpv player, headless, on a clip
 // made by ffmpeg with tags of every size.
+#include <QApplication>
 #include <QElapsedTimer>
-#include <QPlainTextEdit>
-#include <QTimer>
 #include <clocale>
 #include <regex>
 
@@ -11,9 +10,7 @@
 #include "base/TextCompare.h"
 #include "base/Utf.h"
 #include "dialogs/Prop.h"
-#include "dialogs/PropForm.h"
 #include "player/MpvPlayer.h"
-#include "tests/dialogs/WidgetTestSupport.h"
 #include "tests/support/TempDir.h"
 
 namespace korvane {
@@ -100,20 +97,6 @@ TEST_F(PropMpvReport, TagsAppearUnderStableNames) {
   TMpvPlayer another(nullptr, Headless());
   ASSERT_TRUE(Open(another, clip));
   EXPECT_EQ(MediaLines(another), lines) << "another opening must report the same names in the same order";
-}
-
-TEST_F(PropMpvReport, DialogFillsFromThePlayer) {
-  const std::string clip = MakeTaggedClip(dir_);
-  ASSERT_FALSE(clip.empty());
-  ASSERT_TRUE(Open(clip));
-  QWidget main;
-  TPropForm form(&main, player_);
-  QTimer::singleShot(0, &form, [&] { form.close(); });
-  form.exec();
-  const QString media = form.findChild<QPlainTextEdit*>("MemMedia")->toPlainText();
-  EXPECT_TRUE(media.startsWith("IWMPMedia.imageSourceWidth\t160\n"));
-  EXPECT_GE(media.size(), static_cast<qsizetype>(kHugeTag));
-  EXPECT_EQ(form.findChild<QPlainTextEdit*>("MemControls")->blockCount(), 8);
 }
 
 }  // namespace

@@ -54,17 +54,6 @@ TEST(PropReportLines, SettingsJustAfterStart) {
                                                    }));
 }
 
-TEST(PropReportLines, SettingsFollowThePlayer) {
-  TFakePlayer player;
-  player.setMute(true);
-  player.setBalance(-100);
-  player.setVolume(90);
-  const Lines lines = LinesOf(ReportSettingsLines, player);
-  EXPECT_EQ(lines[2], "IWMPSettings.balance(-100..100)\t-100");
-  EXPECT_EQ(lines[7], "IWMPSettings.mute\tON");
-  EXPECT_EQ(lines[11], "IWMPSettings.volume\t90");
-}
-
 TEST(PropReportLines, NoMediaIsTheOnlyMediaLine) {
   TFakePlayer player;
   EXPECT_EQ(LinesOf(ReportMediaLines, player), Lines{"No Media"});
