@@ -63,8 +63,7 @@ void TFindFileThread::Resume() {
   if (!FWorker.joinable()) FWorker = std::thread(&TFindFileThread::Execute, this);
 }
 
-void TFindFileThread::AddPath(std::string_view path) {
-  const std::string p(path);
+void TFindFileThread::AddPath(const std::string& p) {
   Lock lock(FindFileLock());
   struct stat st{};
   if (p.empty() || stat(p.c_str(), &st) != 0) return;

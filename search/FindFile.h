@@ -42,7 +42,7 @@ class TFindFileThread {
   // An existing folder is queued for a search (with a trailing '/'); an
   // existing file that is not a folder goes to the found queue unchanged;
   // anything else is dropped.
-  void AddPath(std::string_view path);
+  void AddPath(const std::string& path);
   // Empties both queues and stops a running search before its next entry.
   void Cancel();
   // Moves up to maxCount found paths, oldest first, to target with its own Add.
