@@ -31,7 +31,7 @@ QVariantMap MetadataMap(const MprisTrack& track) {
   return map;
 }
 
-TMprisRootAdaptor::TMprisRootAdaptor(QObject* object, IMprisTarget& target)
+TMprisRootAdaptor::TMprisRootAdaptor(TMprisObject* object, IMprisTarget& target)
     : QDBusAbstractAdaptor(object), target_(target) {}
 
 QStringList TMprisRootAdaptor::SupportedMimeTypes() const {
@@ -43,8 +43,8 @@ QStringList TMprisRootAdaptor::SupportedMimeTypes() const {
 
 void TMprisRootAdaptor::Raise() { target_.Raise(); }
 
-TMprisPlayerAdaptor::TMprisPlayerAdaptor(QObject* object, IWMPCore& player, IMprisTarget& target)
-    : QDBusAbstractAdaptor(object), player_(player), target_(target) {}
+TMprisPlayerAdaptor::TMprisPlayerAdaptor(TMprisObject* object, IWMPCore& player, IMprisTarget& target)
+    : QDBusAbstractAdaptor(object), object_(*object), player_(player), target_(target) {}
 
 QString TMprisPlayerAdaptor::PlaybackStatus() const {
   return QString::fromStdString(PlaybackStatusName(target_.PlayState()));
@@ -77,7 +77,7 @@ void TMprisPlayerAdaptor::Run(const std::function<void()>& command) {
   try {
     command();
   } catch (const PlayerError& error) {
-    sendErrorReply(QDBusError::Failed, QString::fromUtf8(error.what()));
+    object_.sendErrorReply(QDBusError::Failed, QString::fromUtf8(error.what()));
   }
 }
 
@@ -115,7 +115,7 @@ void TMprisPlayerAdaptor::SetPosition(const QDBusObjectPath& TrackId, qlonglong 
 }
 
 void TMprisPlayerAdaptor::OpenUri(const QString&) {
-  sendErrorReply(QDBusError::NotSupported, QStringLiteral("Files are opened through the program's list"));
+  object_.sendErrorReply(QDBusError::NotSupported, QStringLiteral("Files are opened through the program's list"));
 }
 
 }  // namespace korvane

@@ -15,7 +15,12 @@ namespace korvane {
 // The D-Bus form of a track: mpris:trackid, xesam:title, xesam:url, mpris:length.
 QVariantMap MetadataMap(const MprisTrack& track);
 
-class TMprisRootAdaptor : public QDBusAbstractAdaptor, protected QDBusContext {
+// The exported object the adaptors sit on; calls to them run in its context.
+class TMprisObject : public QObject, public QDBusContext {
+  Q_OBJECT
+};
+
+class TMprisRootAdaptor : public QDBusAbstractAdaptor {
   Q_OBJECT
   Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2")
   Q_PROPERTY(bool CanQuit READ CanQuit)
@@ -27,7 +32,7 @@ class TMprisRootAdaptor : public QDBusAbstractAdaptor, protected QDBusContext {
   Q_PROPERTY(QStringList SupportedMimeTypes READ SupportedMimeTypes)
 
  public:
-  TMprisRootAdaptor(QObject* object, IMprisTarget& target);
+  TMprisRootAdaptor(TMprisObject* object, IMprisTarget& target);
   bool CanQuit() const { return false; }
   bool CanRaise() const { return true; }
   bool HasTrackList() const { return false; }
@@ -45,7 +50,7 @@ class TMprisRootAdaptor : public QDBusAbstractAdaptor, protected QDBusContext {
   IMprisTarget& target_;
 };
 
-class TMprisPlayerAdaptor : public QDBusAbstractAdaptor, protected QDBusContext {
+class TMprisPlayerAdaptor : public QDBusAbstractAdaptor {
   Q_OBJECT
   Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
   Q_PROPERTY(QString PlaybackStatus READ PlaybackStatus)
@@ -63,7 +68,7 @@ class TMprisPlayerAdaptor : public QDBusAbstractAdaptor, protected QDBusContext 
   Q_PROPERTY(bool CanControl READ CanControl)
 
  public:
-  TMprisPlayerAdaptor(QObject* object, IWMPCore& player, IMprisTarget& target);
+  TMprisPlayerAdaptor(TMprisObject* object, IWMPCore& player, IMprisTarget& target);
   QString PlaybackStatus() const;
   double Rate() const { return 1.0; }
   QVariantMap Metadata() const;
@@ -91,6 +96,7 @@ class TMprisPlayerAdaptor : public QDBusAbstractAdaptor, protected QDBusContext 
   // Runs a command; a player failure becomes the call's error reply.
   void Run(const std::function<void()>& command);
 
+  TMprisObject& object_;
   IWMPCore& player_;
   IMprisTarget& target_;
 };

@@ -4,7 +4,6 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
-#include <QObject>
 #include <atomic>
 #include <cstdlib>
 
@@ -18,9 +17,11 @@ namespace {
 constexpr uint kDoNotQueue = 4;
 constexpr uint kPrimaryOwner = 1;
 
-bool SessionBusNamed() {
+// The address as the environment gives it now (libdbus would keep the first one
+// it saw for the whole process, and try to start a bus when there is none).
+QString SessionBusAddress() {
   const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-  return address != nullptr && *address != '\0';
+  return address ? QString::fromLocal8Bit(address) : QString();
 }
 
 // Each service has a connection of its own, so that it can go with the service.
@@ -42,14 +43,15 @@ struct TMprisService::Bus {
   IWMPCore& player;
   IMprisTarget& target;
   QDBusConnection connection;
-  QObject object;  // owns the adaptors
+  TMprisObject object;  // owns the adaptors
   MprisSnapshot shown;
   bool active = true;
 };
 
 TMprisService::TMprisService(IWMPCore& player, IMprisTarget& target) {
-  if (!SessionBusNamed()) return;
-  QDBusConnection connection = QDBusConnection::connectToBus(QDBusConnection::SessionBus, NewConnectionName());
+  const QString address = SessionBusAddress();
+  if (address.isEmpty()) return;
+  QDBusConnection connection = QDBusConnection::connectToBus(address, NewConnectionName());
   if (!connection.isConnected()) {
     QDBusConnection::disconnectFromBus(connection.name());
     return;
