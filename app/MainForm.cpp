@@ -120,12 +120,14 @@ TMainForm::TMainForm(const PlayerFactory& makePlayer, std::vector<std::string> p
   SetUpStatusBar();
   SetUpComboList();
   ui->PnlMain->installEventFilter(this);
+  qApp->installEventFilter(this);
   ConnectPlayerEvents();
   FormCreate();
   FPropForm = std::make_unique<TPropForm>(this, *FPlayer);
 }
 
 TMainForm::~TMainForm() {
+  qApp->removeEventFilter(this);
   FPropForm.reset();
   FormDestroy();
   // The player goes before the widgets that show its picture, and fires nothing more here.
@@ -213,15 +215,26 @@ void TMainForm::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (FShown) return;
   FShown = true;
-  windowHandle()->installEventFilter(this);
   FormShow();
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == ui->PnlMain && event->type() == QEvent::Resize) FormResize();
-  // The window's own surface sees each key once, before the focused control.
-  if (watched == windowHandle() && event->type() == QEvent::KeyPress) FormKeyDown(static_cast<QKeyEvent*>(event));
+  // A key reaches the window system's surface once, before any control; the
+  // player's picture may be a surface of its own inside this window.
+  if (event->type() == QEvent::KeyPress && IsOwnSurface(qobject_cast<QWindow*>(watched)))
+    FormKeyDown(static_cast<QKeyEvent*>(event));
+  // A drop-down list opens with Alt+Down or F4, not with the space bar that toggles play.
+  if (watched == ui->ComboList && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space)
+    return true;
   return QMainWindow::eventFilter(watched, event);
+}
+
+bool TMainForm::IsOwnSurface(const QWindow* surface) const {
+  for (; surface; surface = surface->parent())
+    if (surface == windowHandle()) return true;
+  return false;
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {

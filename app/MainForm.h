@@ -16,6 +16,7 @@
 
 class QKeyEvent;
 class QLabel;
+class QWindow;
 namespace Ui {
 class MainForm;
 }
@@ -80,6 +81,8 @@ class TMainForm : public QMainWindow, private IMainView {
   void WakeForTick();
   // Key preview: sees each key for this window before the focused control.
   void FormKeyDown(QKeyEvent* event);
+  // Whether the window-system surface is this window's or one inside it.
+  bool IsOwnSurface(const QWindow* surface) const;
   // The player's events.
   void ConnectPlayerEvents();
   void FPlayerOpenStateChange(int32_t newState);

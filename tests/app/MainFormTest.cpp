@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -189,6 +190,16 @@ TEST_F(MainFormControls, SpaceTogglesWhateverTheModifiers) {
   EXPECT_EQ(fake.PlayState, wmppsPaused);
   Press(Qt::Key_Space, Qt::ShiftModifier);
   EXPECT_EQ(fake.PlayState, wmppsPlaying);
+}
+
+TEST_F(MainFormControls, SpaceInTheFocusedListTogglesWithoutOpeningIt) {
+  OpenClip();
+  auto* list = Child<QComboBox>(*form, "ComboList");
+  list->setFocus();
+  Press(Qt::Key_Space);
+  Press(Qt::Key_Space);
+  EXPECT_EQ(fake.PlayState, wmppsPaused);
+  EXPECT_FALSE(list->view()->isVisible());
 }
 
 TEST_F(MainFormControls, ShortCutsWinOverAFocusedTrackBar) {
