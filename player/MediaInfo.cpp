@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "base/Paths.h"
+
 namespace korvane {
 
 namespace {
@@ -72,13 +74,9 @@ const std::string& MediaAttributes::value(const std::string& name) const {
 }
 
 std::string FileNameWithoutExtension(const std::string& path) {
-  std::string name = path;
-  while (name.size() > 1 && name.back() == '/') name.pop_back();
-  const auto slash = name.rfind('/');
-  if (slash != std::string::npos) name.erase(0, slash + 1);
-  const auto dot = name.rfind('.');
-  if (dot != std::string::npos && dot > 0) name.erase(dot);
-  return name;
+  const std::string name = ExtractFileName(path);
+  const std::string stem = StripFileExt(name);
+  return stem.empty() ? name : stem;  // ".hidden" keeps its name
 }
 
 std::string MediaDisplayName(const std::string& path, const std::vector<std::pair<std::string, std::string>>& tags) {

@@ -196,6 +196,16 @@ TMpvPlayer::TMpvPlayer(QWidget* parent, MpvPlayerOptions options)
     opt("ao", "null");
   } else {
     opt("vo", "libmpv");
+    // Cheap scalers: without a GPU (llvmpipe) each drawn frame costs the GUI thread.
+    opt("scale", "bilinear");
+    opt("dscale", "bilinear");
+    opt("cscale", "bilinear");
+    opt("dither-depth", "no");
+    opt("correct-downscaling", "no");
+    opt("linear-downscaling", "no");
+    opt("sigmoid-upscaling", "no");
+    opt("hdr-compute-peak", "no");
+    if (!options_.audioOutput.empty()) opt("ao", options_.audioOutput.c_str());
   }
   if (mpv_initialize(mpv_) < 0) {
     mpv_terminate_destroy(mpv_);
@@ -221,6 +231,7 @@ TMpvPlayer::TMpvPlayer(QWidget* parent, MpvPlayerOptions options)
   }
   widget_ = new TMpvVideoWidget(parent, window);
   widget_->resize(712, 415);
+  if (parent) widget_->show();  // also when the panel is already on screen
   renderWindow_ = window;
   widget_->SetClickSink([this](int16_t button, int16_t shift, int32_t x, int32_t y) {
     if (events_.Click) events_.Click(button, shift, x, y);
@@ -275,22 +286,17 @@ std::u16string TMpvPlayer::versionInfo() {
 
 // ---------------------------------------------------------------- engine helpers
 
-void TMpvPlayer::Command(std::initializer_list<const char*> args) {
-  std::vector<const char*> argv(args);
-  argv.push_back(nullptr);
-  mpv_command_async(mpv_, 0, argv.data());
-}
-
 void TMpvPlayer::SetFlag(const char* name, bool value) {
   int flag = value ? 1 : 0;
   mpv_set_property_async(mpv_, 0, name, MPV_FORMAT_FLAG, &flag);
 }
 
 void TMpvPlayer::Load() {
+  loadPending_ = false;
   if (!media_) return;
-  seek_.Reset();
   timePos_ = 0;
   eofReached_ = false;
+  rewindOnPlay_ = false;
   seekable_ = false;
   SetFlag("pause", !state_.playRequested());
   const std::string path = media_->path();
@@ -306,10 +312,12 @@ void TMpvPlayer::Load() {
 }
 
 void TMpvPlayer::Unload() {
+  loadPending_ = false;
   entry_ = 0;
   seek_.Reset();
   timePos_ = 0;
   eofReached_ = false;
+  rewindOnPlay_ = false;
   // Synchronous: an asynchronous stop could overtake a loadfile issued right after it.
   const char* argv[] = {"stop", nullptr};
   mpv_command(mpv_, argv);
@@ -320,17 +328,21 @@ void TMpvPlayer::ApplyAction(PlayerStateMachine::Action action) {
   switch (action) {
     case Action::None: break;
     case Action::Unpause:
-      if (state_.phase() == PlayerStateMachine::Phase::Loaded && eofReached_) {
-        // Play after the end starts again from the beginning.
+      if (state_.phase() == PlayerStateMachine::Phase::Loaded && (eofReached_ || rewindOnPlay_)) {
+        // Play after a stop or the end starts again from the beginning.
         eofReached_ = false;
+        rewindOnPlay_ = false;
         if (auto cmd = seek_.Put(0, timePos_, media_ ? media_->duration() : 0, true)) IssueSeek(*cmd);
       }
       SetFlag("pause", false);
       break;
     case Action::Pause: SetFlag("pause", true); break;
     case Action::StopAndRewind:
+      // The rewind waits for play: a stop is mostly followed by another file,
+      // and a seek the engine would run first only delays opening it.
       SetFlag("pause", true);
-      if (auto cmd = seek_.Put(0, timePos_, media_ ? media_->duration() : 0, true)) IssueSeek(*cmd);
+      seek_.Reset();
+      rewindOnPlay_ = true;
       break;
     case Action::Unload: Unload(); break;
     case Action::Reload: Load(); break;
@@ -361,7 +373,7 @@ void TMpvPlayer::IssueSeek(const SeekCommand& command) {
 
 void TMpvPlayer::setURL(const std::u16string& url) {
   if (url.empty()) {
-    if (media_ || entry_) Unload();
+    if (media_ || entry_ || loadPending_) Unload();
     url_.clear();
     media_.reset();
     state_.Close();
@@ -371,11 +383,22 @@ void TMpvPlayer::setURL(const std::u16string& url) {
   url_ = url;
   const std::string path = AbsolutePath(ToNarrow(url));
   media_ = std::make_shared<TMpvMedia>(url, path);
+  seek_.Reset();  // a position put from here on waits for the file to open
   state_.Open();
   if (IsPlayableFile(path)) {
-    Load();  // replaces the previous file
+    // Loaded from the event loop, right after the caller's handler: a play that
+    // follows at once then starts the file unpaused instead of unpausing it
+    // while it opens, which costs the engine a second start.
+    loadPending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          if (std::exchange(loadPending_, false)) Load();  // replaces the previous file
+          Collect();
+        },
+        Qt::QueuedConnection);
   } else {
-    if (entry_) Unload();  // the previous file must not play on
+    if (entry_ || loadPending_) Unload();  // the previous file must not play on
     state_.EngineFailed();
   }
   Collect();
@@ -430,7 +453,7 @@ void TMpvPlayer::Stop() {
 double TMpvPlayer::Position() const {
   if (!media_) return 0;
   if (seek_.Pending()) return seek_.Target();
-  if (state_.phase() != PlayerStateMachine::Phase::Loaded) return 0;
+  if (state_.phase() != PlayerStateMachine::Phase::Loaded || rewindOnPlay_) return 0;
   return timePos_ > 0 ? timePos_ : 0;
 }
 
@@ -439,6 +462,7 @@ void TMpvPlayer::SetPosition(double seconds) {
   if (!media_ || state_.phase() == Phase::Failed || state_.phase() == Phase::NoMedia) return;
   const bool loaded = state_.phase() == Phase::Loaded;
   if (loaded && eofReached_ && seconds < media_->duration()) eofReached_ = false;
+  rewindOnPlay_ = false;  // the position put replaces the rewind
   if (auto cmd = seek_.Put(seconds, timePos_, media_->duration(), loaded)) IssueSeek(*cmd);
 }
 

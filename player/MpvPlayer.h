@@ -26,6 +26,8 @@ class TMpvRenderWindow;
 struct MpvPlayerOptions {
   // vo=null, ao=null, no render context: for tests, runs without any display.
   bool headless = false;
+  // mpv's audio output ("" = the system's default, falling back to none).
+  std::string audioOutput;
 };
 
 class TMpvMedia : public IWMPMedia {
@@ -83,6 +85,7 @@ class TMpvPlayer : public QObject, public IWMPCore {
   int32_t playState() const { return state_.playState(); }
   int32_t openState() const { return state_.openState(); }
   bool rendersVideo() const;
+  bool seekPending() const { return seek_.Pending(); }
   int framesRendered() const;
 
  private:
@@ -108,7 +111,6 @@ class TMpvPlayer : public QObject, public IWMPCore {
   void Unload();
   void ApplyAction(PlayerStateMachine::Action action);
   void IssueSeek(const SeekCommand& command);
-  void Command(std::initializer_list<const char*> args);
   void SetFlag(const char* name, bool value);
   void ProcessMpvEvents();
   void HandleEvent(const mpv_event& event);
@@ -133,6 +135,7 @@ class TMpvPlayer : public QObject, public IWMPCore {
   std::shared_ptr<TMpvMedia> media_;
   PlayerStateMachine state_;
   SeekController seek_;
+  bool loadPending_ = false;  // a put URL waits for the event loop to be loaded
   int64_t entry_ = 0;         // playlist entry of the current file in mpv, 0: none
   int64_t startedEntry_ = 0;  // entry of the last MPV_EVENT_START_FILE
   bool seekable_ = false;
@@ -140,6 +143,7 @@ class TMpvPlayer : public QObject, public IWMPCore {
   // Cached engine properties (observed).
   double timePos_ = 0;
   bool eofReached_ = false;
+  bool rewindOnPlay_ = false;  // stopped: the position reads 0 and play starts there
   bool enginePaused_ = true;
 
   // Settings, as the control keeps them.

@@ -7,6 +7,7 @@
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QResizeEvent>
+#include <QThread>
 #include <QVBoxLayout>
 
 namespace korvane {
@@ -57,7 +58,7 @@ TMpvRenderWindow::~TMpvRenderWindow() { FreeRenderContext(); }
 
 bool TMpvRenderWindow::InitRenderContext() {
   if (render_) return true;
-  if (!QGuiApplication::instance()) return false;
+  if (!QGuiApplication::instance() || !QOpenGLContext::supportsThreadedOpenGL()) return false;
   gl_ = std::make_unique<QOpenGLContext>();
   gl_->setFormat(VideoFormat());
   if (!gl_->create()) {
@@ -80,55 +81,90 @@ bool TMpvRenderWindow::InitRenderContext() {
       {MPV_RENDER_PARAM_ADVANCED_CONTROL, &advanced},
       {MPV_RENDER_PARAM_INVALID, nullptr},
   };
-  if (mpv_render_context_create(&render_, mpv_, params) < 0) {
+  const bool created = mpv_render_context_create(&render_, mpv_, params) >= 0;
+  gl_->doneCurrent();
+  if (!created) {
     render_ = nullptr;
-    gl_->doneCurrent();
     offscreen_.reset();
     gl_.reset();
     return false;
   }
+  thread_ = QThread::create([this] { RenderLoop(); });
+  thread_->setObjectName("mpv-render");
+  gl_->moveToThread(thread_);
   mpv_render_context_set_update_callback(render_, &TMpvRenderWindow::OnMpvUpdate, this);
-  gl_->doneCurrent();
+  thread_->start();
   return true;
 }
 
 void TMpvRenderWindow::FreeRenderContext() {
-  if (!render_) return;
-  mpv_render_context_set_update_callback(render_, nullptr, nullptr);
-  if (gl_ && offscreen_) gl_->makeCurrent(offscreen_.get());
-  mpv_render_context_free(render_);
+  if (!thread_) return;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    quit_ = true;
+  }
+  wake_.notify_one();
+  thread_->wait();  // the thread frees the render context on its way out
+  delete thread_;
+  thread_ = nullptr;
   render_ = nullptr;
-  if (gl_) gl_->doneCurrent();
 }
 
 void TMpvRenderWindow::OnMpvUpdate(void* self) {
-  // Any thread: hand the update to the GUI thread, once until it has been served.
+  // Any thread.
   auto* window = static_cast<TMpvRenderWindow*>(self);
-  if (window->updatePending_.exchange(true)) return;
-  QMetaObject::invokeMethod(window, [window] { window->ProcessUpdate(); }, Qt::QueuedConnection);
+  {
+    std::lock_guard<std::mutex> lock(window->mutex_);
+    window->update_ = true;
+  }
+  window->wake_.notify_one();
 }
 
-void TMpvRenderWindow::ProcessUpdate() {
-  updatePending_ = false;
-  if (!render_) return;
-  const uint64_t flags = mpv_render_context_update(render_);
-  if (flags & MPV_RENDER_UPDATE_FRAME) Render(!isExposed());
+void TMpvRenderWindow::RequestRender(bool force) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    exposed_ = isExposed() && handle();
+    const qreal dpr = devicePixelRatio();
+    pixels_ = QSize(static_cast<int>(width() * dpr), static_cast<int>(height() * dpr));
+    force_ = force_ || force;
+  }
+  wake_.notify_one();
 }
 
-void TMpvRenderWindow::Render(bool skip) {
-  if (!render_ || !gl_) return;
-  const bool onWindow = !skip && isExposed() && handle();
+void TMpvRenderWindow::RenderLoop() {
+  for (;;) {
+    bool update = false, force = false, exposed = false;
+    QSize size;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      wake_.wait(lock, [this] { return update_ || force_ || quit_; });
+      if (quit_) break;
+      update = std::exchange(update_, false);
+      force = std::exchange(force_, false);
+      exposed = exposed_;
+      size = pixels_;
+    }
+    const uint64_t flags = update ? mpv_render_context_update(render_) : 0;
+    if (force || (flags & MPV_RENDER_UPDATE_FRAME)) Render(exposed && !size.isEmpty(), size);
+  }
+  gl_->makeCurrent(offscreen_.get());
+  mpv_render_context_set_update_callback(render_, nullptr, nullptr);
+  mpv_render_context_free(render_);
+  gl_->doneCurrent();
+}
+
+void TMpvRenderWindow::Render(bool onWindow, QSize size) {
   if (!gl_->makeCurrent(onWindow ? static_cast<QSurface*>(this) : offscreen_.get())) return;
-  const qreal dpr = devicePixelRatio();
-  mpv_opengl_fbo fbo{static_cast<int>(gl_->defaultFramebufferObject()),
-                     onWindow ? static_cast<int>(width() * dpr) : 1,
-                     onWindow ? static_cast<int>(height() * dpr) : 1, 0};
+  mpv_opengl_fbo fbo{static_cast<int>(gl_->defaultFramebufferObject()), onWindow ? size.width() : 1,
+                     onWindow ? size.height() : 1, 0};
   int flipY = 1;
-  int skipRendering = onWindow ? 0 : 1;
+  int skipRendering = onWindow ? 0 : 1;  // hidden: only keep mpv's frame timing going
+  int block = 0;                         // never wait for the frame's display time here
   mpv_render_param params[] = {
       {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
       {MPV_RENDER_PARAM_FLIP_Y, &flipY},
       {MPV_RENDER_PARAM_SKIP_RENDERING, &skipRendering},
+      {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
       {MPV_RENDER_PARAM_INVALID, nullptr},
   };
   mpv_render_context_render(render_, params);
@@ -139,21 +175,9 @@ void TMpvRenderWindow::Render(bool skip) {
   }
 }
 
-void TMpvRenderWindow::exposeEvent(QExposeEvent*) {
-  if (isExposed()) Render(false);
-}
+void TMpvRenderWindow::exposeEvent(QExposeEvent*) { RequestRender(true); }
 
-void TMpvRenderWindow::resizeEvent(QResizeEvent*) {
-  if (isExposed()) Render(false);
-}
-
-bool TMpvRenderWindow::event(QEvent* event) {
-  if (event->type() == QEvent::UpdateRequest) {
-    Render(false);
-    return true;
-  }
-  return QWindow::event(event);
-}
+void TMpvRenderWindow::resizeEvent(QResizeEvent*) { RequestRender(true); }
 
 void TMpvRenderWindow::mousePressEvent(QMouseEvent* event) {
   pressed_ = true;

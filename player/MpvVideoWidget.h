@@ -6,17 +6,24 @@
 // main window (the status bar every 10 ms) does not recompose it through OpenGL.
 // It never takes the keyboard focus, so the main window's short-cuts keep
 // working after a click on the picture.
+// mpv's render API wants a render thread that makes no other libmpv calls
+// (the core waits for it; a GUI thread blocked in a synchronous call would stall
+// playback until a timeout), so the window draws on a thread of its own.
 #include <QPointer>
 #include <QWidget>
 #include <QWindow>
+#include <QSize>
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 struct mpv_handle;
 struct mpv_render_context;
 class QOpenGLContext;
 class QOffscreenSurface;
+class QThread;
 
 namespace korvane {
 
@@ -38,30 +45,38 @@ class TMpvRenderWindow : public QWindow {
   // Frees mpv's render context; required before the mpv handle is destroyed.
   void FreeRenderContext();
   bool HasRenderContext() const { return render_ != nullptr; }
-  int FramesRendered() const { return frames_; }
+  int FramesRendered() const { return frames_.load(); }
 
   void SetClickSink(ClickSink sink) { click_ = std::move(sink); }
 
  protected:
   void exposeEvent(QExposeEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  bool event(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
 
  private:
   static void OnMpvUpdate(void* self);
-  void ProcessUpdate();
-  void Render(bool skip);
+  void RequestRender(bool force);
+  void RenderLoop();
+  void Render(bool onWindow, QSize size);
 
   mpv_handle* mpv_;
   mpv_render_context* render_ = nullptr;
   std::unique_ptr<QOpenGLContext> gl_;
   std::unique_ptr<QOffscreenSurface> offscreen_;
-  std::atomic<bool> updatePending_{false};
+  QThread* thread_ = nullptr;
+  // Shared with the render thread, under mutex_.
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool update_ = false;   // mpv asked for an update
+  bool force_ = false;    // draw even without a new frame (expose, resize)
+  bool quit_ = false;
+  bool exposed_ = false;
+  QSize pixels_;
+  std::atomic<int> frames_{0};
   bool pressed_ = false;
-  int frames_ = 0;
   ClickSink click_;
 };
 

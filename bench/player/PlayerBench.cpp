@@ -1,0 +1,480 @@
+// End-to-end figures of the libmpv player against the mpv command-line player
+// (driven through its JSON IPC) on the same files in the same X server:
+//   open -> first frame, +30 s seek -> first frame at the target, next file -> first frame
+// (medians of --runs runs, default 20), then CPU (% of one core, /proc/PID/stat)
+// and RSS of a window with the player paused while its status bar changes every
+// 10 ms, and playing a 640x480 clip, against mpv playing the same clip.
+//
+//   bench_player [--runs N] [--seconds S]
+//
+// Without DISPLAY it runs itself under xvfb-run. Media are generated with ffmpeg
+// into bench-media/ beside the executable on the first run.
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLabel>
+#include <QMainWindow>
+#include <QStatusBar>
+#include <QThread>
+#include <QTimer>
+#include <QWindow>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/Utf.h"
+#include "player/MpvPlayer.h"
+#include "tests/player/TestMedia.h"
+
+namespace korvane {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::time_point from) { return std::chrono::duration<double, std::milli>(Clock::now() - from).count(); }
+
+double Median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  const size_t n = v.size();
+  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+std::string SelfDir() {
+  char buf[4096];
+  const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return ".";
+  std::string p(buf, static_cast<size_t>(n));
+  return p.substr(0, p.rfind('/'));
+}
+
+std::string Media(const std::string& name, const std::string& args) {
+  const std::string dir = SelfDir() + "/bench-media";
+  std::string mk = "mkdir -p '" + dir + "'";
+  if (std::system(mk.c_str()) != 0) return "";
+  const std::string out = dir + "/" + name;
+  if (access(out.c_str(), R_OK) == 0) return out;
+  std::fprintf(stderr, "generating %s ...\n", name.c_str());
+  return test::RunFfmpeg(args, out) ? out : "";
+}
+
+std::string VideoArgs(const std::string& size, int seconds, int gop) {
+  return "-f lavfi -i testsrc2=size=" + size + ":rate=25 -f lavfi -i sine=frequency=440:sample_rate=48000 -t " +
+         std::to_string(seconds) + " -c:v libx264 -preset ultrafast -pix_fmt yuv420p -g " + std::to_string(gop) +
+         " -keyint_min " + std::to_string(gop) + " -sc_threshold 0 -c:a aac -b:a 64k";
+}
+
+// Sleeps in the event loop between checks (a spinning loop would take a core
+// from the decoder threads on a small machine).
+bool WaitFor(const std::function<bool()>& pred, int timeoutMs) {
+  if (pred()) return true;
+  QEventLoop loop;
+  QTimer poll;
+  QElapsedTimer t;
+  t.start();
+  bool ok = false;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (pred()) {
+      ok = true;
+      loop.quit();
+    } else if (t.elapsed() > timeoutMs) {
+      loop.quit();
+    }
+  });
+  poll.start(1);
+  loop.exec();
+  return ok;
+}
+
+void Pump(int ms) {
+  QElapsedTimer t;
+  t.start();
+  while (t.elapsed() < ms) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QThread::msleep(1);
+  }
+}
+
+// ---------------------------------------------------------------- the mpv command-line player
+
+class MpvCli {
+ public:
+  explicit MpvCli(std::vector<std::string> extra = {}) {
+    socket_ = "/tmp/korvane-bench-" + std::to_string(getpid()) + "-" + std::to_string(++count_) + ".sock";
+    std::vector<std::string> args = {"mpv", "--no-config", "--idle=yes", "--keep-open=yes", "--hwdec=no",
+                                     "--vo=gpu", "--gpu-sw=yes", "--ao=null", "--osd-level=0", "--really-quiet",
+                                     "--geometry=712x415", "--force-window=yes", "--input-ipc-server=" + socket_};
+    for (auto& e : extra) args.push_back(e);
+    pid_ = fork();
+    if (pid_ == 0) {
+      std::vector<char*> argv;
+      for (auto& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      execvp("mpv", argv.data());
+      _exit(127);
+    }
+    for (int i = 0; i < 500 && fd_ < 0; ++i) {
+      usleep(10000);
+      const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+      sockaddr_un addr{};
+      addr.sun_family = AF_UNIX;
+      std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", socket_.c_str());
+      if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
+        fd_ = fd;
+      } else {
+        close(fd);
+      }
+    }
+  }
+  ~MpvCli() {
+    if (fd_ >= 0) close(fd_);
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+    unlink(socket_.c_str());
+  }
+  bool ok() const { return fd_ >= 0; }
+  pid_t pid() const { return pid_; }
+
+  void Send(const std::string& json) {
+    const std::string line = json + "\n";
+    if (write(fd_, line.data(), line.size()) < 0) return;
+  }
+  // Reads until a line holds `needle`; false after timeoutMs.
+  bool WaitLine(const std::string& needle, int timeoutMs) {
+    const auto start = Clock::now();
+    for (;;) {
+      size_t nl;
+      while ((nl = buf_.find('\n')) != std::string::npos) {
+        const std::string line = buf_.substr(0, nl);
+        buf_.erase(0, nl + 1);
+        if (line.find(needle) != std::string::npos) return true;
+      }
+      if (Ms(start) > timeoutMs) return false;
+      fd_set set;
+      FD_ZERO(&set);
+      FD_SET(fd_, &set);
+      timeval tv{0, 20000};
+      if (select(fd_ + 1, &set, nullptr, nullptr, &tv) > 0) {
+        char chunk[65536];
+        const ssize_t n = read(fd_, chunk, sizeof chunk);
+        if (n <= 0) return false;
+        buf_.append(chunk, static_cast<size_t>(n));
+      }
+    }
+  }
+  void Drain() {
+    WaitLine("\x01never", 30);
+    buf_.clear();
+  }
+
+  static std::string Quote(const std::string& s) {
+    std::string out = "\"";
+    for (char c : s) {
+      if (c == '"' || c == '\\') out += '\\';
+      out += c;
+    }
+    return out + "\"";
+  }
+
+ private:
+  static inline int count_ = 0;
+  std::string socket_;
+  pid_t pid_ = -1;
+  int fd_ = -1;
+  std::string buf_;
+};
+
+// ---------------------------------------------------------------- latencies
+
+struct Figures {
+  std::vector<double> open, seek, next;           // to the engine's restart (mpv: playback-restart)
+  std::vector<double> openDrawn, seekDrawn, nextDrawn;  // ours: to the first frame drawn after it
+};
+
+struct Window {
+  QMainWindow main;
+  QLabel* status = nullptr;
+  QWidget* panel = nullptr;
+  Window() {
+    main.resize(712, 415 + 60);
+    panel = new QWidget(&main);
+    main.setCentralWidget(panel);
+    status = new QLabel("00:00(0.00秒) / 00:00(0.00秒)");
+    main.statusBar()->addWidget(status);
+  }
+};
+
+void Place(TMpvPlayer& player, QWidget* panel) {
+  player.SetObjectRects({0, 0, panel->width(), panel->height()}, {0, 0, panel->width(), panel->height()});
+}
+
+// Opens the file as the media list does (stop, URL, play) and waits for a frame drawn after it is open.
+bool OursOpen(TMpvPlayer& p, const std::string& file, double& ms, double& restartMs) {
+  const auto start = Clock::now();
+  p.controls().stop();
+  p.setURL(ToWide(file));
+  p.controls().play();
+  int framesAtOpen = -1;
+  const bool ok = WaitFor(
+      [&] {
+        if (framesAtOpen < 0 && p.playState() == wmppsPlaying) {
+          framesAtOpen = p.framesRendered();
+          restartMs = Ms(start);
+        }
+        return framesAtOpen >= 0 && (!p.rendersVideo() || p.framesRendered() > framesAtOpen);
+      },
+      10000);
+  ms = Ms(start);
+  return ok;
+}
+
+bool OursSeek(TMpvPlayer& p, double& ms, double& restartMs) {
+  const auto start = Clock::now();
+  p.controls().setCurrentPosition(p.controls().currentPosition() + 30);
+  int framesAtTarget = -1;
+  const bool ok = WaitFor(
+      [&] {
+        if (framesAtTarget < 0 && !p.seekPending()) {
+          framesAtTarget = p.framesRendered();
+          restartMs = Ms(start);
+        }
+        return framesAtTarget >= 0 && (!p.rendersVideo() || p.framesRendered() > framesAtTarget);
+      },
+      10000);
+  ms = Ms(start);
+  return ok;
+}
+
+void MeasureOurs(const std::string& gop2, const std::string& gop10, const std::vector<std::string>& list, int runs,
+                 Figures& f) {
+  Window w;
+  w.main.show();
+  WaitFor([&] { return w.main.windowHandle() && w.main.windowHandle()->isExposed(); }, 5000);
+  TMpvPlayer p(w.panel, {getenv("BENCH_HEADLESS") != nullptr, getenv("BENCH_AO") ? getenv("BENCH_AO") : ""});
+  Place(p, w.panel);
+  Pump(200);
+  double ms = 0, restart = 0;
+  for (int i = 0; i < runs; ++i) {
+    const std::string& file = i % 2 ? gop10 : gop2;
+    if (OursOpen(p, file, ms, restart)) {
+      f.open.push_back(restart);
+      f.openDrawn.push_back(ms);
+    }
+    if (OursSeek(p, ms, restart)) {
+      f.seek.push_back(restart);
+      f.seekDrawn.push_back(ms);
+    }
+  }
+  for (int i = 0; i < runs; ++i) {
+    if (OursOpen(p, list[static_cast<size_t>(i) % list.size()], ms, restart)) {
+      f.next.push_back(restart);
+      f.nextDrawn.push_back(ms);
+    }
+  }
+}
+
+void MeasureMpv(const std::string& gop2, const std::string& gop10, const std::vector<std::string>& list, int runs,
+                Figures& f) {
+  MpvCli m;
+  if (!m.ok()) {
+    std::fprintf(stderr, "mpv did not start\n");
+    return;
+  }
+  m.Send(R"({"command":["loadfile",)" + MpvCli::Quote(list[0]) + "]}");
+  m.WaitLine("\"playback-restart\"", 10000);
+  for (int i = 0; i < runs; ++i) {
+    const std::string& file = i % 2 ? gop10 : gop2;
+    m.Drain();
+    auto start = Clock::now();
+    m.Send(R"({"command":["loadfile",)" + MpvCli::Quote(file) + "]}");
+    if (m.WaitLine("\"playback-restart\"", 10000)) f.open.push_back(Ms(start));
+    m.Drain();
+    start = Clock::now();
+    m.Send(R"({"command":["seek",30]})");
+    if (m.WaitLine("\"playback-restart\"", 10000)) f.seek.push_back(Ms(start));
+  }
+  for (int i = 0; i < runs; ++i) {
+    m.Drain();
+    const auto start = Clock::now();
+    m.Send(R"({"command":["loadfile",)" + MpvCli::Quote(list[static_cast<size_t>(i) % list.size()]) + "]}");
+    if (m.WaitLine("\"playback-restart\"", 10000)) f.next.push_back(Ms(start));
+  }
+}
+
+// ---------------------------------------------------------------- CPU and memory
+
+struct Usage {
+  double cpuPercent = 0;
+  double rssMiB = 0;
+};
+
+double CpuSeconds(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const auto close = all.rfind(')');
+  if (close == std::string::npos) return 0;
+  std::istringstream rest(all.substr(close + 2));
+  std::string field;
+  unsigned long long utime = 0, stime = 0;
+  for (int i = 3; i <= 15 && rest >> field; ++i) {
+    if (i == 14) utime = std::stoull(field);
+    if (i == 15) stime = std::stoull(field);
+  }
+  return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+double RssMiB(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
+  }
+  return 0;
+}
+
+Usage Sample(pid_t pid, double warmSeconds, double seconds) {
+  usleep(static_cast<useconds_t>(warmSeconds * 1e6));
+  const double c0 = CpuSeconds(pid);
+  const auto t0 = Clock::now();
+  usleep(static_cast<useconds_t>(seconds * 1e6));
+  Usage u;
+  u.cpuPercent = 100.0 * (CpuSeconds(pid) - c0) / (Ms(t0) / 1000.0);
+  u.rssMiB = RssMiB(pid);
+  return u;
+}
+
+// The child: a window with the player and a status bar rewritten every 10 ms.
+int RunWindowChild(int argc, char** argv, bool play, const std::string& file) {
+  QApplication app(argc, argv);
+  Window w;
+  w.main.show();
+  TMpvPlayer p(getenv("BENCH_BARE") ? nullptr : w.panel);
+  Place(p, w.panel);
+  p.setURL(ToWide(file));
+  if (play) p.controls().play();
+  QTimer tick;
+  int ticks = 0;
+  QObject::connect(&tick, &QTimer::timeout, [&] {
+    const double pos = p.controls().currentPosition();
+    // As the tick writes it, with a figure that changes every time.
+    w.status->setText(QString::fromStdU16String(p.controls().currentPositionString()) +
+                      QString("(%1秒) / 00:30(30.00秒) %2").arg(pos, 0, 'f', 2).arg(++ticks % 1000, 3, 10, QChar('0')));
+  });
+  tick.start(10);
+  return app.exec();
+}
+
+Usage MeasureChild(const char* self, bool play, const std::string& file, double seconds) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    execl(self, self, play ? "--child-playing" : "--child-paused", file.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  const Usage u = Sample(pid, 2.0, seconds);
+  kill(pid, SIGTERM);
+  waitpid(pid, nullptr, 0);
+  return u;
+}
+
+Usage MeasureMpvPlaying(const std::string& file, double seconds) {
+  MpvCli m({file});
+  if (!m.ok()) return {};
+  return Sample(m.pid(), 2.0, seconds);
+}
+
+// ---------------------------------------------------------------- report
+
+void Row(const char* what, const std::vector<double>& ours, const std::vector<double>& mpv, bool& allOk) {
+  const double a = Median(ours), b = Median(mpv);
+  const double ratio = b > 0 ? a / b : 0;
+  allOk = allOk && ratio > 0 && ratio <= 1.0;
+  std::printf("%-34s %9.1f ms %9.1f ms   ratio %.2f  (n=%zu/%zu)\n", what, a, b, ratio, ours.size(), mpv.size());
+}
+
+int Main(int argc, char** argv) {
+  int runs = 20;
+  double seconds = 5;
+  for (int i = 1; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "--runs") && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
+    if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) seconds = std::max(1.0, std::atof(argv[++i]));
+  }
+  const std::string gop2 = Media("1080p-gop2-60s.mp4", VideoArgs("1920x1080", 60, 50));
+  const std::string gop10 = Media("720p-gop10.mp4", VideoArgs("1280x720", 60, 250));
+  const std::string vga = Media("480p.mp4", VideoArgs("640x480", 30, 25));
+  std::vector<std::string> list;
+  for (int i = 0; i < 10; ++i) list.push_back(Media("list" + std::to_string(i) + ".mp4", VideoArgs("640x480", 4, 25)));
+  for (const auto& f : list) {
+    if (f.empty() || gop2.empty() || gop10.empty() || vga.empty()) {
+      std::fprintf(stderr, "ffmpeg could not make the media\n");
+      return 1;
+    }
+  }
+
+  Figures ours, mpv;
+  {
+    QApplication app(argc, argv);
+    MeasureOurs(gop2, gop10, list, runs, ours);
+  }
+  MeasureMpv(gop2, gop10, list, runs, mpv);
+
+  std::printf("\nlatency, median of %d: to the engine's playback restart (first frame ready) on both sides\n", runs);
+  std::printf("%-34s %12s %12s\n", "", "TMpvPlayer", "mpv CLI");
+  bool latOk = true;
+  Row("open -> first frame (1080p/720p)", ours.open, mpv.open, latOk);
+  Row("+30 s seek -> frame at target", ours.seek, mpv.seek, latOk);
+  Row("next file -> first frame (list)", ours.next, mpv.next, latOk);
+  std::printf("ours to the frame drawn in the window: open %.1f ms, seek %.1f ms, next %.1f ms\n",
+              Median(ours.openDrawn), Median(ours.seekDrawn), Median(ours.nextDrawn));
+
+  const Usage paused = MeasureChild(argv[0], false, vga, seconds);
+  const Usage playing = MeasureChild(argv[0], true, vga, seconds);
+  const Usage mpvPlaying = MeasureMpvPlaying(vga, seconds);
+  std::printf("\nwindow under X, 640x480 clip, status bar rewritten every 10 ms (%.0f s samples)\n", seconds);
+  std::printf("paused   CPU %6.1f %% of a core   RSS %6.1f MiB   (target <= 5 %%)\n", paused.cpuPercent, paused.rssMiB);
+  std::printf("playing  CPU %6.1f %% of a core   RSS %6.1f MiB\n", playing.cpuPercent, playing.rssMiB);
+  std::printf("mpv CLI  CPU %6.1f %% of a core   RSS %6.1f MiB\n", mpvPlaying.cpuPercent, mpvPlaying.rssMiB);
+  const double cpuRatio = mpvPlaying.cpuPercent > 0 ? playing.cpuPercent / mpvPlaying.cpuPercent : 0;
+  const double rssRatio = mpvPlaying.rssMiB > 0 ? playing.rssMiB / mpvPlaying.rssMiB : 0;
+  std::printf("playing ratio: CPU %.2f, RSS %.2f (target <= 1.2)\n", cpuRatio, rssRatio);
+  std::printf("\nlatency ratios %s; paused CPU %s; playing %s\n", latOk ? "<= 1.0" : "NOT all <= 1.0",
+              paused.cpuPercent <= 5 ? "<= 5 %" : "ABOVE 5 %",
+              cpuRatio <= 1.2 && rssRatio <= 1.2 ? "<= 1.2x mpv" : "ABOVE 1.2x mpv");
+  return 0;
+}
+
+}  // namespace
+}  // namespace korvane
+
+int main(int argc, char** argv) {
+  if (argc == 3 && (!std::strcmp(argv[1], "--child-paused") || !std::strcmp(argv[1], "--child-playing")))
+    return korvane::RunWindowChild(argc, argv, !std::strcmp(argv[1], "--child-playing"), argv[2]);
+  const char* display = std::getenv("DISPLAY");
+  if ((!display || !*display) && !std::getenv("KORVANE_BENCH_NO_XVFB")) {
+    // A private X server for the run.
+    setenv("KORVANE_BENCH_NO_XVFB", "1", 1);
+    std::vector<char*> args = {const_cast<char*>("xvfb-run"), const_cast<char*>("-a"), const_cast<char*>("-s"),
+                               const_cast<char*>("-screen 0 1280x1024x24")};
+    for (int i = 0; i < argc; ++i) args.push_back(argv[i]);
+    args.push_back(nullptr);
+    execvp("xvfb-run", args.data());
+    std::perror("xvfb-run");
+    return 1;
+  }
+  return korvane::Main(argc, argv);
+}
