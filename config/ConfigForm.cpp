@@ -1,0 +1,140 @@
+#include "config/ConfigForm.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+
+#include "base/IntParse.h"
+#include "base/Utf.h"
+#include "ui_ConfigForm.h"
+
+namespace korvane {
+namespace {
+
+QString ToQString(const std::string& text) {
+  QString s = QString::fromStdU16String(ToWide(text));
+  s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return s;
+}
+
+std::string ToText(const QString& s) { return ToNarrow(s.toStdU16String()); }
+
+// The memo's lines as typed: the raw text keeps no-break spaces, which the
+// plain-text view would turn into blanks, and separates paragraphs by U+2029.
+std::string MemoText(const QPlainTextEdit& memo) {
+  QString raw = memo.document()->toRawText();
+  raw.replace(QChar::ParagraphSeparator, u'\n');
+  raw.replace(QChar::LineSeparator, u'\n');
+  return ToText(raw);
+}
+
+// Exit validation runs when the focus moves to another control of the dialog,
+// not when the dialog loses the focus to another window or a menu.
+bool IsExit(const QEvent* event) {
+  if (event->type() != QEvent::FocusOut) return false;
+  const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
+  return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+}
+
+}  // namespace
+
+TConfigForm::TConfigForm(QWidget* mainWindow)
+    : QDialog(mainWindow, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      ui_(std::make_unique<Ui::ConfigForm>()) {
+  ui_->setupUi(this);
+  setFixedSize(382, 285);
+  for (QWidget* w : {static_cast<QWidget*>(ui_->EditLowerSize), static_cast<QWidget*>(ui_->EditSample),
+                     static_cast<QWidget*>(ui_->MemIgnoreExt)}) {
+    w->setAttribute(Qt::WA_InputMethodEnabled, false);
+  }
+  ui_->UpdnSample->setAssociate(ui_->EditSample);
+  ui_->EditLowerSize->installEventFilter(this);
+  ui_->EditSample->installEventFilter(this);
+}
+
+TConfigForm::~TConfigForm() = default;
+
+void TConfigForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!event->spontaneous()) FormShow();
+}
+
+void TConfigForm::FormShow() {
+  if (!ConfigStore) return;
+  ConfigFormView view;
+  ConfigStore->ToForm(view);
+  ShowView(view);
+}
+
+// Escape closes nothing: the dialog has no cancel button.
+void TConfigForm::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+bool TConfigForm::eventFilter(QObject* watched, QEvent* event) {
+  if (IsExit(event)) {
+    if (watched == ui_->EditLowerSize) EditLowerSizeExit();
+    if (watched == ui_->EditSample) EditSampleExit();
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+int32_t TConfigForm::LowerSizeTag() const { return ui_->EditLowerSize->property("Tag").toInt(); }
+
+void TConfigForm::SetLowerSize(int32_t bound) {
+  ui_->EditLowerSize->setProperty("Tag", bound);
+  ui_->EditLowerSize->setText(QString::number(bound));
+}
+
+// An invalid or negative bound gives way to the last accepted one; a valid
+// text stays as typed ("007" keeps its zeros, the bound is 7).
+void TConfigForm::EditLowerSizeExit() {
+  QLineEdit* edit = ui_->EditLowerSize;
+  const int32_t typed = ParseInt(ToText(edit->text())).value_or(-1);
+  if (typed < 0) edit->setText(QString::number(LowerSizeTag()));
+  edit->setProperty("Tag", StrToIntDef(ToText(edit->text()), 0));
+}
+
+// A number above the up-down's range stays; the multipliers then use its last position.
+void TConfigForm::EditSampleExit() {
+  const auto typed = ParseInt(ToText(ui_->EditSample->text()));
+  if (!typed || *typed < 0) ui_->EditSample->setText(QString::number(ui_->UpdnSample->position()));
+}
+
+void TConfigForm::BtnKBClick() { SetLowerSize(ui_->UpdnSample->position() * 1024); }
+
+void TConfigForm::BtnMBClick() { SetLowerSize(ui_->UpdnSample->position() * 1048576); }
+
+void TConfigForm::BtnApplyClick() {
+  if (ConfigStore) ConfigStore->FromForm(ReadView());
+  close();
+}
+
+void TConfigForm::BtnCancelClick() { close(); }
+
+ConfigFormView TConfigForm::ReadView() const {
+  ConfigFormView view;
+  view.ChkReadOnly = ui_->ChkReadOnly->isChecked();
+  view.ChkHidden = ui_->ChkHidden->isChecked();
+  view.ChkSysFile = ui_->ChkSysFile->isChecked();
+  view.MemIgnoreList = MemoText(*ui_->MemIgnoreList);
+  view.MemIgnoreExt = MemoText(*ui_->MemIgnoreExt);
+  view.EditLowerSizeText = ToText(ui_->EditLowerSize->text());
+  view.EditLowerSizeTag = LowerSizeTag();
+  return view;
+}
+
+void TConfigForm::ShowView(const ConfigFormView& view) {
+  ui_->ChkReadOnly->setChecked(view.ChkReadOnly);
+  ui_->ChkHidden->setChecked(view.ChkHidden);
+  ui_->ChkSysFile->setChecked(view.ChkSysFile);
+  ui_->MemIgnoreList->setPlainText(ToQString(view.MemIgnoreList));
+  ui_->MemIgnoreExt->setPlainText(ToQString(view.MemIgnoreExt));
+  ui_->EditLowerSize->setText(ToQString(view.EditLowerSizeText));
+  ui_->EditLowerSize->setProperty("Tag", view.EditLowerSizeTag);
+}
+
+}  // namespace korvane
