@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QUrl>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
@@ -18,9 +21,12 @@
 #include "base/Utf.h"
 #include "config/Config.h"
 #include "dialogs/Info.h"
+#include "dialogs/InputQuery.h"
 #include "dialogs/Prop.h"
 #include "dialogs/PropForm.h"
+#include "dialogs/Rename.h"
 #include "dialogs/ShellOpen.h"
+#include "dialogs/Trash.h"
 #include "platform/EscapeKey.h"
 #include "search/FindFile.h"
 #include "ui_MainForm.h"
@@ -37,6 +43,8 @@ constexpr int kStatusBarHeight = 19;
 constexpr int kPanelWidths[] = {300, 75};
 constexpr int kPanelCount = 3;
 constexpr int kPathRole = Qt::UserRole;
+// A dropped path is cut to the length the drop buffer has always had.
+constexpr size_t kMaxDroppedPath = 260;
 
 // Rows of fixed height painted plainly: background (highlight when selected),
 // the text 2 pixels from the left at the top, a focus rectangle.
@@ -241,6 +249,20 @@ void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
   if (event->mimeData()->hasUrls()) event->acceptProposedAction();
 }
 
+void TMainForm::dropEvent(QDropEvent* event) {
+  WMDropFiles(event->mimeData()->urls());
+  event->acceptProposedAction();
+}
+
+void TMainForm::WMDropFiles(const QList<QUrl>& urls) {
+  for (const QUrl& url : urls) {
+    if (!url.isLocalFile()) continue;
+    std::string path = QFile::encodeName(url.toLocalFile()).toStdString();
+    if (path.size() > kMaxDroppedPath) path.resize(kMaxDroppedPath);
+    FindFileThread().AddPath(path);
+  }
+}
+
 void TMainForm::SetStatusText(const std::string& text, int index) {
   if (index >= 0 && index < kPanelCount) FStatusPanels[static_cast<size_t>(index)]->setText(QString::fromUtf8(text));
 }
@@ -289,8 +311,20 @@ void TMainForm::TrackBalanceChange() { FPlayer->settings().setBalance(ui->TrackB
 
 void TMainForm::BtnSndVolClick() { ShellOpen("sndvol32.exe", ""); }
 
-void TMainForm::MenuRenameClick() {}
-void TMainForm::MenuTrashFileClick() {}
+void TMainForm::MenuRenameClick() {
+  const std::optional<std::string> renamed = RenameCurrentMedia(*FPlayer, [this](const RenamePlan& plan, std::string& typed) {
+    return InputQuery(this, "ファイル名変更", plan.Prompt(), typed);
+  });
+  // The old entry stays; the list skips it once its file is gone.
+  if (renamed) AppendItem(*renamed);
+}
+
+void TMainForm::MenuTrashFileClick() {
+  if (ItemIndex() < 0) return;
+  MoveToRecycleBin(Item(ItemIndex()), this);
+  // Declined or failed alike, playback goes on with the next entry.
+  FMediaList.NextMedia();
+}
 
 void TMainForm::MenuPlayerPropClick() { FPropForm->exec(); }
 

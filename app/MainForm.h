@@ -2,7 +2,9 @@
 // The main window: media list on top, player in the middle, sound controls and
 // state labels below, status bar and menu. It owns the player, the
 // configuration store's lifetime and the tick thread.
+#include <QList>
 #include <QMainWindow>
+#include <QUrl>
 #include <functional>
 #include <memory>
 #include <string>
@@ -67,6 +69,7 @@ class TMainForm : public QMainWindow, private IMainView {
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void SetUpFont();
@@ -77,6 +80,8 @@ class TMainForm : public QMainWindow, private IMainView {
   void FormDestroy();
   void FormResize();
   void FormShow();
+  // Each dropped local file or folder goes to the search, in order; other URLs are ignored.
+  void WMDropFiles(const QList<QUrl>& urls);
   // Called on the tick thread: has the GUI thread run the handed-over tick.
   void WakeForTick();
   // Key preview: sees each key for this window before the focused control.

@@ -43,8 +43,9 @@ QStringList TMprisRootAdaptor::SupportedMimeTypes() const {
 
 void TMprisRootAdaptor::Raise() { target_.Raise(); }
 
-TMprisPlayerAdaptor::TMprisPlayerAdaptor(TMprisObject* object, IWMPCore& player, IMprisTarget& target)
-    : QDBusAbstractAdaptor(object), object_(*object), player_(player), target_(target) {}
+TMprisPlayerAdaptor::TMprisPlayerAdaptor(TMprisObject* object, IWMPCore& player, IMprisTarget& target,
+                                         std::function<void()> onSeek)
+    : QDBusAbstractAdaptor(object), object_(*object), player_(player), target_(target), onSeek_(std::move(onSeek)) {}
 
 QString TMprisPlayerAdaptor::PlaybackStatus() const {
   return QString::fromStdString(PlaybackStatusName(target_.PlayState()));
@@ -103,14 +104,13 @@ void TMprisPlayerAdaptor::Previous() {
 void TMprisPlayerAdaptor::Seek(qlonglong Offset) {
   Run([&] {
     SeekByUs(player_, Offset);
-    emit Seeked(PositionUs(player_));
+    onSeek_();
   });
 }
 
 void TMprisPlayerAdaptor::SetPosition(const QDBusObjectPath& TrackId, qlonglong Position) {
   Run([&] {
-    if (SetPositionUs(player_, target_.MediaIndex(), TrackId.path().toStdString(), Position))
-      emit Seeked(PositionUs(player_));
+    if (SetPositionUs(player_, target_.MediaIndex(), TrackId.path().toStdString(), Position)) onSeek_();
   });
 }
 

@@ -68,7 +68,8 @@ class TMprisPlayerAdaptor : public QDBusAbstractAdaptor {
   Q_PROPERTY(bool CanControl READ CanControl)
 
  public:
-  TMprisPlayerAdaptor(TMprisObject* object, IWMPCore& player, IMprisTarget& target);
+  // onSeek runs after each seek asked for over the bus.
+  TMprisPlayerAdaptor(TMprisObject* object, IWMPCore& player, IMprisTarget& target, std::function<void()> onSeek);
   QString PlaybackStatus() const;
   double Rate() const { return 1.0; }
   QVariantMap Metadata() const;
@@ -90,6 +91,7 @@ class TMprisPlayerAdaptor : public QDBusAbstractAdaptor {
   void OpenUri(const QString& Uri);
 
  signals:
+  // Sent by the service whenever the position jumps.
   void Seeked(qlonglong Position);
 
  private:
@@ -99,6 +101,7 @@ class TMprisPlayerAdaptor : public QDBusAbstractAdaptor {
   TMprisObject& object_;
   IWMPCore& player_;
   IMprisTarget& target_;
+  std::function<void()> onSeek_;
 };
 
 }  // namespace korvane

@@ -90,6 +90,12 @@ bool SetPositionUs(IWMPCore& player, int mediaIndex, const std::string& trackId,
   return true;
 }
 
+bool PositionJumped(int64_t lastUs, int64_t nowUs, int64_t elapsedUs, bool playing) {
+  constexpr int64_t kDriftUs = 1'000'000;
+  const int64_t expected = lastUs + (playing ? elapsedUs : 0);
+  return nowUs > expected + kDriftUs || nowUs < lastUs - kDriftUs;
+}
+
 double MprisVolume(IWMPCore& player) { return player.settings().volume() / 100.0; }
 
 void SetMprisVolume(IWMPCore& player, double volume) {

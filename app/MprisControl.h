@@ -61,6 +61,10 @@ void SeekByUs(IWMPCore& player, int64_t offsetUs);
 // Goes to the position when the track is the open one and the position lies
 // within it; anything else is ignored. True when the position was put.
 bool SetPositionUs(IWMPCore& player, int mediaIndex, const std::string& trackId, int64_t positionUs);
+// Whether the position moved other than by playing on since the last look,
+// `elapsedUs` ago: a skip or jump, forwards or back. A stall is no jump, and a
+// second of drift is allowed.
+bool PositionJumped(int64_t lastUs, int64_t nowUs, int64_t elapsedUs, bool playing);
 // Volume as 0..1 over the player's 0..100.
 double MprisVolume(IWMPCore& player);
 void SetMprisVolume(IWMPCore& player, double volume);

@@ -5,6 +5,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 
 #include "app/MprisAdaptors.h"
@@ -40,13 +41,58 @@ struct TMprisService::Bus {
     QDBusConnection::disconnectFromBus(connection.name());
   }
 
+  // Sends what changed since the last look; `seeked`: the position was just
+  // put over the bus, so it is announced whatever it is.
+  void Announce(bool seeked);
+  void SendChanges(const MprisSnapshot& now);
+  void SendSeeked(int64_t positionUs, bool sameTrack, bool seeked);
+
   IWMPCore& player;
   IMprisTarget& target;
   QDBusConnection connection;
   TMprisObject object;  // owns the adaptors
+  TMprisPlayerAdaptor* playerAdaptor = nullptr;
   MprisSnapshot shown;
+  int64_t positionUs = 0;
+  std::chrono::steady_clock::time_point positionAt = std::chrono::steady_clock::now();
   bool active = true;
 };
+
+void TMprisService::Bus::Announce(bool seeked) {
+  MprisSnapshot now;
+  int64_t position = 0;
+  try {
+    now = TakeSnapshot(player, target);
+    position = PositionUs(player);
+  } catch (const PlayerError&) {
+    return;
+  }
+  SendSeeked(position, now.track == shown.track, seeked);
+  if (now != shown) SendChanges(now);
+}
+
+void TMprisService::Bus::SendSeeked(int64_t position, bool sameTrack, bool seeked) {
+  const auto now = std::chrono::steady_clock::now();
+  const int64_t elapsed = std::chrono::duration_cast<std::chrono::microseconds>(now - positionAt).count();
+  const bool jumped = sameTrack && PositionJumped(positionUs, position, elapsed, shown.status == "Playing");
+  positionUs = position;
+  positionAt = now;
+  if (seeked || jumped) emit playerAdaptor->Seeked(position);
+}
+
+void TMprisService::Bus::SendChanges(const MprisSnapshot& now) {
+  QVariantMap changed;
+  if (now.status != shown.status) changed.insert(QStringLiteral("PlaybackStatus"), QString::fromStdString(now.status));
+  if (now.track != shown.track) changed.insert(QStringLiteral("Metadata"), MetadataMap(now.track));
+  if (now.volume != shown.volume) changed.insert(QStringLiteral("Volume"), now.volume);
+  if (now.canSeek != shown.canSeek) changed.insert(QStringLiteral("CanSeek"), now.canSeek);
+  shown = now;
+  QDBusMessage signal = QDBusMessage::createSignal(QString::fromLatin1(kObjectPath),
+                                                   QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                   QStringLiteral("PropertiesChanged"));
+  signal << QStringLiteral("org.mpris.MediaPlayer2.Player") << changed << QStringList();
+  connection.send(signal);
+}
 
 TMprisService::TMprisService(IWMPCore& player, IMprisTarget& target) {
   const QString address = SessionBusAddress();
@@ -58,9 +104,11 @@ TMprisService::TMprisService(IWMPCore& player, IMprisTarget& target) {
   }
   bus_ = std::make_unique<Bus>(player, target, connection);
   new TMprisRootAdaptor(&bus_->object, target);
-  new TMprisPlayerAdaptor(&bus_->object, player, target);
+  Bus* bus = bus_.get();
+  bus->playerAdaptor = new TMprisPlayerAdaptor(&bus->object, player, target, [bus] { bus->Announce(true); });
   try {
-    bus_->shown = TakeSnapshot(player, target);
+    bus->shown = TakeSnapshot(player, target);
+    bus->positionUs = PositionUs(player);
   } catch (const PlayerError&) {
   }
   if (!connection.registerObject(QString::fromLatin1(kObjectPath), &bus_->object, QDBusConnection::ExportAdaptors)) {
@@ -73,7 +121,6 @@ TMprisService::TMprisService(IWMPCore& player, IMprisTarget& target) {
                                                         QStringLiteral("RequestName"));
   request << QString::fromLatin1(kServiceName) << kDoNotQueue;
   auto* watcher = new QDBusPendingCallWatcher(connection.asyncCall(request), &bus_->object);
-  Bus* bus = bus_.get();
   QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &bus_->object, [bus](QDBusPendingCallWatcher* call) {
     QDBusPendingReply<uint> reply = *call;
     if (reply.isError() || reply.value() != kPrimaryOwner) bus->active = false;
@@ -86,25 +133,7 @@ TMprisService::~TMprisService() = default;
 bool TMprisService::Active() const { return bus_ && bus_->active; }
 
 void TMprisService::Refresh() {
-  if (!Active()) return;
-  MprisSnapshot now;
-  try {
-    now = TakeSnapshot(bus_->player, bus_->target);
-  } catch (const PlayerError&) {
-    return;
-  }
-  if (now == bus_->shown) return;
-  QVariantMap changed;
-  if (now.status != bus_->shown.status) changed.insert(QStringLiteral("PlaybackStatus"), QString::fromStdString(now.status));
-  if (now.track != bus_->shown.track) changed.insert(QStringLiteral("Metadata"), MetadataMap(now.track));
-  if (now.volume != bus_->shown.volume) changed.insert(QStringLiteral("Volume"), now.volume);
-  if (now.canSeek != bus_->shown.canSeek) changed.insert(QStringLiteral("CanSeek"), now.canSeek);
-  bus_->shown = now;
-  QDBusMessage signal = QDBusMessage::createSignal(QString::fromLatin1(kObjectPath),
-                                                   QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                   QStringLiteral("PropertiesChanged"));
-  signal << QStringLiteral("org.mpris.MediaPlayer2.Player") << changed << QStringList();
-  bus_->connection.send(signal);
+  if (Active()) bus_->Announce(false);
 }
 
 }  // namespace korvane

@@ -8,7 +8,16 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QUrl>
+#include <unistd.h>
+#include <algorithm>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
@@ -264,6 +273,106 @@ TEST_F(MainFormControls, AClickInsideTheZoneToggles) {
   EXPECT_EQ(fake.PlayState, wmppsPlaying);
   fake.Click(1, 0, 60, panel->height() - 100);
   EXPECT_EQ(fake.PlayState, wmppsPlaying);
+}
+
+// Answers each modal dialog that comes up while it lives.
+class TModalAnswerer {
+ public:
+  explicit TModalAnswerer(std::function<void(QWidget*)> answer) {
+    QObject::connect(&timer_, &QTimer::timeout, [answer] {
+      if (QWidget* modal = QApplication::activeModalWidget()) answer(modal);
+    });
+    timer_.start(20);
+  }
+
+ private:
+  QTimer timer_;
+};
+
+class MainFormFileCommands : public MainFormControls {
+ protected:
+  MainFormFileCommands() { setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1); }
+  ~MainFormFileCommands() override { unsetenv("XDG_DATA_HOME"); }
+
+  void Drop(const QList<QUrl>& urls) {
+    QMimeData data;
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &enter);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &drop);
+  }
+  QComboBox* List() { return Child<QComboBox>(*form, "ComboList"); }
+  void WaitForEntries(int count) {
+    for (int i = 0; i < 300 && List()->count() < count; ++i) ProcessEventsFor(10);
+  }
+  std::string Big(const std::string& name) { return dir.WriteFile(name, std::string(600000, 'x')); }
+};
+
+TEST_F(MainFormFileCommands, DroppedLocalPathsAreSearchedCutTo260Bytes) {
+  const std::string folderFile = Big("drop/in.mp4");
+  // A file whose path is exactly 260 bytes, dropped with a longer path that starts with it.
+  const std::string exact = Big(std::string(259 - dir.Path().size(), 'n'));
+  ASSERT_EQ(exact.size(), 260u);
+  Drop({QUrl(QStringLiteral("https://example.com/x.mp4")), QUrl::fromLocalFile(QString::fromStdString(dir / "drop")),
+        QUrl::fromLocalFile(QString::fromStdString(exact + "/more.mp4"))});
+  WaitForEntries(2);
+  ASSERT_EQ(List()->count(), 2);
+  std::vector<std::string> entries;
+  for (int i = 0; i < 2; ++i) entries.push_back(List()->itemData(i).toByteArray().toStdString());
+  std::sort(entries.begin(), entries.end());
+  EXPECT_EQ(entries, (std::vector<std::string>{folderFile, exact}));
+}
+
+TEST_F(MainFormFileCommands, RenameProposesBaseAndTitleAndAppendsTheNewPath) {
+  Press(Qt::Key_F2);  // no media: nothing asked
+  const std::string take = Big("take1.avi");
+  FakeMediaInfo info;
+  info.name = u"Interview";
+  fake.SetMedia(ToWide(take), info);
+  FindFileThread().AddPath(take);
+  WaitForEntries(1);
+  QString proposed, prompt;
+  TModalAnswerer answer([&](QWidget* dialog) {
+    auto* edit = dialog->findChild<QLineEdit*>();
+    for (QLabel* label : dialog->findChildren<QLabel*>()) prompt += label->text();
+    proposed = edit->text();
+    edit->setText(QStringLiteral("renamed"));
+    qobject_cast<QDialog*>(dialog)->accept();
+  });
+  Press(Qt::Key_F2);
+  EXPECT_EQ(proposed, "take1Interview");
+  EXPECT_TRUE(prompt.contains(QString::fromStdString(dir.Path() + "/"))) << prompt.toStdString();
+  ASSERT_EQ(List()->count(), 2);
+  EXPECT_EQ(List()->itemData(1).toByteArray().toStdString(), dir / "renamed.avi");
+  EXPECT_EQ(List()->currentIndex(), 0);
+  EXPECT_EQ(ToNarrow(fake.URL()), take);  // the player is not told
+  EXPECT_FALSE(ReadFile(dir / "renamed.avi").empty());
+}
+
+TEST_F(MainFormFileCommands, DeleteTrashesTheSelectedFileAndMovesOn) {
+  Press(Qt::Key_Delete);  // nothing selected: nothing asked
+  const std::string only = Big("only.mp4");
+  FindFileThread().AddPath(only);
+  WaitForEntries(1);
+  ASSERT_EQ(List()->currentIndex(), 0);
+  TModalAnswerer answer([](QWidget* box) { qobject_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click(); });
+  Press(Qt::Key_Delete);
+  EXPECT_EQ(access(only.c_str(), F_OK), -1);
+  EXPECT_EQ(access((dir / "data/Trash/files/only.mp4").c_str(), F_OK), 0);
+  EXPECT_EQ(List()->currentIndex(), 0);
+  EXPECT_EQ(fake.URLsPut.back(), u"");
+}
+
+TEST_F(MainFormFileCommands, DecliningTheTrashStillMovesOn) {
+  const std::string a = Big("a.mp4"), b = Big("b.mp4");
+  FindFileThread().AddPath(dir.Path());
+  WaitForEntries(2);
+  TModalAnswerer answer([](QWidget* box) { qobject_cast<QMessageBox*>(box)->button(QMessageBox::No)->click(); });
+  Press(Qt::Key_Delete);
+  EXPECT_EQ(access(a.c_str(), F_OK), 0);
+  EXPECT_EQ(List()->currentIndex(), 1);
+  EXPECT_EQ(ToNarrow(fake.URL()), b);
 }
 
 }  // namespace

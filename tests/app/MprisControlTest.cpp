@@ -70,6 +70,15 @@ TEST(MprisControl, SetPositionOnlyForTheOpenTrackAndWithinIt) {
   EXPECT_EQ(player.PositionsPut, std::vector<double>{42.25});
 }
 
+TEST(MprisControl, PositionJumpsAreSkipsNotPlayingOnOrStalling) {
+  EXPECT_FALSE(PositionJumped(10'000'000, 10'500'000, 500'000, true));
+  EXPECT_FALSE(PositionJumped(10'000'000, 10'000'000, 60'000'000, true));  // stalled
+  EXPECT_TRUE(PositionJumped(10'000'000, 20'500'000, 500'000, true));
+  EXPECT_TRUE(PositionJumped(10'000'000, 0, 500'000, true));
+  EXPECT_FALSE(PositionJumped(10'000'000, 10'900'000, 60'000'000, false));
+  EXPECT_TRUE(PositionJumped(10'000'000, 12'000'000, 60'000'000, false));  // paused: no time passes
+}
+
 TEST(MprisControl, VolumeMapsOntoHundredStepsClampedAndIgnoresNaN) {
   test::TFakePlayer player;
   EXPECT_DOUBLE_EQ(MprisVolume(player), 0.5);

@@ -213,6 +213,25 @@ TEST_F(MprisService, SeekMovesThePositionByTheOffsetAndSetPositionGoesThere) {
   EXPECT_EQ(recorder.Seeks, (std::vector<qlonglong>{15'500'000, 40'000'000}));
 }
 
+TEST_F(MprisService, SkipsOfTheProgramAreAnnouncedAsSeeks) {
+  TSignalRecorder recorder;
+  ASSERT_TRUE(client_->connect(QString(), kPath, kPlayer, QStringLiteral("Seeked"), &recorder, SLOT(Seeked(qlonglong))));
+  StartService();
+  target_.Open(0);
+  player_.pause();
+  service_->Refresh();
+  player_.Position = 0.5;  // within the drift allowed
+  service_->Refresh();
+  player_.Position = 30;
+  service_->Refresh();
+  service_->Refresh();
+  target_.NextMedia();  // a new track starts at 0 without a seek
+  service_->Refresh();
+  Property(kPlayer, QStringLiteral("Volume"));  // a round trip, after which the signal has arrived
+  EXPECT_TRUE(PumpUntil([&] { return !recorder.Seeks.empty(); }));
+  EXPECT_EQ(recorder.Seeks, std::vector<qlonglong>{30'000'000});
+}
+
 TEST_F(MprisService, VolumeIsWritableAsAFractionOfTheSettingsVolume) {
   StartService();
   EXPECT_DOUBLE_EQ(Property(kPlayer, QStringLiteral("Volume")).toDouble(), 0.5);
