@@ -30,6 +30,8 @@ void PlayerStateMachine::Open() {
   phase_ = Phase::Opening;
   playRequested_ = false;
   buffering_ = false;
+  // The media being replaced no longer plays.
+  if (playState_ != wmppsUndefined && playState_ != wmppsStopped) SetPlay(wmppsStopped);
   SetOpen(wmposMediaChanging);
   SetOpen(wmposMediaLocating);
   SetStatus(kStatusOpening);

@@ -267,7 +267,7 @@ void MeasureOurs(const std::string& gop2, const std::string& gop10, const std::v
   Window w;
   w.main.show();
   WaitFor([&] { return w.main.windowHandle() && w.main.windowHandle()->isExposed(); }, 5000);
-  TMpvPlayer p(w.panel, {getenv("BENCH_HEADLESS") != nullptr, getenv("BENCH_AO") ? getenv("BENCH_AO") : ""});
+  TMpvPlayer p(w.panel);
   Place(p, w.panel);
   Pump(200);
   double ms = 0, restart = 0;
@@ -365,7 +365,7 @@ int RunWindowChild(int argc, char** argv, bool play, const std::string& file) {
   QApplication app(argc, argv);
   Window w;
   w.main.show();
-  TMpvPlayer p(getenv("BENCH_BARE") ? nullptr : w.panel);
+  TMpvPlayer p(w.panel);
   Place(p, w.panel);
   p.setURL(ToWide(file));
   if (play) p.controls().play();

@@ -195,7 +195,8 @@ TEST(MpvPlayerStates, PauseStopEndAndFailure) {
   EXPECT_EQ(Events(m), ended);
   EXPECT_EQ(m.status(), kStatusStopped);
 
-  m.Open();
+  m.Open();  // from a stopped media: no further play state
+  EXPECT_EQ(Events(m).front(), (PlayerEvent{Kind::OpenState, wmposMediaChanging}));
   m.Play();
   m.EngineFailed();
   EXPECT_EQ(m.status(), kStatusStopped);
@@ -204,6 +205,21 @@ TEST(MpvPlayerStates, PauseStopEndAndFailure) {
   m.Close();
   EXPECT_EQ(m.status(), kStatusReady);
   EXPECT_EQ(m.openState(), wmposPlaylistOpenNoMedia);
+}
+
+TEST(MpvPlayerStates, OpeningAnotherFileStopsTheOneThatPlays) {
+  PlayerStateMachine m;
+  m.Open();
+  m.Play();
+  m.EngineLoaded();
+  m.EngineRunning();
+  m.TakeEvents();
+  m.Open();
+  const auto events = Events(m);
+  ASSERT_GE(events.size(), 2u);
+  EXPECT_EQ(events[0], (PlayerEvent{Kind::PlayState, wmppsStopped}));
+  EXPECT_EQ(events[1], (PlayerEvent{Kind::OpenState, wmposMediaChanging}));
+  EXPECT_FALSE(m.isPlaying());
 }
 
 TEST(MpvPlayerStates, StopWhileOpeningUnloadsAndPlayReloads) {
