@@ -20,6 +20,7 @@
 #include "app/PlayerCommands.h"
 #include "base/Utf.h"
 #include "config/Config.h"
+#include "config/ConfigForm.h"
 #include "dialogs/Info.h"
 #include "dialogs/InputQuery.h"
 #include "dialogs/Prop.h"
@@ -132,10 +133,12 @@ TMainForm::TMainForm(const PlayerFactory& makePlayer, std::vector<std::string> p
   ConnectPlayerEvents();
   FormCreate();
   FPropForm = std::make_unique<TPropForm>(this, *FPlayer);
+  FConfigForm = std::make_unique<TConfigForm>(this);
 }
 
 TMainForm::~TMainForm() {
   qApp->removeEventFilter(this);
+  FConfigForm.reset();
   FPropForm.reset();
   FormDestroy();
   // The player goes before the widgets that show its picture, and fires nothing more here.
@@ -328,8 +331,7 @@ void TMainForm::MenuTrashFileClick() {
 
 void TMainForm::MenuPlayerPropClick() { FPropForm->exec(); }
 
-// The settings dialog comes with the configuration module's form.
-void TMainForm::MenuConfClick() {}
+void TMainForm::MenuConfClick() { FConfigForm->exec(); }
 
 void TMainForm::MenuVersionClick() { ShowAboutDialog(this); }
 

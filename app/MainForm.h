@@ -25,6 +25,7 @@ class MainForm;
 
 namespace korvane {
 
+class TConfigForm;
 class TPropForm;
 
 // The player and the widget that shows its picture (null for a player without one).
@@ -111,7 +112,9 @@ class TMainForm : public QMainWindow, private IMainView {
   TMediaList FMediaList;
   std::unique_ptr<TTickStep> FTickStep;
   std::unique_ptr<TTimerThread> FTimerThread;
+  // The dialogs live as long as the window.
   std::unique_ptr<TPropForm> FPropForm;
+  std::unique_ptr<TConfigForm> FConfigForm;
   std::vector<std::string> FParams;
   bool FShown = false;
 };

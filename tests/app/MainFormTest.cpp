@@ -173,6 +173,20 @@ TEST_F(MainFormTest, AFailedSaveShowsItsErrorInAMessageBox) {
   EXPECT_TRUE(shown.contains(QString::fromStdString(ini))) << shown.toStdString();
 }
 
+// Answers each modal dialog that comes up while it lives.
+class TModalAnswerer {
+ public:
+  explicit TModalAnswerer(std::function<void(QWidget*)> answer) {
+    QObject::connect(&timer_, &QTimer::timeout, [answer] {
+      if (QWidget* modal = QApplication::activeModalWidget()) answer(modal);
+    });
+    timer_.start(20);
+  }
+
+ private:
+  QTimer timer_;
+};
+
 class MainFormControls : public MainFormTest {
  protected:
   MainFormControls() : form(MakeForm()), fake(Fake(*form)) {
@@ -275,19 +289,17 @@ TEST_F(MainFormControls, AClickInsideTheZoneToggles) {
   EXPECT_EQ(fake.PlayState, wmppsPlaying);
 }
 
-// Answers each modal dialog that comes up while it lives.
-class TModalAnswerer {
- public:
-  explicit TModalAnswerer(std::function<void(QWidget*)> answer) {
-    QObject::connect(&timer_, &QTimer::timeout, [answer] {
-      if (QWidget* modal = QApplication::activeModalWidget()) answer(modal);
-    });
-    timer_.start(20);
-  }
-
- private:
-  QTimer timer_;
-};
+TEST_F(MainFormControls, TheInspectMenuShowsTheDialogsModally) {
+  std::vector<std::string> shown;
+  TModalAnswerer answer([&](QWidget* dialog) {
+    shown.push_back(dialog->metaObject()->className());
+    dialog->close();
+  });
+  Child<QAction>(*form, "MenuPlayerProp")->trigger();
+  Child<QAction>(*form, "MenuConf")->trigger();
+  Child<QAction>(*form, "MenuVersion")->trigger();
+  EXPECT_EQ(shown, (std::vector<std::string>{"korvane::TPropForm", "korvane::TConfigForm", "korvane::TInfoForm"}));
+}
 
 class MainFormFileCommands : public MainFormControls {
  protected:
