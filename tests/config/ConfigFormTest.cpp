@@ -173,7 +173,8 @@ TEST_F(ConfigDialogTest, ApplyTakesAJustTypedBound) {
 
 TEST_F(ConfigDialogTest, ApplyWithoutEditsKeepsBothSets) {
   const std::string wide = std::string(200, 'w') + " name.mp4";
-  for (const std::string& name : {wide, std::string("Thumbs.db"), std::string("no\u00a0break.txt")}) store.FIgnoreList.Add(name);
+  for (const std::string& name : {wide, std::string("Thumbs.db"), std::string("no\u00a0break.txt"), std::string("bad\xff.mp4")})
+    store.FIgnoreList.Add(name);
   for (const char* ext : {"", ".db", ".INI"}) store.FIgnoreExt.Add(ext);
   const auto names = Items(store.FIgnoreList);
   const auto exts = Items(store.FIgnoreExt);
