@@ -40,7 +40,10 @@ class MainFormTest : public ::testing::Test {
     static int argc = 1;
     static char name[] = "MainFormTest";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
+    // Never destroyed: a QApplication torn down by the exit handlers, after
+    // gtest_main has returned, crashes in Qt's own clean-up.
+    static QApplication* app = new QApplication(argc, argv);
+    (void)app;
   }
 
   MainFormTest() { setenv("KORVANE_INI", ini.c_str(), 1); }
