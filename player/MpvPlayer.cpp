@@ -102,6 +102,14 @@ void TMpvMedia::SetFacts(MediaFacts facts) {
   attributes_ = MediaAttributes(facts_);
 }
 
+bool TMpvMedia::SetPictureSize(int64_t width, int64_t height) {
+  if (facts_.width > 0 || width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX) return false;
+  facts_.width = static_cast<int32_t>(width);
+  facts_.height = static_cast<int32_t>(height);
+  attributes_ = MediaAttributes(facts_);
+  return true;
+}
+
 void TMpvMedia::SetDuration(double seconds) {
   if (seconds > 0 && std::isfinite(seconds)) facts_.duration = seconds;
 }
@@ -516,6 +524,9 @@ void TMpvPlayer::HandleEvent(const mpv_event& event) {
     case MPV_EVENT_FILE_LOADED:
       if (entry_ && startedEntry_ == entry_) OnFileLoaded();
       break;
+    case MPV_EVENT_VIDEO_RECONFIG:
+      OnVideoReconfig();
+      break;
     case MPV_EVENT_END_FILE: {
       const auto* end = static_cast<const mpv_event_end_file*>(event.data);
       if (!end || !entry_ || end->playlist_entry_id != entry_) break;
@@ -650,6 +661,16 @@ void TMpvPlayer::OnFileLoaded() {
   seekable_ = mpv_get_property(mpv_, "seekable", MPV_FORMAT_FLAG, &seekable) >= 0 && seekable;
   state_.EngineLoaded();
   if (auto cmd = seek_.OnLoaded(0, media_->duration())) IssueSeek(*cmd);
+}
+
+// Some containers (MPEG-4 part 2 in MP4, for one) leave the picture size to the
+// decoder; once it is known the media changes again, as the caption shows it.
+void TMpvPlayer::OnVideoReconfig() {
+  if (!media_ || !entry_ || state_.phase() != PlayerStateMachine::Phase::Loaded) return;
+  int64_t w = 0, h = 0;
+  if (mpv_get_property(mpv_, "video-params/w", MPV_FORMAT_INT64, &w) < 0) return;
+  if (mpv_get_property(mpv_, "video-params/h", MPV_FORMAT_INT64, &h) < 0) return;
+  if (media_->SetPictureSize(w, h)) queue_.push_back({{PlayerEvent::Kind::MediaChange, 0}, media_});
 }
 
 void TMpvPlayer::OnPlaybackRestart() {

@@ -46,6 +46,8 @@ class TMpvMedia : public IWMPMedia {
   const std::string& path() const { return path_; }
   void SetFacts(MediaFacts facts);
   void SetDuration(double seconds);
+  // Fills in a picture size the container did not declare; true when it changed.
+  bool SetPictureSize(int64_t width, int64_t height);
 
  private:
   std::u16string url_;
@@ -115,6 +117,7 @@ class TMpvPlayer : public QObject, public IWMPCore {
   void ProcessMpvEvents();
   void HandleEvent(const mpv_event& event);
   void OnFileLoaded();
+  void OnVideoReconfig();
   void OnPlaybackRestart();
   void CheckEnded();
   MediaFacts ReadFacts(const std::string& path) const;
