@@ -152,7 +152,8 @@ TEST_F(MpvPlayerTest, PlayRightAfterTheUrlAsTheListDoes) {
   c().stop();
   player->setURL(ToWide(test::ClipMp4()));
   c().play();
-  ASSERT_TRUE(WaitFor([&] { return player->playState() == wmppsPlaying; })) << log.Joined();
+  // The events are fired from the event loop after the state has moved on: wait for them.
+  ASSERT_TRUE(WaitFor([&] { return log.IndexOf("play 3") >= 0; })) << log.Joined();
   const int media = log.IndexOf("media clip 320x240");
   EXPECT_GE(media, 0);
   EXPECT_LT(media, log.IndexOf("play 9"));
@@ -161,9 +162,9 @@ TEST_F(MpvPlayerTest, PlayRightAfterTheUrlAsTheListDoes) {
   c().stop();
   player->setURL(ToWide(test::ShortMp4()));
   c().play();
+  EXPECT_TRUE(WaitFor([&] { return log.Has("media short 320x240"); })) << log.Joined();
   ASSERT_TRUE(WaitFor([&] { return player->currentMedia()->name() == u"short" && player->playState() == wmppsPlaying; }))
       << log.Joined();
-  EXPECT_TRUE(log.Has("media short 320x240"));
 }
 
 TEST_F(MpvPlayerTest, PauseAndStop) {
