@@ -1,7 +1,6 @@
 #include "base/Utf.h"
 
 namespace korvane {
-namespace {
 
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
@@ -20,8 +19,6 @@ void AppendUtf8(std::string& out, char32_t cp) {
     out += static_cast<char>(0x80 | (cp & 0x3F));
   }
 }
-
-}  // namespace
 
 size_t DecodeUtf8(std::string_view s, size_t i, char32_t& cp) {
   const auto lead = static_cast<unsigned char>(s[i]);

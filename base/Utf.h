@@ -8,6 +8,9 @@
 
 namespace korvane {
 
+// Appends the UTF-8 encoding of one code point.
+void AppendUtf8(std::string& out, char32_t cp);
+
 // Length of the valid UTF-8 sequence at s[i] (i < s.size()) with its code
 // point in cp, or 0 when the byte there starts no valid sequence.
 size_t DecodeUtf8(std::string_view s, size_t i, char32_t& cp);
