@@ -1,0 +1,105 @@
+#include "platform/HandOffClient.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <thread>
+
+#include "platform/HandOffMessage.h"
+#include "platform/UnixSocket.h"
+
+namespace korvane {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+bool ServedByThisUser(int fd) {
+  ucred peer{};
+  socklen_t size = sizeof peer;
+  return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == geteuid();
+}
+
+// A full backlog refuses a non-blocking connect for now rather than making it wait.
+bool ConnectUntil(int fd, const sockaddr_un& address, Clock::time_point deadline) {
+  for (;;) {
+    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return true;
+    if ((errno != EAGAIN && errno != EINTR) || Clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+}  // namespace
+
+THandOffClient::THandOffClient(const std::string& path, std::chrono::milliseconds timeout) : timeout_(timeout) {
+  sockaddr_un address{};
+  if (!FillUnixAddress(path, address)) return;
+  fd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd_ < 0) return;
+  if (!ConnectUntil(fd_, address, Clock::now() + timeout_) || !ServedByThisUser(fd_)) Disconnect();
+}
+
+THandOffClient::~THandOffClient() { Disconnect(); }
+
+std::optional<uint32_t> THandOffClient::Request(uint32_t dwData, std::string_view data) {
+  if (fd_ < 0) return std::nullopt;
+  const Clock::time_point deadline = Clock::now() + timeout_;
+  uint32_t result = 0;
+  if (SendAll(EncodeHandOffMessage(dwData, data), deadline) &&
+      ReceiveAll(reinterpret_cast<char*>(&result), sizeof result, deadline))
+    return result;
+  Disconnect();
+  return std::nullopt;
+}
+
+bool THandOffClient::SendAll(std::string_view bytes, Clock::time_point deadline) {
+  while (!bytes.empty()) {
+    const ssize_t n = send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    if (n > 0) {
+      bytes.remove_prefix(static_cast<size_t>(n));
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else if (n < 0 && errno == EAGAIN) {
+      if (!WaitFor(POLLOUT, deadline)) return false;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool THandOffClient::ReceiveAll(char* bytes, size_t size, Clock::time_point deadline) {
+  while (size > 0) {
+    const ssize_t n = recv(fd_, bytes, size, 0);
+    if (n > 0) {
+      bytes += n;
+      size -= static_cast<size_t>(n);
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else if (n < 0 && errno == EAGAIN) {
+      if (!WaitFor(POLLIN, deadline)) return false;
+    } else {
+      return false;  // closed without an answer
+    }
+  }
+  return true;
+}
+
+bool THandOffClient::WaitFor(short events, Clock::time_point deadline) {
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0) return false;
+    pollfd entry{fd_, events, 0};
+    const int ready = poll(&entry, 1, static_cast<int>(left.count()));
+    if (ready > 0) return true;  // errors and hang-ups show in the next send or recv
+    if (ready < 0 && errno != EINTR) return false;
+  }
+}
+
+void THandOffClient::Disconnect() {
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
+}
+
+}  // namespace korvane

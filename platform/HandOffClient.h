@@ -1,0 +1,37 @@
+#pragma once
+// The second launch's end of the hand-off socket: one connection to the
+// running instance, requests sent one at a time, each waiting for its result
+// no longer than a given time, so a hung instance cannot hang the launch.
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace korvane {
+
+class THandOffClient {
+ public:
+  // Connects to the endpoint at path, if one of this user's listens there.
+  THandOffClient(const std::string& path, std::chrono::milliseconds timeout);
+  ~THandOffClient();
+  THandOffClient(const THandOffClient&) = delete;
+  THandOffClient& operator=(const THandOffClient&) = delete;
+
+  bool Connected() const { return fd_ >= 0; }
+  // Sends one message and waits for its result; none when the other side
+  // closed, refused or did not answer in time (the connection is then closed).
+  std::optional<uint32_t> Request(uint32_t dwData, std::string_view data);
+
+ private:
+  bool SendAll(std::string_view bytes, std::chrono::steady_clock::time_point deadline);
+  bool ReceiveAll(char* bytes, size_t size, std::chrono::steady_clock::time_point deadline);
+  // Waits until the socket is ready for events; false at the deadline.
+  bool WaitFor(short events, std::chrono::steady_clock::time_point deadline);
+  void Disconnect();
+
+  std::chrono::milliseconds timeout_;
+  int fd_ = -1;
+};
+
+}  // namespace korvane

@@ -1,0 +1,139 @@
+#include "platform/HandOffEndpoint.h"
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "platform/UnixSocket.h"
+
+namespace korvane {
+namespace {
+
+// A client that floods messages gets this many per turn, so the loop goes on.
+constexpr int kMessagesPerTurn = 8;
+constexpr size_t kReadChunk = 64 * 1024;
+
+bool FromThisUser(int fd) {
+  ucred peer{};
+  socklen_t size = sizeof peer;
+  return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == geteuid();
+}
+
+// Removes what an ended instance left at path; anything but a socket stays and makes bind fail.
+void RemoveStaleSocket(const std::string& path) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode)) unlink(path.c_str());
+}
+
+int Listen(const std::string& path) {
+  sockaddr_un address{};
+  if (!FillUnixAddress(path, address)) return -1;
+  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  RemoveStaleSocket(path);
+  if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || listen(fd, 16) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+}  // namespace
+
+THandOffEndpoint::THandOffEndpoint(std::string path, Handler handler, IWatcher& watcher)
+    : path_(std::move(path)), handler_(std::move(handler)), watcher_(watcher), listenFd_(Listen(path_)) {
+  if (listenFd_ < 0) return;
+  struct stat st;
+  if (stat(path_.c_str(), &st) == 0) socketInode_ = st.st_ino;
+  watcher_.Watch(listenFd_);
+}
+
+THandOffEndpoint::~THandOffEndpoint() {
+  while (!connections_.empty()) Drop(connections_.begin()->first);
+  if (listenFd_ < 0) return;
+  watcher_.Unwatch(listenFd_);
+  close(listenFd_);
+  // Only the file this endpoint made.
+  struct stat st;
+  if (stat(path_.c_str(), &st) == 0 && st.st_ino == socketInode_) unlink(path_.c_str());
+}
+
+void THandOffEndpoint::Readable(int fd) {
+  if (fd == listenFd_) return AcceptPending();
+  const auto found = connections_.find(fd);
+  if (found != connections_.end() && !Serve(fd, found->second)) Drop(fd);
+}
+
+void THandOffEndpoint::DropStalled(Clock::time_point now) {
+  std::vector<int> stalled;
+  for (const auto& [fd, connection] : connections_)
+    if (now - connection.lastProgress >= kStallTimeout) stalled.push_back(fd);
+  for (const int fd : stalled) {
+    // What came while the loop was busy elsewhere still counts.
+    Connection& connection = connections_.at(fd);
+    const Clock::time_point before = connection.lastProgress;
+    if (!Serve(fd, connection) || connection.lastProgress == before) Drop(fd);
+  }
+}
+
+void THandOffEndpoint::AcceptPending() {
+  for (;;) {
+    const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (fd < 0) {
+      if (errno == EINTR || errno == ECONNABORTED) continue;
+      return;
+    }
+    if (!FromThisUser(fd) || connections_.size() >= kMaxConnections) {
+      close(fd);  // unread
+      continue;
+    }
+    connections_.emplace(fd, Connection{THandOffReader(), Clock::now()});
+    watcher_.Watch(fd);
+  }
+}
+
+bool THandOffEndpoint::Serve(int fd, Connection& connection) {
+  std::vector<char> buffer(kReadChunk);
+  for (int answered = 0; answered < kMessagesPerTurn;) {
+    const size_t wanted = connection.reader.Wanted();
+    if (wanted == 0) return true;  // a message of this connection is being answered further up
+    const ssize_t n = recv(fd, buffer.data(), wanted < kReadChunk ? wanted : kReadChunk, 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return errno == EAGAIN || errno == EWOULDBLOCK;
+    if (n == 0) return false;  // the client is done, or gave up halfway
+    connection.lastProgress = Clock::now();
+    connection.reader.Take(buffer.data(), static_cast<size_t>(n));
+    if (connection.reader.Status() == THandOffReader::State::Refused) return false;
+    if (connection.reader.Status() == THandOffReader::State::Complete) {
+      if (!Answer(fd, connection)) return false;
+      ++answered;
+    }
+  }
+  return true;
+}
+
+bool THandOffEndpoint::Answer(int fd, Connection& connection) {
+  uint32_t result = 0;
+  try {
+    result = handler_(connection.reader.DwData(), connection.reader.Data());
+  } catch (...) {
+    Drop(fd);  // the error goes on to the loop's error display
+    throw;
+  }
+  connection.reader.Reset();
+  connection.lastProgress = Clock::now();
+  return send(fd, &result, sizeof result, MSG_NOSIGNAL | MSG_DONTWAIT) == static_cast<ssize_t>(sizeof result);
+}
+
+void THandOffEndpoint::Drop(int fd) {
+  watcher_.Unwatch(fd);
+  close(fd);
+  connections_.erase(fd);
+}
+
+}  // namespace korvane

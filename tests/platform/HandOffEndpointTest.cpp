@@ -1,0 +1,160 @@
+#include "platform/HandOffEndpoint.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/HandOffClient.h"
+#include "platform/UnixSocket.h"
+#include "tests/support/TempDir.h"
+
+namespace korvane {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = THandOffEndpoint::Clock;
+
+// The event loop of the tests: poll over what the endpoint asked to watch.
+class TPollLoop : public THandOffEndpoint::IWatcher {
+ public:
+  void Watch(int fd) override { EXPECT_TRUE(fds_.insert(fd).second); }
+  void Unwatch(int fd) override { EXPECT_EQ(fds_.erase(fd), 1u); }
+  size_t Watched() const { return fds_.size(); }
+
+  // Runs the endpoint until done() holds or the time is up.
+  template <typename Done>
+  bool RunUntil(THandOffEndpoint& endpoint, Done done, std::chrono::milliseconds limit) {
+    const auto end = Clock::now() + limit;
+    while (!done()) {
+      if (Clock::now() >= end) return false;
+      std::vector<pollfd> entries;
+      for (const int fd : fds_) entries.push_back({fd, POLLIN, 0});
+      poll(entries.data(), entries.size(), 50);
+      for (const pollfd& entry : entries)
+        if (entry.revents && fds_.count(entry.fd)) endpoint.Readable(entry.fd);
+      endpoint.DropStalled(Clock::now());
+    }
+    return true;
+  }
+
+ private:
+  std::set<int> fds_;
+};
+
+int RawConnect(const std::string& path) {
+  sockaddr_un address{};
+  EXPECT_TRUE(FillUnixAddress(path, address));
+  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  EXPECT_EQ(connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  return fd;
+}
+
+// Whether the endpoint has closed its end of fd (without sending anything first).
+bool ClosedUnanswered(int fd) {
+  char byte;
+  return recv(fd, &byte, 1, MSG_DONTWAIT) == 0;
+}
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0;
+}
+
+class HandOffEndpoint : public ::testing::Test {
+ protected:
+  test::TempDir dir;
+  const std::string path = dir / "korvane-test.sock";
+  TPollLoop loop;
+  std::vector<std::pair<uint32_t, std::string>> received;
+  THandOffEndpoint::Handler record = [this](uint32_t dwData, std::string_view data) {
+    received.emplace_back(dwData, std::string(data));
+    return dwData + 1;
+  };
+};
+
+TEST_F(HandOffEndpoint, ReplacesAStaleSocketAndRemovesItsOwnAtTheEnd) {
+  // What a killed instance leaves: a socket file nobody listens at.
+  {
+    sockaddr_un address{};
+    FillUnixAddress(path, address);
+    const int stale = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(bind(stale, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    close(stale);
+  }
+  {
+    THandOffEndpoint endpoint(path, record, loop);
+    ASSERT_TRUE(endpoint.Listening());
+    EXPECT_EQ(loop.Watched(), 1u);
+  }
+  EXPECT_FALSE(Exists(path));
+  EXPECT_EQ(loop.Watched(), 0u);
+
+  // Anything other than a socket is left alone, and there is no endpoint then.
+  dir.WriteFile("korvane-test.sock", "mine");
+  THandOffEndpoint endpoint(path, record, loop);
+  EXPECT_FALSE(endpoint.Listening());
+  EXPECT_EQ(test::ReadFile(path), "mine");
+}
+
+TEST_F(HandOffEndpoint, ASecondProcessIsAnsweredWhileBadAndSilentClientsAreDropped) {
+  THandOffEndpoint endpoint(path, record, loop);
+  ASSERT_TRUE(endpoint.Listening());
+  const int silent = RawConnect(path);
+  const int half = RawConnect(path);
+  const std::string halfMessage = EncodeHandOffMessage(0x1111, "abcdef").substr(0, 11);
+  ASSERT_EQ(send(half, halfMessage.data(), halfMessage.size(), 0), 11);
+  const int huge = RawConnect(path);
+  uint32_t hugeHeader[2] = {0x1111, 20u * 1024 * 1024};
+  ASSERT_EQ(send(huge, hugeHeader, 8, 0), 8);
+
+  const pid_t sender = fork();
+  if (sender == 0) {
+    THandOffClient client(path, 5s);
+    const auto first = client.Request(0x1111, std::string("\"/a b\",/c\0", 10));
+    const auto second = client.Request(kActivateRequest, "");
+    _exit(first == 0x1112u && second == kActivateRequest + 1 ? 0 : 1);
+  }
+  int status = -1;
+  EXPECT_TRUE(loop.RunUntil(endpoint, [&] { return waitpid(sender, &status, WNOHANG) == sender; }, 5s));
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ASSERT_EQ(received.size(), 2u);
+  EXPECT_EQ(received[0], std::make_pair(0x1111u, std::string("\"/a b\",/c\0", 10)));
+  EXPECT_EQ(received[1], std::make_pair(kActivateRequest, std::string()));
+  EXPECT_TRUE(ClosedUnanswered(huge));
+  EXPECT_FALSE(ClosedUnanswered(silent));
+
+  // The silent and the half-sent connection go once they have stalled long enough; nothing reached the handler.
+  EXPECT_TRUE(loop.RunUntil(endpoint, [&] { return !endpoint.Busy(); }, THandOffEndpoint::kStallTimeout + 2s));
+  EXPECT_TRUE(ClosedUnanswered(silent));
+  EXPECT_TRUE(ClosedUnanswered(half));
+  EXPECT_EQ(received.size(), 2u);
+  for (const int fd : {silent, half, huge}) close(fd);
+}
+
+TEST_F(HandOffEndpoint, AClientGivesUpWhenNobodyAnswers) {
+  // Bound and listening, but never served: a hung instance.
+  sockaddr_un address{};
+  FillUnixAddress(path, address);
+  const int hung = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_EQ(bind(hung, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(hung, 4), 0);
+  THandOffClient client(path, 300ms);
+  ASSERT_TRUE(client.Connected());
+  EXPECT_EQ(client.Request(kActivateRequest, ""), std::nullopt);
+  EXPECT_FALSE(client.Connected());
+  close(hung);
+
+  THandOffClient nobody(dir / "none.sock", 300ms);
+  EXPECT_FALSE(nobody.Connected());
+}
+
+}  // namespace
+}  // namespace korvane
