@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include "app/MprisService.h"
 #include "app/PlayerCommands.h"
 #include "base/Utf.h"
 #include "config/Config.h"
@@ -189,10 +190,12 @@ void TMainForm::FormCreate() {
   FPlayer->setStretchToFit(true);
   FTickStep = std::make_unique<TTickStep>(*FPlayer, static_cast<IMainView&>(*this), FMediaList, FindFileThread(), *ConfigStore, EscapeKeyState);
   FTimerThread = std::make_unique<TTimerThread>([this] { Tick(); }, [this] { WakeForTick(); });
+  FMpris = std::make_unique<TMprisService>(*FPlayer, static_cast<IMprisTarget&>(*this));
   FindFileThread().Resume();
 }
 
 void TMainForm::FormDestroy() {
+  FMpris.reset();
   FTimerThread.reset();  // serves a queued tick while it waits for the thread
   FTickStep.reset();
   FindFileThread().Cancel();
@@ -210,7 +213,11 @@ void TMainForm::WakeForTick() {
   QMetaObject::invokeMethod(this, [this] { if (FTimerThread) FTimerThread->RunPending(); }, Qt::QueuedConnection);
 }
 
-void TMainForm::Tick() { FTickStep->Tick(); }
+void TMainForm::Tick() {
+  FTickStep->Tick();
+  // Gone already while the tick thread's last call is served at the end.
+  if (FMpris) FMpris->Refresh();
+}
 
 void TMainForm::FormResize() {
   const PlayerRect rect{0, 0, ui->PnlMain->width(), ui->PnlMain->height()};
@@ -292,6 +299,19 @@ void TMainForm::AppendItem(const std::string& path) {
 int TMainForm::ItemIndex() const { return ui->ComboList->currentIndex(); }
 void TMainForm::SetItemIndex(int index) { ui->ComboList->setCurrentIndex(index); }
 
+void TMainForm::NextMedia() { FMediaList.NextMedia(); }
+void TMainForm::PrevMedia() { FMediaList.PrevMedia(); }
+
+void TMainForm::Raise() {
+  if (isMinimized()) showNormal();
+  raise();
+  activateWindow();
+}
+
+int32_t TMainForm::PlayState() const { return FPlayState; }
+
+int TMainForm::MediaIndex() const { return FPlayer->URL().empty() ? -1 : ItemIndex(); }
+
 void TMainForm::ComboListSelect() { FMediaList.ComboListSelect(); }
 
 void TMainForm::MenuNextMediaClick() {
@@ -354,7 +374,9 @@ void TMainForm::FPlayerOpenStateChange(int32_t newState) {
 }
 
 void TMainForm::FPlayerPlayStateChange(int32_t newState) {
+  FPlayState = newState;
   ui->LblPlayState->setText(QString::fromUtf8(PlayStateName(newState)));
+  if (FMpris) FMpris->Refresh();
 }
 
 void TMainForm::FPlayerStatusChange() {
@@ -364,6 +386,7 @@ void TMainForm::FPlayerStatusChange() {
 void TMainForm::FPlayerMediaChange(IWMPMedia& item) {
   const std::string title = ApplicationTitle(QCoreApplication::applicationFilePath().toStdString());
   setWindowTitle(QString::fromUtf8(MediaCaption(title, item)));
+  if (FMpris) FMpris->Refresh();
 }
 
 void TMainForm::FPlayerClick(int16_t, int16_t, int32_t x, int32_t y) {

@@ -12,6 +12,7 @@
 
 #include "app/MainView.h"
 #include "app/MediaList.h"
+#include "app/MprisControl.h"
 #include "app/TickStep.h"
 #include "app/TimerThread.h"
 #include "player/Player.h"
@@ -27,6 +28,7 @@ namespace korvane {
 
 class TConfigForm;
 class TPropForm;
+class TMprisService;
 
 // The player and the widget that shows its picture (null for a player without one).
 struct PlayerHost {
@@ -36,7 +38,7 @@ struct PlayerHost {
 // Makes the player inside the given panel.
 using PlayerFactory = std::function<PlayerHost(QWidget* panel)>;
 
-class TMainForm : public QMainWindow, private IMainView {
+class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
   Q_OBJECT
 
  public:
@@ -106,6 +108,13 @@ class TMainForm : public QMainWindow, private IMainView {
   int ItemIndex() const override;
   void SetItemIndex(int index) override;
 
+  // IMprisTarget: what the desktop's media controls reach.
+  void NextMedia() override;
+  void PrevMedia() override;
+  void Raise() override;
+  int32_t PlayState() const override;
+  int MediaIndex() const override;
+
   std::unique_ptr<Ui::MainForm> ui;
   std::vector<QLabel*> FStatusPanels;
   std::unique_ptr<IWMPCore> FPlayer;
@@ -115,6 +124,8 @@ class TMainForm : public QMainWindow, private IMainView {
   // The dialogs live as long as the window.
   std::unique_ptr<TPropForm> FPropForm;
   std::unique_ptr<TConfigForm> FConfigForm;
+  std::unique_ptr<TMprisService> FMpris;
+  int32_t FPlayState = 0;
   std::vector<std::string> FParams;
   bool FShown = false;
 };

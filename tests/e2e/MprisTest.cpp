@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <cstdlib>
+
+#include "tests/e2e/KorvaneProcess.h"
+
+namespace korvane::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A session bus of the test's own; the program started while it runs finds it.
+class PrivateSessionBus {
+ public:
+  PrivateSessionBus() {
+    const std::string out = CommandOutput("dbus-daemon --session --fork --print-address=1 --print-pid=1");
+    const size_t newline = out.find('\n');
+    if (newline == std::string::npos) return;
+    address_ = out.substr(0, newline);
+    pid_ = std::atoi(out.c_str() + newline + 1);
+    setenv("DBUS_SESSION_BUS_ADDRESS", address_.c_str(), 1);
+  }
+  ~PrivateSessionBus() {
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    if (pid_ > 0) kill(pid_, SIGTERM);
+  }
+  bool Up() const { return pid_ > 0; }
+
+ private:
+  std::string address_;
+  pid_t pid_ = -1;
+};
+
+std::string Send(const std::string& member, const std::string& args = "") {
+  return CommandOutput("dbus-send --session --print-reply --reply-timeout=5000 --dest=org.mpris.MediaPlayer2.korvane "
+                       "/org/mpris/MediaPlayer2 " + member + " " + args + " 2>&1");
+}
+
+std::string PlayerProperty(const std::string& name) {
+  return Send("org.freedesktop.DBus.Properties.Get", "string:org.mpris.MediaPlayer2.Player string:" + name);
+}
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST(MprisWholeProgram, TheDesktopControlsPauseAndMoveToTheNextFile) {
+  if (std::string reason = WholeProgramSkipReason(); !reason.empty()) GTEST_SKIP() << reason;
+  if (CommandOutput("command -v dbus-daemon").empty()) GTEST_SKIP() << "dbus-daemon is not installed";
+  TempDir media;
+  const std::string clips = media.MakeDir("clips");
+  for (const char* name : {"a.mp4", "b.mp4"}) ASSERT_FALSE(MakeClip(clips, name, 10).empty());
+  PrivateSessionBus bus;
+  ASSERT_TRUE(bus.Up());
+
+  TKorvaneProcess korvane({clips});
+  ASSERT_NE(korvane.Window(), 0u) << korvane.Stderr();
+  const auto playing = [&](const std::string& path) {
+    return korvane.OpenFilesBelow(clips) == std::vector<std::string>{path} && Has(PlayerProperty("PlaybackStatus"), "\"Playing\"");
+  };
+  ASSERT_TRUE(WaitUntil([&] { return playing(clips + "/a.mp4"); }, 30s)) << korvane.Stderr();
+
+  // Paused first, so that only the command can move on to the next file.
+  Send("org.mpris.MediaPlayer2.Player.PlayPause");
+  EXPECT_TRUE(WaitUntil([&] { return Has(PlayerProperty("PlaybackStatus"), "\"Paused\""); }, 10s))
+      << PlayerProperty("PlaybackStatus");
+
+  Send("org.mpris.MediaPlayer2.Player.Next");
+  EXPECT_TRUE(WaitUntil([&] { return playing(clips + "/b.mp4"); }, 30s)) << korvane.Stderr();
+  EXPECT_TRUE(WaitUntil([&] { return Has(PlayerProperty("Metadata"), "file://" + clips + "/b.mp4"); }, 10s))
+      << PlayerProperty("Metadata");
+}
+
+}  // namespace
+}  // namespace korvane::test
