@@ -53,8 +53,12 @@ class TConfig {
 int64_t FileSizeOf(const std::string& path);
 
 // The ini file: the executable's own path with ".ini" appended to its name, or
-// the file that the environment variable KORVANE_INI names.
+// the file that the environment variable KORVANE_INI names. When the
+// executable's folder takes no new files (an installed copy), the user's
+// $XDG_CONFIG_HOME/Korvane/Korvane.ini instead.
 std::string ConfigFilePath();
+// The choice behind ConfigFilePath; creates the user's folder when it picks it.
+std::string ChooseConfigFile(const std::string& besideExecutable, bool folderWritable, const std::string& userConfigHome);
 
 // The settings in use; the main window creates, loads, saves and frees it.
 extern TConfig* ConfigStore;

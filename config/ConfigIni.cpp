@@ -1,4 +1,5 @@
 // Loading and saving the settings: the ini file's keys, in the order written.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 
 #include "base/Format.h"
 #include "base/IntParse.h"
+#include "base/Paths.h"
 #include "config/Config.h"
 #include "config/Profile.h"
 
@@ -81,12 +83,33 @@ void TConfig::SaveToFile(const std::string& iniPath) const {
   }
 }
 
+std::string ChooseConfigFile(const std::string& besideExecutable, bool folderWritable, const std::string& userConfigHome) {
+  if (folderWritable || userConfigHome.empty()) return besideExecutable;
+  const std::string folder = userConfigHome + "/Korvane";
+  ::mkdir(userConfigHome.c_str(), 0700);
+  ::mkdir(folder.c_str(), 0700);
+  return folder + "/Korvane.ini";
+}
+
+namespace {
+
+std::string UserConfigHome() {
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') return xdg;
+  if (const char* home = std::getenv("HOME"); home && *home == '/') return std::string(home) + "/.config";
+  return "";
+}
+
+}  // namespace
+
 std::string ConfigFilePath() {
   if (const char* named = std::getenv("KORVANE_INI"); named && *named) return named;
   char exe[PATH_MAX];
   const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
   if (n <= 0) return "Korvane.ini";
-  return std::string(exe, static_cast<size_t>(n)) + ".ini";
+  const std::string executable(exe, static_cast<size_t>(n));
+  // Saving replaces the file through a new one beside it, so the folder must take new files.
+  const bool writable = ::access(ExtractFilePath(executable).c_str(), W_OK) == 0;
+  return ChooseConfigFile(executable + ".ini", writable, UserConfigHome());
 }
 
 }  // namespace korvane

@@ -130,6 +130,18 @@ TEST_F(ConfigIniTest, IniPathFollowsTheExecutableOrTheEnvironment) {
   ::unsetenv("KORVANE_INI");
 }
 
+TEST_F(ConfigIniTest, AnInstalledCopyKeepsItsSettingsInTheUsersConfigFolder) {
+  EXPECT_EQ(ChooseConfigFile("/opt/bin/Korvane.ini", true, dir / "config"), "/opt/bin/Korvane.ini");
+  const std::string ini = ChooseConfigFile("/usr/bin/Korvane.ini", false, dir / "config");
+  EXPECT_EQ(ini, dir / "config/Korvane/Korvane.ini");
+  TConfig config;
+  config.FLowerSize = 7;
+  config.SaveToFile(ini);
+  TConfig again;
+  again.LoadFromFile(ini);
+  EXPECT_EQ(again.FLowerSize, 7);
+}
+
 void ExpectSaveFails(const TConfig& config, const std::string& path) {
   try {
     config.SaveToFile(path);
