@@ -35,10 +35,8 @@ TMprisRootAdaptor::TMprisRootAdaptor(TMprisObject* object, IMprisTarget& target)
     : QDBusAbstractAdaptor(object), target_(target) {}
 
 QStringList TMprisRootAdaptor::SupportedMimeTypes() const {
-  return {QStringLiteral("video/mp4"),       QStringLiteral("video/x-matroska"), QStringLiteral("video/webm"),
-          QStringLiteral("video/x-msvideo"), QStringLiteral("video/quicktime"),  QStringLiteral("video/mpeg"),
-          QStringLiteral("video/x-ms-wmv"),  QStringLiteral("audio/mpeg"),       QStringLiteral("audio/ogg"),
-          QStringLiteral("audio/flac"),      QStringLiteral("audio/x-wav"),      QStringLiteral("audio/mp4")};
+  // The desktop entry's list, given by the build.
+  return QString::fromLatin1(KORVANE_MIME_TYPES).split(QLatin1Char(','));
 }
 
 void TMprisRootAdaptor::Raise() { target_.Raise(); }

@@ -3,16 +3,7 @@
 include(GNUInstallDirs)
 
 set(KORVANE_FILE_DESCRIPTION "30秒スキップのできるプレイヤー" CACHE STRING "Comment of the desktop entry")
-set(korvane_mime_types
-  inode/directory
-  video/mp4 video/x-matroska video/webm video/x-msvideo video/quicktime video/mpeg
-  video/x-ms-wmv video/x-ms-asf video/x-flv video/3gpp video/3gpp2 video/ogg video/mp2t
-  video/x-m4v video/x-ogm+ogg video/dv
-  audio/mpeg audio/mp4 audio/x-m4a audio/aac audio/flac audio/x-flac audio/ogg audio/x-vorbis+ogg
-  audio/opus audio/x-wav audio/wav audio/x-ms-wma audio/x-matroska audio/webm audio/ac3
-  audio/x-aiff audio/x-ape audio/x-musepack audio/amr)
-list(JOIN korvane_mime_types ";" KORVANE_MIME_TYPES)
-set(KORVANE_MIME_TYPES "${KORVANE_MIME_TYPES};")
+set(KORVANE_MIME_TYPES "${KORVANE_MIME_TYPE_LIST};")
 configure_file(${CMAKE_SOURCE_DIR}/resources/korvane.desktop.in ${CMAKE_BINARY_DIR}/korvane.desktop @ONLY)
 
 if(TARGET Korvane)

@@ -271,6 +271,8 @@ TEST_F(MprisService, RootInterfaceNamesTheProgramAndRaisesItsWindow) {
   EXPECT_EQ(Property(root, QStringLiteral("Identity")).toString(), "Korvane");
   EXPECT_EQ(Property(root, QStringLiteral("DesktopEntry")).toString(), "korvane");
   EXPECT_FALSE(Property(root, QStringLiteral("CanQuit")).toBool());
+  const QStringList types = Property(root, QStringLiteral("SupportedMimeTypes")).toStringList();
+  EXPECT_TRUE(types.contains("video/mp4") && types.contains("audio/flac")) << types.join(' ').toStdString();
   EXPECT_EQ(Call(root, QStringLiteral("Raise")).type(), QDBusMessage::ReplyMessage);
   EXPECT_EQ(target_.Calls, std::vector<std::string>{"Raise"});
 }
