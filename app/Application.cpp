@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include <QIcon>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <exception>
@@ -7,6 +8,11 @@
 #include "platform/EscapeKey.h"
 
 namespace korvane {
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  // Built into the program; without Qt's SVG support the windows keep the desktop's default.
+  setWindowIcon(QIcon(QStringLiteral(":/korvane.svg")));
+}
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
   try {

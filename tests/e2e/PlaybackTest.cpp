@@ -58,10 +58,12 @@ TEST_F(MainFormWholeProgram, PlaysAFolderOfThreeClipsThroughToTheEnd) {
   EXPECT_EQ(korvane.WaitForExit(10s), 0) << korvane.Stderr();
 }
 
-TEST_F(MainFormWholeProgram, ClosingTheWindowSavesTheSettingsAndEnds) {
+TEST_F(MainFormWholeProgram, ShowsItsIconAndClosingTheWindowSavesTheSettingsAndEnds) {
   TKorvaneProcess korvane({});
   ASSERT_NE(korvane.Window(), 0u) << korvane.Stderr();
   EXPECT_EQ(korvane.Caption(), "MainForm");
+  EXPECT_NE(CommandOutput("xprop -id " + std::to_string(korvane.Window()) + " _NET_WM_ICON").find("Icon ("), std::string::npos)
+      << "the window carries no icon";
   korvane.Close();
   EXPECT_EQ(korvane.WaitForExit(10s), 0) << korvane.Stderr();
   EXPECT_FALSE(ReadFile(korvane.IniPath()).empty());
