@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 # Tests that decode real media or drive the real window run one at a time:
 # their waits are for playback, which a loaded machine slows down.
-media_tests='^(Mpv|MainFormWholeProgram|PropMpv)'
+media_tests='^(Mpv|PropMpv)|WholeProgram'
 
 run_tests() {
   local dir=$1
