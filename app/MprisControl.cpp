@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/Paths.h"
 #include "base/Utf.h"
 
 namespace korvane {
@@ -10,11 +11,6 @@ namespace korvane {
 namespace {
 
 constexpr double kUsPerSecond = 1e6;
-
-bool IsUnreserved(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-         c == '.' || c == '_' || c == '~' || c == '/';
-}
 
 std::string TrackId(int mediaIndex) { return "/org/korvane/Korvane/Track/" + std::to_string(mediaIndex); }
 
@@ -36,20 +32,7 @@ std::string PlaybackStatusName(int32_t playState) {
   }
 }
 
-std::string FileUrl(const std::string& path) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string url = "file://";
-  for (unsigned char c : path) {
-    if (IsUnreserved(c)) {
-      url += static_cast<char>(c);
-    } else {
-      url += '%';
-      url += kHex[c >> 4];
-      url += kHex[c & 15];
-    }
-  }
-  return url;
-}
+std::string FileUrl(const std::string& path) { return "file://" + PercentEncodePath(path); }
 
 MprisTrack CurrentTrack(IWMPCore& player, int mediaIndex) {
   MprisTrack track;

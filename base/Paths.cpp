@@ -37,4 +37,23 @@ std::string StripFileExt(std::string_view path) { return std::string(path.substr
 
 std::string ChangeFileExt(std::string_view path, std::string_view ext) { return StripFileExt(path) + std::string(ext); }
 
+std::string PercentEncodePath(std::string_view path) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  const auto unreserved = [](unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+           c == '_' || c == '~' || c == '/';
+  };
+  std::string out;
+  for (const unsigned char c : path) {
+    if (unreserved(c)) {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+  }
+  return out;
+}
+
 }  // namespace korvane

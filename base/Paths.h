@@ -21,5 +21,8 @@ std::string ExtractFileExt(std::string_view path);
 std::string StripFileExt(std::string_view path);
 // The path with its extension replaced by ext (which carries its own dot).
 std::string ChangeFileExt(std::string_view path, std::string_view ext);
+// The path as a URL path: every byte but letters, digits, "-._~" and "/" as %XX,
+// so that names which are not UTF-8 survive.
+std::string PercentEncodePath(std::string_view path);
 
 }  // namespace korvane

@@ -151,26 +151,6 @@ bool ChooseTrash(const Location& where, dev_t device, TrashDir& trash, std::stri
   return PrepareTopTrash(TopDirOf(where.dir, device), trash, error);
 }
 
-bool IsUnreserved(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
-         c == '_' || c == '~' || c == '/';
-}
-
-std::string PercentEncode(const std::string& path) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const unsigned char c : path) {
-    if (IsUnreserved(c)) {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
-  }
-  return out;
-}
-
 std::string LocalTimeStamp() {
   const time_t now = time(nullptr);
   tm local{};
@@ -182,7 +162,7 @@ std::string LocalTimeStamp() {
 
 std::string TrashInfoText(const TrashDir& trash, const std::string& original) {
   const std::string recorded = trash.topDir.empty() ? original : original.substr(IncludeTrailingPathDelimiter(trash.topDir).size());
-  return "[Trash Info]\nPath=" + PercentEncode(recorded) + "\nDeletionDate=" + LocalTimeStamp() + "\n";
+  return "[Trash Info]\nPath=" + PercentEncodePath(recorded) + "\nDeletionDate=" + LocalTimeStamp() + "\n";
 }
 
 // The name's start, cut so that a counter and ".trashinfo" still fit, and
