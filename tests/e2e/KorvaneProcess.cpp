@@ -43,6 +43,10 @@ bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
 }  // namespace
 
+std::string CommandOutput(const std::string& command) { return Output(command); }
+
+std::string ShellQuote(const std::string& text) { return Quote(text); }
+
 std::string KorvanePath() {
   const char* build = std::getenv("KORVANE_BUILD_DIR");
   const std::string path = std::string(build ? build : ".") + "/Korvane";

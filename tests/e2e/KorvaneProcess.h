@@ -21,6 +21,11 @@ std::string WholeProgramSkipReason();
 // (above the filter's default lower size bound); returns its path.
 std::string MakeClip(const std::string& dir, const std::string& name, double seconds);
 
+// Runs a shell command; its standard output without the last newline.
+std::string CommandOutput(const std::string& command);
+// text in single quotes for the shell.
+std::string ShellQuote(const std::string& text);
+
 // Polls condition every 20 ms until it holds or the timeout passes.
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 

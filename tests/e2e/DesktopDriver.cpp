@@ -1,0 +1,242 @@
+#include "tests/e2e/DesktopDriver.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <functional>
+#include <sstream>
+#include <string_view>
+#include <thread>
+
+namespace korvane::test {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::vector<unsigned long> VisibleWindows(TKorvaneProcess& korvane) {
+  std::vector<unsigned long> windows;
+  std::istringstream found(CommandOutput("xdotool search --onlyvisible --pid " + std::to_string(korvane.Pid()) +
+                                         " 2>/dev/null"));
+  for (unsigned long window; found >> window;) windows.push_back(window);
+  return windows;
+}
+
+std::string Id(unsigned long window) { return std::to_string(window); }
+
+// An X connection with a window of its own, for the talks with the program
+// that the X server carries: drag and drop, selections.
+class TXClient {
+ public:
+  TXClient() : display_(XOpenDisplay(nullptr)) {
+    if (!display_) return;
+    window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 1, 1, 0, 0, 0);
+    XSelectInput(display_, window_, PropertyChangeMask);
+  }
+  ~TXClient() {
+    if (!display_) return;
+    XDestroyWindow(display_, window_);
+    XCloseDisplay(display_);
+  }
+  TXClient(const TXClient&) = delete;
+  TXClient& operator=(const TXClient&) = delete;
+
+  bool Ok() const { return display_ != nullptr; }
+  Display* X() const { return display_; }
+  Window Own() const { return window_; }
+  Atom Intern(const char* name) const { return XInternAtom(display_, name, False); }
+
+  // The server's clock now, read from the stamp of a property change: the
+  // time a selection owner and a drop must agree on.
+  Time ServerTime() {
+    const Atom stamp = Intern("KORVANE_TEST_STAMP");
+    XChangeProperty(display_, window_, stamp, XA_STRING, 8, PropModeAppend, nullptr, 0);
+    XEvent event;
+    if (!NextEvent(event, [](const XEvent& e) { return e.type == PropertyNotify; }, 5s)) return CurrentTime;
+    return event.xproperty.time;
+  }
+
+  // Waits for an event that matches, handing every other one to others; false on timeout.
+  bool NextEvent(XEvent& event, const std::function<bool(const XEvent&)>& matches, std::chrono::milliseconds timeout,
+                 const std::function<void(const XEvent&)>& others = {}) {
+    XFlush(display_);
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < end) {
+      while (XPending(display_)) {
+        XNextEvent(display_, &event);
+        if (matches(event)) return true;
+        if (others) others(event);
+      }
+      std::this_thread::sleep_for(10ms);
+    }
+    return false;
+  }
+
+  void SendMessage(Window to, const char* type, std::initializer_list<long> data) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = to;
+    event.xclient.message_type = Intern(type);
+    event.xclient.format = 32;
+    std::copy(data.begin(), data.end(), event.xclient.data.l);
+    XSendEvent(display_, to, False, NoEventMask, &event);
+    XFlush(display_);
+  }
+
+ private:
+  Display* display_;
+  Window window_ = 0;
+};
+
+bool IsMessage(const XEvent& event, Atom type) {
+  return event.type == ClientMessage && event.xclient.message_type == type;
+}
+
+std::string FileUri(const std::string& path) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string uri = "file://";
+  for (const unsigned char c : path) {
+    if (std::isalnum(c) || std::string_view("/-._~").find(static_cast<char>(c)) != std::string_view::npos) {
+      uri += static_cast<char>(c);
+    } else {
+      uri += '%';
+      uri += kHex[c >> 4];
+      uri += kHex[c & 15];
+    }
+  }
+  return uri;
+}
+
+// Gives the uri list to whoever asks for the drag's data.
+void AnswerSelectionRequest(TXClient& client, const XEvent& event, Atom uriList, const std::string& uris) {
+  if (event.type != SelectionRequest) return;
+  const XSelectionRequestEvent& request = event.xselectionrequest;
+  XEvent reply{};
+  reply.xselection.type = SelectionNotify;
+  reply.xselection.requestor = request.requestor;
+  reply.xselection.selection = request.selection;
+  reply.xselection.target = request.target;
+  reply.xselection.time = request.time;
+  reply.xselection.property = None;
+  if (request.target == uriList) {
+    const Atom property = request.property != None ? request.property : request.target;
+    XChangeProperty(client.X(), request.requestor, property, uriList, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(uris.data()), static_cast<int>(uris.size()));
+    reply.xselection.property = property;
+  }
+  XSendEvent(client.X(), request.requestor, False, NoEventMask, &reply);
+  XFlush(client.X());
+}
+
+}  // namespace
+
+unsigned long WaitForDialog(TKorvaneProcess& korvane, const std::string& caption, std::chrono::milliseconds timeout) {
+  const unsigned long main = korvane.Window();
+  unsigned long dialog = 0;
+  WaitUntil([&] {
+    for (unsigned long window : VisibleWindows(korvane)) {
+      if (window != main && CommandOutput("xdotool getwindowname " + Id(window) + " 2>/dev/null") == caption) {
+        dialog = window;
+        return true;
+      }
+    }
+    return false;
+  }, timeout);
+  return dialog;
+}
+
+bool WaitUntilHidden(TKorvaneProcess& korvane, unsigned long window, std::chrono::milliseconds timeout) {
+  return WaitUntil([&] {
+    const std::vector<unsigned long> visible = VisibleWindows(korvane);
+    return std::find(visible.begin(), visible.end(), window) == visible.end();
+  }, timeout);
+}
+
+void KeyTo(unsigned long window, const std::string& keys) {
+  CommandOutput("xdotool windowfocus --sync " + Id(window) + " key --clearmodifiers " + ShellQuote(keys));
+}
+
+void TypeTo(unsigned long window, const std::string& text) {
+  CommandOutput("xdotool windowfocus --sync " + Id(window) + " type --clearmodifiers --delay 30 " + ShellQuote(text));
+}
+
+void ClickAt(unsigned long window, int x, int y) {
+  CommandOutput("xdotool mousemove --sync --window " + Id(window) + " " + std::to_string(x) + " " +
+                std::to_string(y) + " click 1");
+}
+
+void ChooseMenu(TKorvaneProcess& korvane, int menu, int item) {
+  // The first menu's title, at the menu bar's left end; a window just shown
+  // may miss the first click, so it is clicked until the menu opens.
+  const size_t before = VisibleWindows(korvane).size();
+  WaitUntil([&] {
+    ClickAt(korvane.Window(), 20, 10);
+    return WaitUntil([&] { return VisibleWindows(korvane).size() > before; }, 2s);
+  }, 30s);
+  // The open menu holds the keyboard: keys go to it, not to a window to focus.
+  // A menu reached with Right starts on its first entry; the clicked one on none.
+  std::string keys;
+  for (int i = 0; i < menu; ++i) keys += " Right";
+  for (int i = 0; i < item + (menu == 0 ? 1 : 0); ++i) keys += " Down";
+  CommandOutput("xdotool key --clearmodifiers --delay 100" + keys + " Return");
+}
+
+bool DropPaths(unsigned long window, int x, int y, const std::vector<std::string>& paths) {
+  TXClient client;
+  if (!client.Ok()) return false;
+  std::string uris;
+  for (const std::string& path : paths) uris += FileUri(path) + "\r\n";
+  const Atom uriList = client.Intern("text/uri-list");
+  const Window target = window;
+  const long source = static_cast<long>(client.Own());
+
+  const Time now = client.ServerTime();
+  XSetSelectionOwner(client.X(), client.Intern("XdndSelection"), client.Own(), now);
+  int rootX = 0, rootY = 0;
+  Window child;
+  XTranslateCoordinates(client.X(), target, DefaultRootWindow(client.X()), x, y, &rootX, &rootY, &child);
+
+  client.SendMessage(target, "XdndEnter", {source, 5L << 24, static_cast<long>(uriList), 0, 0});
+  client.SendMessage(target, "XdndPosition", {source, 0, (static_cast<long>(rootX) << 16) | rootY,
+                                              static_cast<long>(now), static_cast<long>(client.Intern("XdndActionCopy"))});
+  XEvent event;
+  const Atom status = client.Intern("XdndStatus");
+  if (!client.NextEvent(event, [&](const XEvent& e) { return IsMessage(e, status); }, 10s) ||
+      !(event.xclient.data.l[1] & 1)) {
+    client.SendMessage(target, "XdndLeave", {source, 0, 0, 0, 0});
+    return false;
+  }
+  client.SendMessage(target, "XdndDrop", {source, 0, static_cast<long>(now), 0, 0});
+  const Atom finished = client.Intern("XdndFinished");
+  return client.NextEvent(event, [&](const XEvent& e) { return IsMessage(e, finished); }, 10s,
+                          [&](const XEvent& e) { AnswerSelectionRequest(client, e, uriList, uris); }) &&
+         (event.xclient.data.l[1] & 1);
+}
+
+std::string ClipboardText() {
+  TXClient client;
+  if (!client.Ok()) return "";
+  const Atom property = client.Intern("KORVANE_TEST_CLIPBOARD");
+  XConvertSelection(client.X(), client.Intern("CLIPBOARD"), client.Intern("UTF8_STRING"), property, client.Own(),
+                    client.ServerTime());
+  XEvent event;
+  if (!client.NextEvent(event, [](const XEvent& e) { return e.type == SelectionNotify; }, 5s) ||
+      event.xselection.property == None)
+    return "";
+  Atom type;
+  int format;
+  unsigned long count, remaining;
+  unsigned char* data = nullptr;
+  std::string text;
+  if (XGetWindowProperty(client.X(), client.Own(), property, 0, LONG_MAX / 4, True, AnyPropertyType, &type, &format, &count,
+                         &remaining, &data) == Success &&
+      data && format == 8)
+    text.assign(reinterpret_cast<const char*>(data), count);
+  if (data) XFree(data);
+  return text;
+}
+
+}  // namespace korvane::test

@@ -1,0 +1,84 @@
+// The settings dialog on the real program: what is applied filters the files
+// of a folder dropped afterwards, is in the ini file after a normal exit and
+// filters the search of the next run.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "tests/e2e/DesktopDriver.h"
+#include "tests/e2e/KorvaneProcess.h"
+
+namespace korvane::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+long long SizeOf(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 ? st.st_size : -1;
+}
+
+class MainFormWholeProgramSettings : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (std::string reason = WholeProgramSkipReason(); !reason.empty()) GTEST_SKIP() << reason;
+    clips = media.MakeDir("clips");
+  }
+
+  // Every clip the program opens until the list is played through.
+  std::vector<std::string> PlayedThrough(TKorvaneProcess& korvane) {
+    std::vector<std::string> played;
+    WaitUntil([&] {
+      const std::vector<std::string> open = korvane.OpenFilesBelow(clips);
+      for (const std::string& path : open)
+        if (std::find(played.begin(), played.end(), path) == played.end()) played.push_back(path);
+      return !played.empty() && open.empty();
+    }, 60s);
+    return played;
+  }
+
+  TempDir media;
+  std::string clips;
+};
+
+TEST_F(MainFormWholeProgramSettings, AppliedSettingsFilterADroppedFolderAndTheNextRun) {
+  // Sorted first, a clip below the bound to be set; then one to keep; then one
+  // above the bound whose name goes on the ignore list.
+  const std::string small = MakeClip(clips, "a-small.mp4", 1), kept = MakeClip(clips, "b-kept.mp4", 4),
+                    ignored = MakeClip(clips, "c-ignored.mp4", 4);
+  ASSERT_FALSE(small.empty() || kept.empty() || ignored.empty());
+  ASSERT_LT(SizeOf(small), SizeOf(kept));
+  const std::string bound = std::to_string((SizeOf(small) + SizeOf(kept)) / 2);
+
+  std::string savedIni;
+  {
+    TKorvaneProcess korvane({});
+    ASSERT_NE(korvane.Window(), 0u) << korvane.Stderr();
+    ChooseMenu(korvane, 2, 1);  // 確認 > 設定...
+    const unsigned long dialog = WaitForDialog(korvane, "ConfigForm", 15s);
+    ASSERT_NE(dialog, 0u) << korvane.Stderr();
+    ClickAt(dialog, 260, 50);  // EditLowerSize
+    KeyTo(dialog, "ctrl+a");
+    TypeTo(dialog, bound);
+    ClickAt(dialog, 100, 184);  // MemIgnoreList
+    TypeTo(dialog, "c-ignored.mp4");
+    ClickAt(dialog, 237, 260);  // BtnApply
+    ASSERT_TRUE(WaitUntilHidden(korvane, dialog, 10s));
+
+    ASSERT_TRUE(DropPaths(korvane.Window(), 360, 30, {clips}));  // onto the media list
+    EXPECT_EQ(PlayedThrough(korvane), std::vector<std::string>{kept}) << korvane.Stderr();
+
+    korvane.Close();
+    ASSERT_EQ(korvane.WaitForExit(10s), 0) << korvane.Stderr();
+    savedIni = ReadFile(korvane.IniPath());
+  }
+  EXPECT_NE(savedIni.find("FLowerSize=" + bound + "\n"), std::string::npos) << savedIni;
+  EXPECT_NE(savedIni.find("[IgnoreList]\nListCount=1\n0=c-ignored.mp4\n"), std::string::npos) << savedIni;
+
+  TKorvaneProcess next({clips}, savedIni);
+  EXPECT_EQ(PlayedThrough(next), std::vector<std::string>{kept}) << next.Stderr();
+}
+
+}  // namespace
+}  // namespace korvane::test
