@@ -16,9 +16,13 @@
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <cstdio>
+#include <cstdlib>
 
 #include "app/MprisService.h"
 #include "app/PlayerCommands.h"
+#include "app/StartUp.h"
+#include "base/CommaText.h"
 #include "base/Utf.h"
 #include "config/Config.h"
 #include "config/ConfigForm.h"
@@ -30,6 +34,7 @@
 #include "dialogs/ShellOpen.h"
 #include "dialogs/Trash.h"
 #include "platform/EscapeKey.h"
+#include "platform/HandOffMessage.h"
 #include "search/FindFile.h"
 #include "ui_MainForm.h"
 
@@ -132,6 +137,9 @@ TMainForm::TMainForm(const PlayerFactory& makePlayer, std::vector<std::string> p
   ui->PnlMain->installEventFilter(this);
   qApp->installEventFilter(this);
   ConnectPlayerEvents();
+  FHandOffWnd = AllocateHandOffWindow(InstanceGuid, [this](uint32_t dwData, std::string_view lpData) {
+    return HandOffWndProc(dwData, lpData);
+  });
   FormCreate();
   FPropForm = std::make_unique<TPropForm>(this, *FPlayer);
   FConfigForm = std::make_unique<TConfigForm>(this);
@@ -142,6 +150,7 @@ TMainForm::~TMainForm() {
   FConfigForm.reset();
   FPropForm.reset();
   FormDestroy();
+  FHandOffWnd.reset();
   // The player goes before the widgets that show its picture, and fires nothing more here.
   FPlayer->setEvents({});
   FPlayer.reset();
@@ -273,6 +282,23 @@ void TMainForm::WMDropFiles(const QList<QUrl>& urls) {
   }
 }
 
+uint32_t TMainForm::HandOffWndProc(uint32_t dwData, std::string_view lpData) {
+  if (dwData == kActivateRequest) {
+    if (!InstanceMarked()) return 0;
+    Raise();
+    return InstanceMarker;
+  }
+  if (dwData != InstanceMarker) return 0;
+  SplitCommaText(lpData.substr(0, lpData.find('\0')), FHandOffList);
+  // KORVANE_TRACE_HANDOFF reports each queued item, for whoever drives the program from outside.
+  static const bool trace = std::getenv("KORVANE_TRACE_HANDOFF") != nullptr;
+  for (const std::string& path : FHandOffList) {
+    FindFileThread().AddPath(path);
+    if (trace) std::fprintf(stderr, "hand-off: %s\n", path.c_str());
+  }
+  return 0;
+}
+
 void TMainForm::SetStatusText(const std::string& text, int index) {
   if (index >= 0 && index < kPanelCount) FStatusPanels[static_cast<size_t>(index)]->setText(QString::fromUtf8(text));
 }
@@ -303,7 +329,8 @@ void TMainForm::NextMedia() { FMediaList.NextMedia(); }
 void TMainForm::PrevMedia() { FMediaList.PrevMedia(); }
 
 void TMainForm::Raise() {
-  if (isMinimized()) showNormal();
+  // Restored as it was before, maximised included.
+  if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
   raise();
   activateWindow();
 }

@@ -10,11 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "app/HandOffWindow.h"
 #include "app/MainView.h"
 #include "app/MediaList.h"
 #include "app/MprisControl.h"
 #include "app/TickStep.h"
 #include "app/TimerThread.h"
+#include "base/StringList.h"
 #include "player/Player.h"
 
 class QKeyEvent;
@@ -50,6 +52,12 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
   void Tick();
   void SetStatusText(const std::string& text, int index) override;
   QString StatusText(int index) const;
+
+  // The hand-off window's message procedure: an activate request brings the
+  // window to the front while the instance is marked; a hand-off (dwData
+  // InstanceMarker) of comma text goes to the search item by item. Result 0
+  // for everything else.
+  uint32_t HandOffWndProc(uint32_t dwData, std::string_view lpData);
 
   IWMPCore& Player() { return *FPlayer; }
   TMediaList& MediaList() { return FMediaList; }
@@ -128,6 +136,10 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
   int32_t FPlayState = 0;
   std::vector<std::string> FParams;
   bool FShown = false;
+  // Null when another process owns the hand-off (tests) or it could not listen.
+  std::unique_ptr<THandOffWindow> FHandOffWnd;
+  // The items of the last hand-off received.
+  TStringList FHandOffList;
 };
 
 }  // namespace korvane

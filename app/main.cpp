@@ -7,6 +7,7 @@
 
 #include "app/Application.h"
 #include "app/MainForm.h"
+#include "app/StartUp.h"
 #include "base/Format.h"
 #include "player/MpvPlayer.h"
 
@@ -26,6 +27,12 @@ korvane::PlayerHost MakePlayer(QWidget* panel) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A later launch opens no window: it hands its paths to the running instance and ends.
+  if (korvane::IsAlreadyRunning(korvane::InstanceGuid)) {
+    korvane::ActivateRunningInstance(korvane::InstanceGuid, std::vector<std::string>(argv + 1, argv + argc));
+    return 0;
+  }
+  korvane::SetInstanceMarker(true);
   korvane::TApplication app(argc, argv);
   // libmpv needs the C library's numbers; the user's separators go to the format rules.
   std::setlocale(LC_NUMERIC, "C");
@@ -35,5 +42,8 @@ int main(int argc, char** argv) {
   std::vector<std::string> params(argv + 1, argv + argc);
   korvane::TMainForm form(MakePlayer, std::move(params));
   form.show();
-  return app.exec();
+  const int result = app.exec();
+  // From here a later launch finds nobody to talk to; the forms go after this.
+  korvane::SetInstanceMarker(false);
+  return result;
 }
