@@ -27,6 +27,27 @@ std::vector<unsigned long> VisibleWindows(TKorvaneProcess& korvane) {
 
 std::string Id(unsigned long window) { return std::to_string(window); }
 
+int IgnoreXErrors(Display*, XErrorEvent*) { return 0; }
+
+// Whether one of the program's visible windows is a menu: a window that the
+// window manager never sees. Other windows of the program come and go beside
+// it (the picture's own window, for one), so they are not counted.
+bool HasOpenMenu(TKorvaneProcess& korvane) {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return false;
+  auto* previous = XSetErrorHandler(IgnoreXErrors);  // a window may go while it is looked at
+  bool open = false;
+  for (unsigned long window : VisibleWindows(korvane)) {
+    XWindowAttributes attributes;
+    if (XGetWindowAttributes(display, window, &attributes) && attributes.override_redirect &&
+        attributes.map_state == IsViewable)
+      open = true;
+  }
+  XSetErrorHandler(previous);
+  XCloseDisplay(display);
+  return open;
+}
+
 // An X connection with a window of its own, for the talks with the program
 // that the X server carries: drag and drop, selections.
 class TXClient {
@@ -171,10 +192,9 @@ void ClickAt(unsigned long window, int x, int y) {
 void ChooseMenu(TKorvaneProcess& korvane, int menu, int item) {
   // The first menu's title, at the menu bar's left end; a window just shown
   // may miss the first click, so it is clicked until the menu opens.
-  const size_t before = VisibleWindows(korvane).size();
   WaitUntil([&] {
     ClickAt(korvane.Window(), 20, 10);
-    return WaitUntil([&] { return VisibleWindows(korvane).size() > before; }, 2s);
+    return WaitUntil([&] { return HasOpenMenu(korvane); }, 2s);
   }, 30s);
   // The open menu holds the keyboard: keys go to it, not to a window to focus.
   // A menu reached with Right starts on its first entry; the clicked one on none.
