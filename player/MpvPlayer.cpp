@@ -374,7 +374,8 @@ void TMpvPlayer::IssueSeek(const SeekCommand& command) {
   mpv_node node;
   node.format = MPV_FORMAT_NODE_ARRAY;
   node.u.list = &list;
-  mpv_command_node_async(mpv_, 0, &node);
+  // The reply id ties the engine's reports to this seek (see SeekController).
+  mpv_command_node_async(mpv_, command.id, &node);
 }
 
 // ---------------------------------------------------------------- core properties
@@ -469,6 +470,7 @@ void TMpvPlayer::SetPosition(double seconds) {
   using Phase = PlayerStateMachine::Phase;
   if (!media_ || state_.phase() == Phase::Failed || state_.phase() == Phase::NoMedia) return;
   const bool loaded = state_.phase() == Phase::Loaded;
+  if (loaded && !seekable_) return;  // the engine would never report the seek done
   if (loaded && eofReached_ && seconds < media_->duration()) eofReached_ = false;
   rewindOnPlay_ = false;  // the position put replaces the rewind
   if (auto cmd = seek_.Put(seconds, timePos_, media_->duration(), loaded)) IssueSeek(*cmd);
@@ -560,6 +562,17 @@ void TMpvPlayer::HandleEvent(const mpv_event& event) {
       }
       break;
     }
+    case MPV_EVENT_COMMAND_REPLY:
+      // Only seeks are sent as asynchronous commands.
+      if (auto cmd = seek_.OnReply(event.reply_userdata, event.error >= 0, timePos_, media_ ? media_->duration() : 0)) {
+        IssueSeek(*cmd);
+      } else if (!seek_.Pending()) {
+        CheckEnded();
+      }
+      break;
+    case MPV_EVENT_SEEK:
+      if (entry_ && startedEntry_ == entry_) seek_.OnSeekStarted();
+      break;
     case MPV_EVENT_PLAYBACK_RESTART:
       if (entry_ && startedEntry_ == entry_ && state_.phase() == PlayerStateMachine::Phase::Loaded)
         OnPlaybackRestart();
@@ -660,7 +673,11 @@ void TMpvPlayer::OnFileLoaded() {
   int seekable = 0;
   seekable_ = mpv_get_property(mpv_, "seekable", MPV_FORMAT_FLAG, &seekable) >= 0 && seekable;
   state_.EngineLoaded();
-  if (auto cmd = seek_.OnLoaded(0, media_->duration())) IssueSeek(*cmd);
+  if (!seekable_) {
+    seek_.Reset();  // a position put while opening cannot be reached
+  } else if (auto cmd = seek_.OnLoaded(0, media_->duration())) {
+    IssueSeek(*cmd);
+  }
 }
 
 // Some containers (MPEG-4 part 2 in MP4, for one) leave the picture size to the

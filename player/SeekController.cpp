@@ -9,7 +9,11 @@ constexpr double kSamePosition = 0.001;
 constexpr double kMinProgress = 0.01;
 }  // namespace
 
-void SeekController::Reset() { *this = SeekController(); }
+void SeekController::Reset() {
+  const uint64_t sentId = sentId_;
+  *this = SeekController();
+  sentId_ = sentId;
+}
 
 double SeekController::Clamp(double target, double duration) {
   if (std::isnan(target) || target < 0) target = 0;
@@ -22,7 +26,7 @@ std::optional<SeekCommand> SeekController::Put(double target, double position, d
   target_ = Clamp(target, duration);
   pending_ = true;
   if (!loaded) return std::nullopt;
-  if (inflight_) {
+  if (stage_ != Stage::Idle) {
     queued_ = true;
     return std::nullopt;
   }
@@ -30,9 +34,16 @@ std::optional<SeekCommand> SeekController::Put(double target, double position, d
 }
 
 std::optional<SeekCommand> SeekController::OnLoaded(double position, double duration) {
-  if (!pending_ || inflight_) return std::nullopt;
+  if (!pending_ || stage_ != Stage::Idle) return std::nullopt;
   target_ = Clamp(target_, duration);
   return Plan(position, duration);
+}
+
+SeekCommand SeekController::Send(SeekCommand command) {
+  command.id = ++sentId_;
+  stage_ = Stage::Sent;
+  queued_ = false;
+  return command;
 }
 
 std::optional<SeekCommand> SeekController::Plan(double from, double duration) {
@@ -43,37 +54,49 @@ std::optional<SeekCommand> SeekController::Plan(double from, double duration) {
   }
   origin_ = from;
   direction_ = delta > 0 ? 1 : -1;
-  inflight_ = true;
-  queued_ = false;
   SeekCommand cmd;
+  cmd.target = target_;
   const bool intoTheEnd = direction_ > 0 && (duration <= 0 || target_ > duration - kEndGuard);
-  if (intoTheEnd) {
-    keyframe_ = false;
-    cmd.mode = SeekCommand::Mode::ExactAbsolute;
-    cmd.target = target_;
-  } else {
-    keyframe_ = true;
+  keyframe_ = !intoTheEnd;
+  if (keyframe_) {
     cmd.mode = SeekCommand::Mode::KeyframeRelative;
-    cmd.target = target_;
     cmd.delta = delta;
+  } else {
+    cmd.mode = SeekCommand::Mode::ExactAbsolute;
   }
-  return cmd;
+  return Send(cmd);
+}
+
+std::optional<SeekCommand> SeekController::OnReply(uint64_t id, bool ok, double position, double duration) {
+  if (stage_ != Stage::Sent || id != sentId_) return std::nullopt;
+  if (ok) {
+    stage_ = Stage::Replied;
+    return std::nullopt;
+  }
+  stage_ = Stage::Idle;
+  if (queued_) return Plan(position, duration);
+  pending_ = false;
+  return std::nullopt;
+}
+
+void SeekController::OnSeekStarted() {
+  if (stage_ == Stage::Replied) stage_ = Stage::Started;
 }
 
 std::optional<SeekCommand> SeekController::OnRestart(double landed, double duration) {
-  if (!inflight_) return std::nullopt;  // the engine's own seek, or one for a target already reached
-  inflight_ = false;
+  // Not ours, or not yet: the engine's own restart, or that of a seek given up.
+  if (stage_ != Stage::Started) return std::nullopt;
+  stage_ = Stage::Idle;
   if (queued_) return Plan(landed, duration);
   if (keyframe_) {
     const bool far = std::fabs(landed - target_) > kFarFromTarget;
     const bool noProgress = direction_ > 0 ? landed < origin_ + kMinProgress : landed > origin_ - kMinProgress;
     if (far || noProgress) {
       keyframe_ = false;
-      inflight_ = true;
       SeekCommand cmd;
       cmd.mode = SeekCommand::Mode::ExactAbsolute;
       cmd.target = target_;
-      return cmd;
+      return Send(cmd);
     }
   }
   pending_ = false;

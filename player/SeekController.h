@@ -16,6 +16,13 @@
 // While a seek is under way the target is the position reported, and further
 // puts only replace the target; the next seek starts from where the previous
 // one landed, so quick repeated skips add up and the engine never queues them.
+//
+// Playback restarts for other reasons too (the start of a file, a seek given up
+// by a reset), and such a restart may reach us after a seek was sent. So each
+// seek carries an id: the engine replies to that id, then announces the start
+// of the seek, then restarts playback where it landed. Only a restart after the
+// announced start of the seek in flight ends it.
+#include <cstdint>
 #include <optional>
 
 namespace korvane {
@@ -25,6 +32,7 @@ struct SeekCommand {
   Mode mode = Mode::ExactAbsolute;
   double target = 0;  // absolute seconds (ExactAbsolute)
   double delta = 0;   // seconds from the position it was planned on (KeyframeRelative)
+  uint64_t id = 0;    // the reply id to send it with; never 0
 };
 
 class SeekController {
@@ -32,7 +40,8 @@ class SeekController {
   static constexpr double kFarFromTarget = 3.0;
   static constexpr double kEndGuard = 10.0;
 
-  // A new file, a close or a stop: forget every target.
+  // A new file, a close or a stop: forget every target. Ids are not reused, so
+  // the reports of a seek sent before are not taken for a later one.
   void Reset();
 
   // The target is clamped to [0, duration] (duration <= 0: unknown, only the
@@ -40,25 +49,34 @@ class SeekController {
   // only kept; OnLoaded issues it.
   std::optional<SeekCommand> Put(double target, double position, double duration, bool loaded);
   std::optional<SeekCommand> OnLoaded(double position, double duration);
-  // The engine finished a seek (MPV_EVENT_PLAYBACK_RESTART) at `landed`.
+  // The engine's reply to the command `id` (MPV_EVENT_COMMAND_REPLY). A seek
+  // that failed moved nothing: a target put meanwhile is planned from `position`.
+  std::optional<SeekCommand> OnReply(uint64_t id, bool ok, double position, double duration);
+  // The engine started a seek (MPV_EVENT_SEEK).
+  void OnSeekStarted();
+  // Playback restarted (MPV_EVENT_PLAYBACK_RESTART) at `landed`.
   std::optional<SeekCommand> OnRestart(double landed, double duration);
 
   // True from a put until the engine has reached its target.
   bool Pending() const { return pending_; }
   double Target() const { return target_; }
-  bool InFlight() const { return inflight_; }
 
  private:
+  // Where the seek in flight is: sent, replied to, started by the engine.
+  enum class Stage { Idle, Sent, Replied, Started };
+
   std::optional<SeekCommand> Plan(double from, double duration);
+  SeekCommand Send(SeekCommand command);
   static double Clamp(double target, double duration);
 
   bool pending_ = false;   // a target is set and not yet reached
-  bool inflight_ = false;  // the engine is seeking for us
+  Stage stage_ = Stage::Idle;
   bool queued_ = false;    // the target changed while in flight
   bool keyframe_ = false;  // the seek in flight is the keyframe stage
   double target_ = 0;
   double origin_ = 0;
   int direction_ = 0;
+  uint64_t sentId_ = 0;    // id of the seek in flight, or of the last one sent
 };
 
 }  // namespace korvane

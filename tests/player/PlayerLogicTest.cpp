@@ -25,33 +25,101 @@ TEST(MpvPlayerTime, MinutesAndSecondsThenHours) {
   EXPECT_EQ(FormatMediaTime(1e300), u"99999:59:59");
 }
 
+// The engine's reports of the seek `cmd` in their order: reply, start, restart at `landed`.
+std::optional<SeekCommand> Land(SeekController& s, const std::optional<SeekCommand>& cmd, double landed,
+                                double duration) {
+  EXPECT_TRUE(cmd);
+  if (!cmd) return std::nullopt;
+  EXPECT_FALSE(s.OnReply(cmd->id, true, landed, duration));
+  s.OnSeekStarted();
+  return s.OnRestart(landed, duration);
+}
+
 TEST(MpvPlayerSeek, GetAfterPutGivesThePutValueUntilReached) {
   SeekController s;
   auto cmd = s.Put(20, 5, 45, true);
   ASSERT_TRUE(cmd);
   EXPECT_EQ(cmd->mode, Mode::KeyframeRelative);
   EXPECT_DOUBLE_EQ(cmd->delta, 15);
+  EXPECT_NE(cmd->id, 0u);
   EXPECT_TRUE(s.Pending());
   EXPECT_DOUBLE_EQ(s.Target(), 20);
-  EXPECT_FALSE(s.OnRestart(20, 45));
+  EXPECT_FALSE(Land(s, cmd, 20, 45));
   EXPECT_FALSE(s.Pending());
 }
 
 TEST(MpvPlayerSeek, QuickPutsAddUpAndRunOneAfterTheOther) {
   SeekController s;
   double pos = 5;
-  ASSERT_TRUE(s.Put(pos + 10, pos, 45, true));
+  auto first = s.Put(pos + 10, pos, 45, true);
+  ASSERT_TRUE(first);
   // Two more presses while the first seek runs: the caller reads the target.
   EXPECT_FALSE(s.Put(s.Target() + 10, pos, 45, true));
   EXPECT_FALSE(s.Put(s.Target() + 10, pos, 45, true));
   EXPECT_DOUBLE_EQ(s.Target(), 35);
-  auto next = s.OnRestart(15, 45);  // the first landed
+  auto next = Land(s, first, 15, 45);  // the first landed
   ASSERT_TRUE(next);
   EXPECT_EQ(next->mode, Mode::KeyframeRelative);
   EXPECT_DOUBLE_EQ(next->delta, 20);
+  EXPECT_NE(next->id, first->id);
   EXPECT_DOUBLE_EQ(s.Target(), 35);
-  EXPECT_FALSE(s.OnRestart(35, 45));
+  // A second report of the first seek does not end the second.
+  EXPECT_FALSE(s.OnReply(first->id, true, 15, 45));
+  s.OnSeekStarted();
+  EXPECT_FALSE(s.OnRestart(15, 45));
+  EXPECT_TRUE(s.Pending());
+  EXPECT_FALSE(Land(s, next, 35, 45));
   EXPECT_FALSE(s.Pending());
+}
+
+TEST(MpvPlayerSeek, RestartBeforeTheSeekStartedIsNotItsEnd) {
+  SeekController s;
+  // The restart that starts the file comes after the seek was sent, before and
+  // after the reply: the 10 s GOP seek must still get its exact follow-up.
+  auto cmd = s.Put(31, 21, 60, true);
+  ASSERT_TRUE(cmd);
+  EXPECT_FALSE(s.OnRestart(21, 60));
+  EXPECT_FALSE(s.OnReply(cmd->id, true, 21, 60));
+  EXPECT_FALSE(s.OnRestart(21, 60));
+  EXPECT_TRUE(s.Pending());
+  s.OnSeekStarted();
+  auto follow = s.OnRestart(40, 60);
+  ASSERT_TRUE(follow);
+  EXPECT_EQ(follow->mode, Mode::ExactAbsolute);
+  EXPECT_DOUBLE_EQ(follow->target, 31);
+  EXPECT_FALSE(Land(s, follow, 31, 60));
+  EXPECT_FALSE(s.Pending());
+}
+
+TEST(MpvPlayerSeek, ReportsOfASeekGivenUpAreNotTakenForTheNext) {
+  SeekController s;
+  auto old = s.Put(40, 0, 60, true);
+  ASSERT_TRUE(old);
+  s.Reset();  // stopped while it ran
+  auto cmd = s.Put(12, 0, 60, true);
+  ASSERT_TRUE(cmd);
+  EXPECT_GT(cmd->id, old->id);
+  EXPECT_FALSE(s.OnReply(old->id, true, 0, 60));
+  s.OnSeekStarted();
+  EXPECT_FALSE(s.OnRestart(40, 60));
+  EXPECT_TRUE(s.Pending());
+  EXPECT_FALSE(Land(s, cmd, 12, 60));
+  EXPECT_FALSE(s.Pending());
+}
+
+TEST(MpvPlayerSeek, FailedSeekMovesNothing) {
+  SeekController s;
+  auto cmd = s.Put(20, 5, 45, true);
+  ASSERT_TRUE(cmd);
+  EXPECT_FALSE(s.OnReply(cmd->id, false, 5, 45));
+  EXPECT_FALSE(s.Pending());
+  // A target put meanwhile is planned from where playback still is.
+  cmd = s.Put(20, 5, 45, true);
+  ASSERT_TRUE(cmd);
+  EXPECT_FALSE(s.Put(30, 5, 45, true));
+  auto next = s.OnReply(cmd->id, false, 5, 45);
+  ASSERT_TRUE(next);
+  EXPECT_DOUBLE_EQ(next->delta, 25);
 }
 
 TEST(MpvPlayerSeek, ClampsBeyondEitherEnd) {
@@ -85,35 +153,31 @@ TEST(MpvPlayerSeek, ForwardIntoTheLastSecondsIsExact) {
 TEST(MpvPlayerSeek, FarOrStuckLandingGetsAnExactFollowUp) {
   SeekController s;
   // A 10 s GOP: +10 from 21 snaps forward to 40, 9 s past the target.
-  ASSERT_TRUE(s.Put(31, 21, 60, true));
-  auto follow = s.OnRestart(40, 60);
+  auto follow = Land(s, s.Put(31, 21, 60, true), 40, 60);
   ASSERT_TRUE(follow);
   EXPECT_EQ(follow->mode, Mode::ExactAbsolute);
   EXPECT_DOUBLE_EQ(follow->target, 31);
   EXPECT_TRUE(s.Pending());
-  EXPECT_FALSE(s.OnRestart(31, 60));
+  EXPECT_FALSE(Land(s, follow, 31, 60));
   EXPECT_FALSE(s.Pending());
   // Landing where it started (no progress) is never accepted.
-  ASSERT_TRUE(s.Put(32, 31, 60, true));
-  follow = s.OnRestart(31, 60);
+  follow = Land(s, s.Put(32, 31, 60, true), 31, 60);
   ASSERT_TRUE(follow);
   EXPECT_EQ(follow->mode, Mode::ExactAbsolute);
   // Backwards the same.
-  s.OnRestart(32, 60);
-  ASSERT_TRUE(s.Put(30, 32, 60, true));
-  follow = s.OnRestart(32.5, 60);
+  Land(s, follow, 32, 60);
+  follow = Land(s, s.Put(30, 32, 60, true), 32.5, 60);
   ASSERT_TRUE(follow);
   EXPECT_DOUBLE_EQ(follow->target, 30);
 }
 
 TEST(MpvPlayerSeek, NearLandingIsAccepted) {
   SeekController s;
-  ASSERT_TRUE(s.Put(15.3, 5.3, 45, true));
-  EXPECT_FALSE(s.OnRestart(16, 45));
+  EXPECT_FALSE(Land(s, s.Put(15.3, 5.3, 45, true), 16, 45));
   EXPECT_FALSE(s.Pending());
 }
 
-TEST(MpvPlayerSeek, PutBeforeLoadIsIssuedOnLoad) {
+TEST(MpvPlayerSeek, PutWhileOpeningIsIssuedOnLoadAndNotEndedByTheFirstRestart) {
   SeekController s;
   EXPECT_FALSE(s.Put(12, 0, 0, false));
   EXPECT_TRUE(s.Pending());
@@ -121,6 +185,10 @@ TEST(MpvPlayerSeek, PutBeforeLoadIsIssuedOnLoad) {
   auto cmd = s.OnLoaded(0, 45);
   ASSERT_TRUE(cmd);
   EXPECT_DOUBLE_EQ(cmd->target, 12);
+  EXPECT_FALSE(s.OnRestart(0, 45));  // playback of the file starts
+  EXPECT_TRUE(s.Pending());
+  EXPECT_FALSE(Land(s, cmd, 12, 45));
+  EXPECT_FALSE(s.Pending());
 }
 
 TEST(MpvPlayerSeek, UnsolicitedRestartIsIgnoredAndSamePositionIsNoSeek) {
