@@ -57,7 +57,7 @@ std::optional<SeekCommand> SeekController::Plan(double from, double duration) {
   SeekCommand cmd;
   cmd.target = target_;
   const bool intoTheEnd = direction_ > 0 && (duration <= 0 || target_ > duration - kEndGuard);
-  keyframe_ = !intoTheEnd;
+  keyframe_ = !intoTheEnd && !exactOnly_;
   if (keyframe_) {
     cmd.mode = SeekCommand::Mode::KeyframeRelative;
     cmd.delta = delta;
@@ -93,6 +93,7 @@ std::optional<SeekCommand> SeekController::OnRestart(double landed, double durat
     const bool noProgress = direction_ > 0 ? landed < origin_ + kMinProgress : landed > origin_ - kMinProgress;
     if (far || noProgress) {
       keyframe_ = false;
+      exactOnly_ = exactOnly_ || far;
       SeekCommand cmd;
       cmd.mode = SeekCommand::Mode::ExactAbsolute;
       cmd.target = target_;

@@ -12,7 +12,9 @@
 //    where there may be no keyframe ahead and a forward snap would run off the end;
 //  - an exact follow-up to the target when the keyframe seek landed more than
 //    kFarFromTarget seconds away from it, or did not move in the right direction
-//    (long GOPs), so the error of a skip stays small at the price of one decode.
+//    (long GOPs), so the error of a skip stays small at the price of one decode;
+//  - once that happened, exact seeks only for the rest of the media: its GOPs are
+//    long, and the keyframe stage would mostly cost a seek that is then redone.
 // While a seek is under way the target is the position reported, and further
 // puts only replace the target; the next seek starts from where the previous
 // one landed, so quick repeated skips add up and the engine never queues them.
@@ -73,6 +75,7 @@ class SeekController {
   Stage stage_ = Stage::Idle;
   bool queued_ = false;    // the target changed while in flight
   bool keyframe_ = false;  // the seek in flight is the keyframe stage
+  bool exactOnly_ = false; // a keyframe seek in this media landed far from its target
   double target_ = 0;
   double origin_ = 0;
   int direction_ = 0;

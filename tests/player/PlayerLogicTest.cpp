@@ -160,6 +160,13 @@ TEST(MpvPlayerSeek, FarOrStuckLandingGetsAnExactFollowUp) {
   EXPECT_TRUE(s.Pending());
   EXPECT_FALSE(Land(s, follow, 31, 60));
   EXPECT_FALSE(s.Pending());
+  // The GOPs of this media are long: the next skips go straight to the target.
+  auto cmd = s.Put(21, 31, 60, true);
+  ASSERT_TRUE(cmd);
+  EXPECT_EQ(cmd->mode, Mode::ExactAbsolute);
+  EXPECT_DOUBLE_EQ(cmd->target, 21);
+  EXPECT_FALSE(Land(s, cmd, 21, 60));
+  s.Reset();  // until another media
   // Landing where it started (no progress) is never accepted.
   follow = Land(s, s.Put(32, 31, 60, true), 31, 60);
   ASSERT_TRUE(follow);
