@@ -14,7 +14,7 @@ run_tests() {
   xvfb-run -a -s "-screen 0 1280x1024x24" \
     ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --timeout 300 -E "$media_tests"
   xvfb-run -a -s "-screen 0 1280x1024x24" \
-    ctest --test-dir "$dir" --output-on-failure --timeout 300 --repeat until-pass:2 -R "$media_tests"
+    ctest --test-dir "$dir" --output-on-failure --timeout 300 -R "$media_tests"
 }
 
 "$root/scripts/build.sh" "$root/build"
