@@ -251,6 +251,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
   // player's picture may be a surface of its own inside this window.
   if (event->type() == QEvent::KeyPress && IsOwnSurface(qobject_cast<QWindow*>(watched)))
     FormKeyDown(static_cast<QKeyEvent*>(event));
+  if (PictureDragEvent(watched, event)) return true;
   // A drop-down list opens with Alt+Down or F4, not with the space bar that toggles play.
   if (watched == ui->ComboList && event->type() == QEvent::KeyPress &&
       static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space)
@@ -262,6 +263,22 @@ bool TMainForm::IsOwnSurface(const QWindow* surface) const {
   for (; surface; surface = surface->parent())
     if (surface == windowHandle()) return true;
   return false;
+}
+
+bool TMainForm::PictureDragEvent(QObject* watched, QEvent* event) {
+  const auto* surface = qobject_cast<QWindow*>(watched);
+  if (!surface || surface == windowHandle() || !IsOwnSurface(surface)) return false;
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+      dragEnterEvent(static_cast<QDragEnterEvent*>(event));
+      return true;
+    case QEvent::Drop:
+      dropEvent(static_cast<QDropEvent*>(event));
+      return true;
+    default:
+      return false;
+  }
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {

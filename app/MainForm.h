@@ -99,6 +99,9 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
   void FormKeyDown(QKeyEvent* event);
   // Whether the window-system surface is this window's or one inside it.
   bool IsOwnSurface(const QWindow* surface) const;
+  // The player's picture is a surface of its own that takes the drags over it;
+  // they count as drags over the window. True when the event was one of them.
+  bool PictureDragEvent(QObject* watched, QEvent* event);
   // The player's events.
   void ConnectPlayerEvents();
   void FPlayerOpenStateChange(int32_t newState);

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <thread>
 
+#include "base/Paths.h"
+
 namespace korvane::test {
 
 namespace {
@@ -116,21 +118,6 @@ bool IsMessage(const XEvent& event, Atom type) {
   return event.type == ClientMessage && event.xclient.message_type == type;
 }
 
-std::string FileUri(const std::string& path) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string uri = "file://";
-  for (const unsigned char c : path) {
-    if (std::isalnum(c) || std::string_view("/-._~").find(static_cast<char>(c)) != std::string_view::npos) {
-      uri += static_cast<char>(c);
-    } else {
-      uri += '%';
-      uri += kHex[c >> 4];
-      uri += kHex[c & 15];
-    }
-  }
-  return uri;
-}
-
 // Gives the uri list to whoever asks for the drag's data.
 void AnswerSelectionRequest(TXClient& client, const XEvent& event, Atom uriList, const std::string& uris) {
   if (event.type != SelectionRequest) return;
@@ -208,7 +195,7 @@ bool DropPaths(unsigned long window, int x, int y, const std::vector<std::string
   TXClient client;
   if (!client.Ok()) return false;
   std::string uris;
-  for (const std::string& path : paths) uris += FileUri(path) + "\r\n";
+  for (const std::string& path : paths) uris += "file://" + PercentEncodePath(path) + "\r\n";
   const Atom uriList = client.Intern("text/uri-list");
   const Window target = window;
   const long source = static_cast<long>(client.Own());
