@@ -271,7 +271,7 @@ bool TMainForm::PictureDragEvent(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::DragEnter:
     case QEvent::DragMove:
-      dragEnterEvent(static_cast<QDragEnterEvent*>(event));
+      AcceptUrlDrag(*static_cast<QDragMoveEvent*>(event));
       return true;
     case QEvent::Drop:
       dropEvent(static_cast<QDropEvent*>(event));
@@ -281,9 +281,11 @@ bool TMainForm::PictureDragEvent(QObject* watched, QEvent* event) {
   }
 }
 
-void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
-  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+void TMainForm::AcceptUrlDrag(QDragMoveEvent& event) {
+  if (event.mimeData()->hasUrls()) event.acceptProposedAction();
 }
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) { AcceptUrlDrag(*event); }
 
 void TMainForm::dropEvent(QDropEvent* event) {
   WMDropFiles(event->mimeData()->urls());

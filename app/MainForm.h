@@ -19,6 +19,7 @@
 #include "base/StringList.h"
 #include "player/Player.h"
 
+class QDragMoveEvent;
 class QKeyEvent;
 class QLabel;
 class QWindow;
@@ -102,6 +103,7 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
   // The player's picture is a surface of its own that takes the drags over it;
   // they count as drags over the window. True when the event was one of them.
   bool PictureDragEvent(QObject* watched, QEvent* event);
+  static void AcceptUrlDrag(QDragMoveEvent& event);
   // The player's events.
   void ConnectPlayerEvents();
   void FPlayerOpenStateChange(int32_t newState);
