@@ -39,20 +39,7 @@ const std::string kSocketName = std::string("korvane-") + InstanceGuid + ".sock"
 class TLaunch {
  public:
   TLaunch(const std::vector<std::string>& args, const std::string& runtime, const std::string& workDir = "") {
-    const std::string program = KorvanePath();
-    const std::string ini = home_ / "Korvane.ini";
-    pid_ = fork();
-    if (pid_ != 0) return;
-    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-    setenv("KORVANE_INI", ini.c_str(), 1);
-    if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(126);
-    const int err = open((home_ / "stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (err >= 0) dup2(err, STDERR_FILENO);
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    execv(program.c_str(), argv.data());
-    _exit(127);
+    pid_ = StartKorvane(args, home_ / "Korvane.ini", runtime, home_ / "stderr.txt", workDir);
   }
   ~TLaunch() {
     if (WaitForExit(0ms) != -1 || reaped_) return;

@@ -80,23 +80,28 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
   return true;
 }
 
+pid_t StartKorvane(const std::vector<std::string>& args, const std::string& ini, const std::string& runtime,
+                   const std::string& stderrPath, const std::string& workDir) {
+  const std::string program = KorvanePath();
+  const pid_t pid = fork();
+  if (pid != 0) return pid;
+  setenv("KORVANE_INI", ini.c_str(), 1);
+  setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+  if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(126);
+  const int err = open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (err >= 0) dup2(err, STDERR_FILENO);
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  execv(program.c_str(), argv.data());
+  _exit(127);
+}
+
 TKorvaneProcess::TKorvaneProcess(const std::vector<std::string>& args, const std::string& iniText)
     : ini_(home_ / "Korvane.ini"), runtime_(home_.MakeDir("runtime")), stderrPath_(home_ / "stderr.txt") {
   chmod(runtime_.c_str(), 0700);
   if (!iniText.empty()) std::ofstream(ini_) << iniText;
-  const std::string program = KorvanePath();
-  pid_ = fork();
-  if (pid_ == 0) {
-    setenv("KORVANE_INI", ini_.c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
-    const int err = open(stderrPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (err >= 0) dup2(err, STDERR_FILENO);
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    execv(program.c_str(), argv.data());
-    _exit(127);
-  }
+  pid_ = StartKorvane(args, ini_, runtime_, stderrPath_);
 }
 
 TKorvaneProcess::~TKorvaneProcess() {

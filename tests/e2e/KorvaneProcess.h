@@ -29,6 +29,11 @@ std::string ShellQuote(const std::string& text);
 // Polls condition every 20 ms until it holds or the timeout passes.
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
+// Starts the program with the given ini file, runtime folder and working
+// folder (unchanged when empty), its standard error going to stderrPath.
+pid_t StartKorvane(const std::vector<std::string>& args, const std::string& ini, const std::string& runtime,
+                   const std::string& stderrPath, const std::string& workDir = "");
+
 class TKorvaneProcess {
  public:
   // Starts the program with the given arguments; iniText is written to its
