@@ -9,11 +9,15 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 # their waits are for playback, which a loaded machine slows down.
 media_tests='^(Mpv|PropMpv)|WholeProgram'
 
+# -noreset: by default the X server resets whenever its last client leaves, and
+# a program that connects during that reset is refused the display.
+xvfb_args="-screen 0 1280x1024x24 -noreset"
+
 run_tests() {
   local dir=$1
-  xvfb-run -a -s "-screen 0 1280x1024x24" \
+  xvfb-run -a -s "$xvfb_args" \
     ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --timeout 300 -E "$media_tests"
-  xvfb-run -a -s "-screen 0 1280x1024x24" \
+  xvfb-run -a -s "$xvfb_args" \
     ctest --test-dir "$dir" --output-on-failure --timeout 300 -R "$media_tests"
 }
 
