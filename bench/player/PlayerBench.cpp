@@ -178,8 +178,9 @@ class MpvCli {
       }
     }
   }
-  void Drain() {
-    WaitLine("\x01never", 30);
+  // Reads for `ms` and drops what came.
+  void Drain(int ms) {
+    WaitLine("\x01never", ms);
     buf_.clear();
   }
 
@@ -221,12 +222,19 @@ struct Window {
   }
 };
 
+// Both players idle this long before each timed command. A stop or seek waits
+// for the frame on screen to run out (up to a frame period), so a fixed pause
+// would measure one phase of the frame clock; this spreads the commands over a
+// 40 ms period, the same schedule on both sides.
+int IdleMs(int run) { return 30 + (run * 13) % 40; }
+
 void Place(TMpvPlayer& player, QWidget* panel) {
   player.SetObjectRects({0, 0, panel->width(), panel->height()}, {0, 0, panel->width(), panel->height()});
 }
 
 // Opens the file as the media list does (stop, URL, play) and waits for a frame drawn after it is open.
-bool OursOpen(TMpvPlayer& p, const std::string& file, double& ms, double& restartMs) {
+bool OursOpen(TMpvPlayer& p, const std::string& file, int idleMs, double& ms, double& restartMs) {
+  Pump(idleMs);
   const auto start = Clock::now();
   p.controls().stop();
   p.setURL(ToWide(file));
@@ -245,7 +253,8 @@ bool OursOpen(TMpvPlayer& p, const std::string& file, double& ms, double& restar
   return ok;
 }
 
-bool OursSeek(TMpvPlayer& p, double& ms, double& restartMs) {
+bool OursSeek(TMpvPlayer& p, int idleMs, double& ms, double& restartMs) {
+  Pump(idleMs);
   const auto start = Clock::now();
   p.controls().setCurrentPosition(p.controls().currentPosition() + 30);
   int framesAtTarget = -1;
@@ -273,17 +282,17 @@ void MeasureOurs(const std::string& gop2, const std::string& gop10, const std::v
   double ms = 0, restart = 0;
   for (int i = 0; i < 2 * runs; ++i) {
     const std::string& file = i % 2 ? gop10 : gop2;
-    if (OursOpen(p, file, ms, restart)) {
+    if (OursOpen(p, file, IdleMs(i), ms, restart)) {
       f.open[i % 2].push_back(restart);
       f.openDrawn.push_back(ms);
     }
-    if (OursSeek(p, ms, restart)) {
+    if (OursSeek(p, IdleMs(i + 1), ms, restart)) {
       f.seek[i % 2].push_back(restart);
       f.seekDrawn.push_back(ms);
     }
   }
   for (int i = 0; i < runs; ++i) {
-    if (OursOpen(p, list[static_cast<size_t>(i) % list.size()], ms, restart)) {
+    if (OursOpen(p, list[static_cast<size_t>(i) % list.size()], IdleMs(i), ms, restart)) {
       f.next.push_back(restart);
       f.nextDrawn.push_back(ms);
     }
@@ -301,17 +310,17 @@ void MeasureMpv(const std::string& gop2, const std::string& gop10, const std::ve
   m.WaitLine("\"playback-restart\"", 10000);
   for (int i = 0; i < 2 * runs; ++i) {
     const std::string& file = i % 2 ? gop10 : gop2;
-    m.Drain();
+    m.Drain(IdleMs(i));
     auto start = Clock::now();
     m.Send(R"({"command":["loadfile",)" + MpvCli::Quote(file) + "]}");
     if (m.WaitLine("\"playback-restart\"", 10000)) f.open[i % 2].push_back(Ms(start));
-    m.Drain();
+    m.Drain(IdleMs(i + 1));
     start = Clock::now();
     m.Send(R"({"command":["seek",30]})");
     if (m.WaitLine("\"playback-restart\"", 10000)) f.seek[i % 2].push_back(Ms(start));
   }
   for (int i = 0; i < runs; ++i) {
-    m.Drain();
+    m.Drain(IdleMs(i));
     const auto start = Clock::now();
     m.Send(R"({"command":["loadfile",)" + MpvCli::Quote(list[static_cast<size_t>(i) % list.size()]) + "]}");
     if (m.WaitLine("\"playback-restart\"", 10000)) f.next.push_back(Ms(start));
@@ -472,7 +481,7 @@ int main(int argc, char** argv) {
     // A private X server for the run.
     setenv("KORVANE_BENCH_NO_XVFB", "1", 1);
     std::vector<char*> args = {const_cast<char*>("xvfb-run"), const_cast<char*>("-a"), const_cast<char*>("-s"),
-                               const_cast<char*>("-screen 0 1280x1024x24")};
+                               const_cast<char*>("-screen 0 1280x1024x24 -noreset")};
     for (int i = 0; i < argc; ++i) args.push_back(argv[i]);
     args.push_back(nullptr);
     execvp("xvfb-run", args.data());
