@@ -2,8 +2,9 @@
 // (driven through its JSON IPC) on the same files in the same X server:
 //   open -> first frame, +30 s seek -> first frame at the target, next file -> first frame
 // (medians of --runs runs, default 20), then CPU (% of one core, /proc/PID/stat)
-// and RSS of a window with the player paused while its status bar changes every
-// 10 ms, and playing a 640x480 clip, against mpv playing the same clip.
+// and RSS of the Korvane program (built beside the benchmarks) playing a 640x480
+// clip and paused while its status bar changes every 10 ms, against mpv playing
+// the same clip.
 //
 //   bench_player [--runs N] [--seconds S]
 //
@@ -11,6 +12,7 @@
 // into bench-media/ beside the executable on the first run.
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -211,14 +213,12 @@ struct Figures {
 
 struct Window {
   QMainWindow main;
-  QLabel* status = nullptr;
   QWidget* panel = nullptr;
   Window() {
     main.resize(712, 415 + 60);
     panel = new QWidget(&main);
     main.setCentralWidget(panel);
-    status = new QLabel("00:00(0.00秒) / 00:00(0.00秒)");
-    main.statusBar()->addWidget(status);
+    main.statusBar()->addWidget(new QLabel("00:00(0.00秒) / 00:00(0.00秒)"));
   }
 };
 
@@ -369,36 +369,34 @@ Usage Sample(pid_t pid, double warmSeconds, double seconds) {
   return u;
 }
 
-// The child: a window with the player and a status bar rewritten every 10 ms.
-int RunWindowChild(int argc, char** argv, bool play, const std::string& file) {
-  QApplication app(argc, argv);
-  Window w;
-  w.main.show();
-  TMpvPlayer p(w.panel);
-  Place(p, w.panel);
-  p.setURL(ToWide(file));
-  if (play) p.controls().play();
-  QTimer tick;
-  int ticks = 0;
-  QObject::connect(&tick, &QTimer::timeout, [&] {
-    const double pos = p.controls().currentPosition();
-    // As the tick writes it, with a figure that changes every time.
-    w.status->setText(QString::fromStdU16String(p.controls().currentPositionString()) +
-                      QString("(%1秒) / 00:30(30.00秒) %2").arg(pos, 0, 'f', 2).arg(++ticks % 1000, 3, 10, QChar('0')));
-  });
-  tick.start(10);
-  return app.exec();
-}
+// The program itself on `file`, with a runtime folder and ini of its own:
+// playing, then paused with Space while its tick rewrites the status bar every 10 ms.
+struct ProgramUsage {
+  Usage playing, paused;
+};
 
-Usage MeasureChild(const char* self, bool play, const std::string& file, double seconds) {
+ProgramUsage MeasureKorvane(const std::string& file, double seconds) {
+  const std::string dir = "/tmp/korvane-bench-" + std::to_string(getpid());
+  const std::string runtime = dir + "/run";
+  mkdir(dir.c_str(), 0700);
+  mkdir(runtime.c_str(), 0700);
+  const std::string program = SelfDir() + "/../../Korvane";
   const pid_t pid = fork();
   if (pid == 0) {
-    execl(self, self, play ? "--child-playing" : "--child-paused", file.c_str(), static_cast<char*>(nullptr));
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    setenv("KORVANE_INI", (dir + "/Korvane.ini").c_str(), 1);
+    execl(program.c_str(), program.c_str(), file.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
-  const Usage u = Sample(pid, 2.0, seconds);
+  ProgramUsage u;
+  u.playing = Sample(pid, 2.0, seconds);
+  const std::string pause = "w=$(xdotool search --onlyvisible --pid " + std::to_string(pid) +
+                            " 2>/dev/null | head -1); [ -n \"$w\" ] && xdotool windowfocus --sync $w key space";
+  if (std::system(pause.c_str()) != 0) std::fprintf(stderr, "could not pause %s\n", program.c_str());
+  u.paused = Sample(pid, 1.0, seconds);
   kill(pid, SIGTERM);
   waitpid(pid, nullptr, 0);
+  std::system(("rm -rf '" + dir + "'").c_str());
   return u;
 }
 
@@ -454,10 +452,11 @@ int Main(int argc, char** argv) {
   std::printf("ours to the frame drawn in the window: open %.1f ms, seek %.1f ms, next %.1f ms\n",
               Median(ours.openDrawn), Median(ours.seekDrawn), Median(ours.nextDrawn));
 
-  const Usage paused = MeasureChild(argv[0], false, vga, seconds);
-  const Usage playing = MeasureChild(argv[0], true, vga, seconds);
+  const ProgramUsage korvane = MeasureKorvane(vga, seconds);
+  const Usage& paused = korvane.paused;
+  const Usage& playing = korvane.playing;
   const Usage mpvPlaying = MeasureMpvPlaying(vga, seconds);
-  std::printf("\nwindow under X, 640x480 clip, status bar rewritten every 10 ms (%.0f s samples)\n", seconds);
+  std::printf("\nthe Korvane window under X, 640x480 clip, status bar rewritten every 10 ms (%.0f s samples)\n", seconds);
   std::printf("paused   CPU %6.1f %% of a core   RSS %6.1f MiB   (target <= 5 %%)\n", paused.cpuPercent, paused.rssMiB);
   std::printf("playing  CPU %6.1f %% of a core   RSS %6.1f MiB\n", playing.cpuPercent, playing.rssMiB);
   std::printf("mpv CLI  CPU %6.1f %% of a core   RSS %6.1f MiB\n", mpvPlaying.cpuPercent, mpvPlaying.rssMiB);
@@ -474,8 +473,6 @@ int Main(int argc, char** argv) {
 }  // namespace korvane
 
 int main(int argc, char** argv) {
-  if (argc == 3 && (!std::strcmp(argv[1], "--child-paused") || !std::strcmp(argv[1], "--child-playing")))
-    return korvane::RunWindowChild(argc, argv, !std::strcmp(argv[1], "--child-playing"), argv[2]);
   const char* display = std::getenv("DISPLAY");
   if ((!display || !*display) && !std::getenv("KORVANE_BENCH_NO_XVFB")) {
     // A private X server for the run.
