@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QGuiApplication>
+#include <QTimer>
 #include <QWidget>
 #include <clocale>
 #include <cmath>
@@ -303,7 +304,7 @@ void TMpvPlayer::Load() {
   loadPending_ = false;
   if (!media_) return;
   timePos_ = 0;
-  eofReached_ = false;
+  ended_ = false;
   rewindOnPlay_ = false;
   seekable_ = false;
   SetFlag("pause", !state_.playRequested());
@@ -324,7 +325,7 @@ void TMpvPlayer::Unload() {
   entry_ = 0;
   seek_.Reset();
   timePos_ = 0;
-  eofReached_ = false;
+  ended_ = false;
   rewindOnPlay_ = false;
   // Synchronous: an asynchronous stop could overtake a loadfile issued right after it.
   const char* argv[] = {"stop", nullptr};
@@ -336,9 +337,9 @@ void TMpvPlayer::ApplyAction(PlayerStateMachine::Action action) {
   switch (action) {
     case Action::None: break;
     case Action::Unpause:
-      if (state_.phase() == PlayerStateMachine::Phase::Loaded && (eofReached_ || rewindOnPlay_)) {
+      if (state_.phase() == PlayerStateMachine::Phase::Loaded && (ended_ || rewindOnPlay_)) {
         // Play after a stop or the end starts again from the beginning.
-        eofReached_ = false;
+        ended_ = false;
         rewindOnPlay_ = false;
         if (auto cmd = seek_.Put(0, timePos_, media_ ? media_->duration() : 0, true)) IssueSeek(*cmd);
       }
@@ -471,7 +472,7 @@ void TMpvPlayer::SetPosition(double seconds) {
   if (!media_ || state_.phase() == Phase::Failed || state_.phase() == Phase::NoMedia) return;
   const bool loaded = state_.phase() == Phase::Loaded;
   if (loaded && !seekable_) return;  // the engine would never report the seek done
-  if (loaded && eofReached_ && seconds < media_->duration()) eofReached_ = false;
+  if (loaded && ended_ && seconds < media_->duration()) ended_ = false;
   rewindOnPlay_ = false;  // the position put replaces the rewind
   if (auto cmd = seek_.Put(seconds, timePos_, media_->duration(), loaded)) IssueSeek(*cmd);
 }
@@ -520,11 +521,11 @@ void TMpvPlayer::HandleEvent(const mpv_event& event) {
     case MPV_EVENT_START_FILE: {
       const auto* start = static_cast<const mpv_event_start_file*>(event.data);
       startedEntry_ = start ? start->playlist_entry_id : 0;
-      if (entry_ && startedEntry_ == entry_) state_.EngineStarted();
+      if (IsCurrentEntry()) state_.EngineStarted();
       break;
     }
     case MPV_EVENT_FILE_LOADED:
-      if (entry_ && startedEntry_ == entry_) OnFileLoaded();
+      if (IsCurrentEntry()) OnFileLoaded();
       break;
     case MPV_EVENT_VIDEO_RECONFIG:
       OnVideoReconfig();
@@ -563,19 +564,13 @@ void TMpvPlayer::HandleEvent(const mpv_event& event) {
       break;
     }
     case MPV_EVENT_COMMAND_REPLY:
-      // Only seeks are sent as asynchronous commands.
-      if (auto cmd = seek_.OnReply(event.reply_userdata, event.error >= 0, timePos_, media_ ? media_->duration() : 0)) {
-        IssueSeek(*cmd);
-      } else if (!seek_.Pending()) {
-        CheckEnded();
-      }
+      OnSeekReply(event.reply_userdata, event.error >= 0);
       break;
     case MPV_EVENT_SEEK:
-      if (entry_ && startedEntry_ == entry_) seek_.OnSeekStarted();
+      if (IsCurrentEntry()) seek_.OnSeekStarted();
       break;
     case MPV_EVENT_PLAYBACK_RESTART:
-      if (entry_ && startedEntry_ == entry_ && state_.phase() == PlayerStateMachine::Phase::Loaded)
-        OnPlaybackRestart();
+      if (IsCurrentEntry() && state_.phase() == PlayerStateMachine::Phase::Loaded) OnPlaybackRestart();
       break;
     case MPV_EVENT_PROPERTY_CHANGE: {
       const auto* prop = static_cast<const mpv_event_property*>(event.data);
@@ -583,23 +578,21 @@ void TMpvPlayer::HandleEvent(const mpv_event& event) {
       const bool has = prop->format != MPV_FORMAT_NONE && prop->data;
       switch (event.reply_userdata) {
         case kObsTimePos:
-          if (has && prop->format == MPV_FORMAT_DOUBLE && entry_ && startedEntry_ == entry_) timePos_ = *static_cast<double*>(prop->data);
+          if (has && prop->format == MPV_FORMAT_DOUBLE && IsCurrentEntry()) timePos_ = *static_cast<double*>(prop->data);
           break;
         case kObsDuration:
-          if (has && prop->format == MPV_FORMAT_DOUBLE && media_ && entry_ && startedEntry_ == entry_)
+          if (has && prop->format == MPV_FORMAT_DOUBLE && media_ && IsCurrentEntry())
             media_->SetDuration(*static_cast<double*>(prop->data));
           break;
         case kObsPause:
           if (has && prop->format == MPV_FORMAT_FLAG) {
             enginePaused_ = *static_cast<int*>(prop->data) != 0;
             if (!enginePaused_) state_.EngineRunning();
+            ReportEnd(EngineEofReached());
           }
           break;
         case kObsEofReached:
-          if (has && prop->format == MPV_FORMAT_FLAG) {
-            eofReached_ = *static_cast<int*>(prop->data) != 0 && entry_ != 0;
-            CheckEnded();
-          }
+          if (has && prop->format == MPV_FORMAT_FLAG) ReportEnd(*static_cast<int*>(prop->data) != 0);
           break;
         case kObsPausedForCache:
           if (has && prop->format == MPV_FORMAT_FLAG) state_.EngineBuffering(*static_cast<int*>(prop->data) != 0);
@@ -612,10 +605,43 @@ void TMpvPlayer::HandleEvent(const mpv_event& event) {
   }
 }
 
-void TMpvPlayer::CheckEnded() {
-  if (!eofReached_ || seek_.Pending() || state_.phase() != PlayerStateMachine::Phase::Loaded) return;
-  seek_.Reset();
-  state_.EngineEnded();
+bool TMpvPlayer::IsCurrentEntry() const { return entry_ && startedEntry_ == entry_; }
+
+bool TMpvPlayer::EngineEofReached() const {
+  int flag = 0;
+  return mpv_get_property(mpv_, "eof-reached", MPV_FORMAT_FLAG, &flag) >= 0 && flag;
+}
+
+// Every report that may show the end of the file comes here: whether the media
+// has ended is the state machine's decision.
+void TMpvPlayer::ReportEnd(bool eofReached) {
+  if (!IsCurrentEntry()) return;
+  const EndReading reading{eofReached, seek_.Pending(), timePos_, media_ ? media_->duration() : 0};
+  if (state_.EngineReport(reading)) ended_ = true;
+}
+
+// Only seeks are sent as asynchronous commands.
+void TMpvPlayer::OnSeekReply(uint64_t id, bool ok) {
+  const double duration = media_ ? media_->duration() : 0;
+  if (auto cmd = seek_.OnReply(id, ok, timePos_, duration)) {
+    IssueSeek(*cmd);
+    return;
+  }
+  if (seek_.Pending()) {
+    // A seek the engine answered but never starts would keep its target for ever.
+    QTimer::singleShot(SeekController::kStartWaitMs, this, [this, id] { OnSeekStartOverdue(id); });
+  } else {
+    ReportEnd(EngineEofReached());
+  }
+}
+
+void TMpvPlayer::OnSeekStartOverdue(uint64_t id) {
+  if (auto cmd = seek_.OnStartOverdue(id, timePos_, media_ ? media_->duration() : 0)) {
+    IssueSeek(*cmd);
+  } else {
+    ReportEnd(EngineEofReached());
+  }
+  Collect();
 }
 
 MediaFacts TMpvPlayer::ReadFacts(const std::string& path) const {
@@ -698,7 +724,7 @@ void TMpvPlayer::OnPlaybackRestart() {
     return;
   }
   if (!enginePaused_) state_.EngineRunning();
-  if (!seek_.Pending()) CheckEnded();
+  ReportEnd(EngineEofReached());
 }
 
 // ---------------------------------------------------------------- firing events

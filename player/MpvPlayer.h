@@ -119,7 +119,11 @@ class TMpvPlayer : public QObject, public IWMPCore {
   void OnFileLoaded();
   void OnVideoReconfig();
   void OnPlaybackRestart();
-  void CheckEnded();
+  void OnSeekReply(uint64_t id, bool ok);
+  void OnSeekStartOverdue(uint64_t id);
+  bool IsCurrentEntry() const;
+  bool EngineEofReached() const;
+  void ReportEnd(bool eofReached);
   MediaFacts ReadFacts(const std::string& path) const;
 
   // Events.
@@ -145,7 +149,7 @@ class TMpvPlayer : public QObject, public IWMPCore {
 
   // Cached engine properties (observed).
   double timePos_ = 0;
-  bool eofReached_ = false;
+  bool ended_ = false;         // the media ended: play starts again from the beginning
   bool rewindOnPlay_ = false;  // stopped: the position reads 0 and play starts there
   bool enginePaused_ = true;
 

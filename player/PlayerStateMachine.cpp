@@ -135,8 +135,18 @@ void PlayerStateMachine::EngineRunning() {
   SetStatus(buffering_ ? kStatusBuffering : kStatusPlaying);
 }
 
-void PlayerStateMachine::EngineEnded() {
-  if (phase_ != Phase::Loaded) return;
+bool PlayerStateMachine::AtEnd(const EndReading& reading) {
+  if (reading.seeking) return false;
+  return reading.eofReached || (reading.duration > 0 && reading.position >= reading.duration);
+}
+
+bool PlayerStateMachine::EngineReport(const EndReading& reading) {
+  if (phase_ != Phase::Loaded || !AtEnd(reading)) return false;
+  End();
+  return true;
+}
+
+void PlayerStateMachine::End() {
   playRequested_ = false;
   if (playState_ == wmppsStopped) return;
   SetPlay(wmppsMediaEnded);
@@ -156,9 +166,8 @@ void PlayerStateMachine::EngineFailed() {
 }
 
 void PlayerStateMachine::EngineReleased() {
-  if (phase_ != Phase::Loaded) return;
-  EngineEnded();
-  phase_ = Phase::Unloaded;
+  // The end-file event: the engine has read the whole file.
+  if (EngineReport({.eofReached = true})) phase_ = Phase::Unloaded;
 }
 
 void PlayerStateMachine::EngineBuffering(bool buffering) {

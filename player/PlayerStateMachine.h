@@ -24,6 +24,14 @@ inline constexpr char16_t kStatusPlaying[] = u"再生中";
 inline constexpr char16_t kStatusPaused[] = u"一時停止";
 inline constexpr char16_t kStatusBuffering[] = u"バッファリング中";
 
+// What one report of the engine shows of the end of the current file.
+struct EndReading {
+  bool eofReached = false;  // the engine's eof-reached, as notified or read
+  bool seeking = false;     // a seek is under way: where the engine stands is not where it goes
+  double position = 0;      // seconds
+  double duration = 0;      // 0: unknown
+};
+
 class PlayerStateMachine {
  public:
   enum class Phase {
@@ -58,10 +66,17 @@ class PlayerStateMachine {
   void EngineStarted();     // MPV_EVENT_START_FILE of the current file
   void EngineLoaded();      // MPV_EVENT_FILE_LOADED
   void EngineRunning();     // playback runs: the first PLAYBACK_RESTART or pause became false
-  void EngineEnded();       // the end of the file was reached
+  // Any report that may show the end (a restart, a change of pause, eof-reached):
+  // the loaded media has ended when AtEnd says so; the first time, MediaEnded,
+  // Stopped and "停止" follow. True when it has ended.
+  bool EngineReport(const EndReading& reading);
   void EngineFailed();      // the file could not be opened or decoded
   void EngineReleased();    // the engine let go of the loaded file after its end; play opens it again
   void EngineBuffering(bool buffering);
+
+  // The one decision that a media has ended: the engine reached the end of the
+  // file or stands at its duration, and no seek is under way.
+  static bool AtEnd(const EndReading& reading);
 
   // The events collected since the last call, in firing order.
   std::vector<PlayerEvent> TakeEvents();
@@ -70,6 +85,7 @@ class PlayerStateMachine {
   void SetOpen(int32_t state);
   void SetPlay(int32_t state);
   void SetStatus(const char16_t* text);
+  void End();
 
   Phase phase_ = Phase::NoMedia;
   int32_t openState_ = wmposUndefined;

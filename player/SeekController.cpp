@@ -73,6 +73,16 @@ std::optional<SeekCommand> SeekController::OnReply(uint64_t id, bool ok, double 
     stage_ = Stage::Replied;
     return std::nullopt;
   }
+  return Abandon(position, duration);
+}
+
+std::optional<SeekCommand> SeekController::OnStartOverdue(uint64_t id, double position, double duration) {
+  if (stage_ != Stage::Replied || id != sentId_) return std::nullopt;
+  return Abandon(position, duration);
+}
+
+// The seek in flight moved nothing.
+std::optional<SeekCommand> SeekController::Abandon(double position, double duration) {
   stage_ = Stage::Idle;
   if (queued_) return Plan(position, duration);
   pending_ = false;

@@ -41,6 +41,7 @@ class SeekController {
  public:
   static constexpr double kFarFromTarget = 3.0;
   static constexpr double kEndGuard = 10.0;
+  static constexpr int kStartWaitMs = 1000;
 
   // A new file, a close or a stop: forget every target. Ids are not reused, so
   // the reports of a seek sent before are not taken for a later one.
@@ -54,6 +55,9 @@ class SeekController {
   // The engine's reply to the command `id` (MPV_EVENT_COMMAND_REPLY). A seek
   // that failed moved nothing: a target put meanwhile is planned from `position`.
   std::optional<SeekCommand> OnReply(uint64_t id, bool ok, double position, double duration);
+  // The wait for the start of the seek `id`, replied to kStartWaitMs ago, is
+  // over: if it has not started, it is given up like a failed one.
+  std::optional<SeekCommand> OnStartOverdue(uint64_t id, double position, double duration);
   // The engine started a seek (MPV_EVENT_SEEK).
   void OnSeekStarted();
   // Playback restarted (MPV_EVENT_PLAYBACK_RESTART) at `landed`.
@@ -69,6 +73,7 @@ class SeekController {
 
   std::optional<SeekCommand> Plan(double from, double duration);
   SeekCommand Send(SeekCommand command);
+  std::optional<SeekCommand> Abandon(double position, double duration);
   static double Clamp(double target, double duration);
 
   bool pending_ = false;   // a target is set and not yet reached

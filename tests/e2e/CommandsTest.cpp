@@ -83,6 +83,18 @@ TEST_F(MainFormWholeProgramCommands, SixtySecondsForwardOnAShortClipEndsIt) {
   EXPECT_TRUE(WaitForOpen(korvane, b, 8s));
 }
 
+TEST_F(MainFormWholeProgramCommands, PausedJumpPastTheEndThenPlayOpensTheNextFile) {
+  const std::string a = MakeClip(clips, "a.mp4", 20), b = MakeClip(clips, "b.mp4", 2);
+  TKorvaneProcess korvane({clips}, kAnySize);
+  ASSERT_TRUE(WaitForOpen(korvane, a, 15s)) << korvane.Stderr();
+  ASSERT_TRUE(WaitUntilPlaying(korvane));
+  for (const char* key : {"space", "Next", "space"}) {  // pause, 60 s on, play
+    korvane.Key(key);
+    std::this_thread::sleep_for(300ms);
+  }
+  EXPECT_TRUE(WaitForOpen(korvane, b, 8s)) << korvane.Stderr();
+}
+
 TEST_F(MainFormWholeProgramCommands, EndLeavesTenSecondsToPlay) {
   const std::string a = MakeClip(clips, "a.mp4", 40), b = MakeClip(clips, "b.mp4", 2);
   TKorvaneProcess korvane({clips}, kAnySize);

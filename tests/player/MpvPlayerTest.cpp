@@ -272,6 +272,44 @@ TEST_F(MpvPlayerTest, EndOfFileIsMediaEndedThenStopped) {
   EXPECT_LT(c().currentPosition(), 1.0);
 }
 
+// A jump to or past the end ends the media with MediaEnded then Stopped, so the
+// list moves on, whether the engine was paused, playing or never started: the
+// end is decided when the jump lands or, at the latest, on play.
+TEST_F(MpvPlayerTest, JumpsPastTheEndEndTheMediaWhetherPausedOrNeverPlayed) {
+  auto endsByPlay = [&](const char* what, int from) {
+    SCOPED_TRACE(what);
+    WaitFor([&] { return !player->seekPending(); }, 3000);
+    if (player->status() != kStatusStopped) c().play();
+    ASSERT_TRUE(WaitFor([&] { return player->status() == kStatusStopped && log.IndexOf("play 1", from) >= 0; }, 3000))
+        << log.Joined() << " / " << ToNarrow(player->status()) << " at " << c().currentPosition();
+    EXPECT_LT(log.IndexOf("play 8", from), log.IndexOf("play 1", from)) << log.Joined();
+    EXPECT_GE(log.IndexOf("play 8", from), 0) << log.Joined();
+    test::Pump(300);
+    EXPECT_EQ(player->status(), kStatusStopped);  // and stays so until played again
+  };
+  ASSERT_TRUE(Open(test::ClipMp4()));
+  ASSERT_TRUE(PlayAndWait());
+  c().pause();
+  ASSERT_TRUE(WaitFor([&] { return player->engineProperty("pause") == "yes"; }));
+  int from = static_cast<int>(log.entries.size());
+  c().setCurrentPosition(c().currentPosition() + 60);
+  endsByPlay("paused, +60 s, play", from);
+
+  ASSERT_TRUE(Open(test::ClipMp4()));
+  from = static_cast<int>(log.entries.size());
+  c().setCurrentPosition(1e9);
+  endsByPlay("opened without play, to the end, play", from);
+
+  // Pause, jump and play at once, before the engine has answered any of them.
+  ASSERT_TRUE(Open(test::ClipMp4()));
+  ASSERT_TRUE(PlayAndWait());
+  from = static_cast<int>(log.entries.size());
+  c().pause();
+  c().setCurrentPosition(c().currentPosition() + 60);
+  c().play();
+  endsByPlay("pause, +60 s and play at once", from);
+}
+
 TEST_F(MpvPlayerTest, CloseGivesNoMediaAndReady) {
   ASSERT_TRUE(Open(test::ClipMp4()));
   ASSERT_TRUE(PlayAndWait());

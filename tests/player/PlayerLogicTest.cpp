@@ -122,6 +122,29 @@ TEST(MpvPlayerSeek, FailedSeekMovesNothing) {
   EXPECT_DOUBLE_EQ(next->delta, 25);
 }
 
+TEST(MpvPlayerSeek, ASeekRepliedToButNeverStartedIsGivenUp) {
+  SeekController s;
+  auto cmd = s.Put(45, 40, 45, true);
+  ASSERT_TRUE(cmd);
+  EXPECT_FALSE(s.OnReply(cmd->id, true, 45, 45));
+  EXPECT_FALSE(s.OnStartOverdue(cmd->id + 1, 45, 45));  // not the seek in flight
+  EXPECT_TRUE(s.Pending());
+  EXPECT_FALSE(s.OnStartOverdue(cmd->id, 45, 45));
+  EXPECT_FALSE(s.Pending());
+  // A target put meanwhile is planned from where playback is; a started seek waits on.
+  cmd = s.Put(10, 45, 45, true);
+  ASSERT_TRUE(cmd);
+  EXPECT_FALSE(s.Put(20, 45, 45, true));
+  EXPECT_FALSE(s.OnReply(cmd->id, true, 45, 45));
+  auto next = s.OnStartOverdue(cmd->id, 45, 45);
+  ASSERT_TRUE(next);
+  EXPECT_DOUBLE_EQ(next->delta, -25);
+  EXPECT_FALSE(s.OnReply(next->id, true, 45, 45));
+  s.OnSeekStarted();
+  EXPECT_FALSE(s.OnStartOverdue(next->id, 45, 45));
+  EXPECT_TRUE(s.Pending());
+}
+
 TEST(MpvPlayerSeek, ClampsBeyondEitherEnd) {
   SeekController s;
   s.Put(-1e9, 10, 45, true);
@@ -264,7 +287,7 @@ TEST(MpvPlayerStates, PauseStopEndAndFailure) {
   m.Play();
   m.EngineRunning();
   m.TakeEvents();
-  m.EngineEnded();
+  m.EngineReport({.eofReached = true});
   const std::vector<PlayerEvent> ended = {
       {Kind::PlayState, wmppsMediaEnded}, {Kind::PlayState, wmppsStopped}, {Kind::Status, 0}};
   EXPECT_EQ(Events(m), ended);
@@ -280,6 +303,42 @@ TEST(MpvPlayerStates, PauseStopEndAndFailure) {
   m.Close();
   EXPECT_EQ(m.status(), kStatusReady);
   EXPECT_EQ(m.openState(), wmposPlaylistOpenNoMedia);
+}
+
+TEST(MpvPlayerStates, TheEndIsTheEnginesEndOrTheDurationWhileNoSeekRuns) {
+  using R = EndReading;
+  EXPECT_TRUE(PlayerStateMachine::AtEnd(R{.eofReached = true}));
+  EXPECT_TRUE(PlayerStateMachine::AtEnd(R{.position = 20.02, .duration = 20}));  // eof-reached not notified
+  EXPECT_TRUE(PlayerStateMachine::AtEnd(R{.position = 20, .duration = 20}));
+  EXPECT_FALSE(PlayerStateMachine::AtEnd(R{.position = 19.9, .duration = 20}));
+  EXPECT_FALSE(PlayerStateMachine::AtEnd(R{.position = 5, .duration = 0}));  // duration unknown
+  EXPECT_FALSE(PlayerStateMachine::AtEnd(R{.eofReached = true, .seeking = true}));
+  EXPECT_FALSE(PlayerStateMachine::AtEnd(R{.seeking = true, .position = 20, .duration = 20}));
+
+  // Paused, or playing, or never played: each ends once, with the natural events.
+  const std::vector<PlayerEvent> ended = {
+      {Kind::PlayState, wmppsMediaEnded}, {Kind::PlayState, wmppsStopped}, {Kind::Status, 0}};
+  for (int way = 0; way < 3; ++way) {
+    SCOPED_TRACE(way);
+    PlayerStateMachine m;
+    m.Open();
+    if (way > 0) m.Play();
+    m.EngineLoaded();
+    m.EngineRunning();
+    if (way == 2) m.Pause();
+    m.TakeEvents();
+    EXPECT_FALSE(m.EngineReport(R{.seeking = true, .position = 20, .duration = 20}));
+    EXPECT_TRUE(m.EngineReport(R{.position = 20, .duration = 20}));
+    EXPECT_TRUE(m.EngineReport(R{.eofReached = true}));
+    EXPECT_EQ(Events(m), ended);
+    EXPECT_EQ(m.status(), kStatusStopped);
+    EXPECT_EQ(m.Play(), PlayerStateMachine::Action::Unpause);  // plays again
+  }
+  // Not loaded: nothing has ended.
+  PlayerStateMachine m;
+  m.Open();
+  EXPECT_FALSE(m.EngineReport(R{.eofReached = true}));
+  EXPECT_EQ(m.status(), kStatusOpening);
 }
 
 TEST(MpvPlayerStates, OpeningAnotherFileStopsTheOneThatPlays) {
