@@ -391,6 +391,9 @@ void TMpvPlayer::setURL(const std::u16string& url) {
     return;
   }
   url_ = url;
+  // From here on the engine's reports of the previous file are not the current
+  // file's: a late end of it would otherwise fail the new one.
+  entry_ = 0;
   const std::string path = AbsolutePath(ToNarrow(url));
   media_ = std::make_shared<TMpvMedia>(url, path);
   seek_.Reset();  // a position put from here on waits for the file to open
@@ -408,7 +411,7 @@ void TMpvPlayer::setURL(const std::u16string& url) {
         },
         Qt::QueuedConnection);
   } else {
-    if (entry_ || loadPending_) Unload();  // the previous file must not play on
+    Unload();  // the previous file must not play on
     state_.EngineFailed();
   }
   Collect();

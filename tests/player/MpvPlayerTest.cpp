@@ -310,6 +310,19 @@ TEST_F(MpvPlayerTest, JumpsPastTheEndEndTheMediaWhetherPausedOrNeverPlayed) {
   endsByPlay("pause, +60 s and play at once", from);
 }
 
+// An end of the previous file the engine reports after the next URL was put
+// belongs to that file, not to the new one.
+TEST_F(MpvPlayerTest, ALateEndOfThePreviousFileLeavesTheNewOneAlone) {
+  player->setURL(ToWide(test::ZeroByteMp4()));
+  QCoreApplication::processEvents();  // the load is sent to the engine
+  usleep(500 * 1000);                 // which fails it, reported but not yet read
+  player->setURL(ToWide(test::ShortMp4()));
+  c().play();
+  ASSERT_TRUE(WaitFor([&] { return player->playState() == wmppsPlaying; }))
+      << log.Joined() << " / " << ToNarrow(player->status());
+  EXPECT_EQ(player->currentMedia()->name(), u"short");
+}
+
 TEST_F(MpvPlayerTest, CloseGivesNoMediaAndReady) {
   ASSERT_TRUE(Open(test::ClipMp4()));
   ASSERT_TRUE(PlayAndWait());
