@@ -1,7 +1,9 @@
 #pragma once
-// The player control over libmpv: one mpv_handle per player, events taken
+// The player control over libmpv: one engine core per player, events taken
 // from mpv's wakeup callback onto the GUI thread and fired there, the picture
 // drawn through mpv's render API into the widget of widget().
+// The command side (the program's calls) is in MpvPlayer.cpp, the event pump
+// (the engine's reports and the events fired from them) in MpvPlayerEvents.cpp.
 #include <QObject>
 #include <QPointer>
 #include <atomic>
@@ -9,53 +11,21 @@
 #include <memory>
 #include <string>
 
-#include "player/MediaInfo.h"
+#include "player/MpvEngine.h"
+#include "player/MpvMedia.h"
 #include "player/Player.h"
 #include "player/PlayerStateMachine.h"
 #include "player/SeekController.h"
 
-struct mpv_handle;
 struct mpv_event;
+struct mpv_event_end_file;
+struct mpv_event_property;
 class QWidget;
 
 namespace korvane {
 
 class TMpvVideoWidget;
 class TMpvRenderWindow;
-
-struct MpvPlayerOptions {
-  // vo=null, ao=null, no render context: for tests, runs without any display.
-  bool headless = false;
-  // mpv's audio output ("" = the system's default, falling back to none).
-  std::string audioOutput;
-};
-
-class TMpvMedia : public IWMPMedia {
- public:
-  TMpvMedia(std::u16string url, std::string path);
-  std::u16string name() override { return name_; }
-  std::u16string sourceURL() override { return url_; }
-  double duration() override { return facts_.duration > 0 ? facts_.duration : 0; }
-  std::u16string durationString() override;
-  int32_t imageSourceWidth() override { return facts_.width; }
-  int32_t imageSourceHeight() override { return facts_.height; }
-  int32_t attributeCount() override { return attributes_.count(); }
-  std::u16string getAttributeName(int32_t index) override;
-  std::u16string getItemInfo(const std::u16string& attributeName) override;
-
-  const std::string& path() const { return path_; }
-  void SetFacts(MediaFacts facts);
-  void SetDuration(double seconds);
-  // Fills in a picture size the container did not declare; true when it changed.
-  bool SetPictureSize(int64_t width, int64_t height);
-
- private:
-  std::u16string url_;
-  std::string path_;
-  std::u16string name_;
-  MediaFacts facts_;
-  MediaAttributes attributes_;
-};
 
 class TMpvPlayer : public QObject, public IWMPCore {
   Q_OBJECT
@@ -97,7 +67,6 @@ class TMpvPlayer : public QObject, public IWMPCore {
   friend class Settings;
 
   // Controls and settings.
-  bool ControlAvailable(const std::u16string& name) const;
   void Play();
   void Pause();
   void Stop();
@@ -108,30 +77,33 @@ class TMpvPlayer : public QObject, public IWMPCore {
   void SetMute(bool value);
   void SetBalance(int32_t value);
 
-  // Engine.
+  // Engine commands.
   void Load();
   void Unload();
   void ApplyAction(PlayerStateMachine::Action action);
-  void IssueSeek(const SeekCommand& command);
-  void SetFlag(const char* name, bool value);
+  void RewindIfFinished();
+  double Duration() const;
+
+  // Engine reports.
   void ProcessMpvEvents();
   void HandleEvent(const mpv_event& event);
+  void OnStartFile(int64_t entry);
+  void OnEndFile(const mpv_event_end_file& end);
+  void OnPropertyChange(uint64_t id, const mpv_event_property& property);
   void OnFileLoaded();
   void OnVideoReconfig();
   void OnPlaybackRestart();
   void OnSeekReply(uint64_t id, bool ok);
   void OnSeekStartOverdue(uint64_t id);
   bool IsCurrentEntry() const;
-  bool EngineEofReached() const;
   void ReportEnd(bool eofReached);
-  MediaFacts ReadFacts(const std::string& path) const;
 
   // Events.
   void Collect();
   void FireQueued();
 
   MpvPlayerOptions options_;
-  mpv_handle* mpv_ = nullptr;
+  std::unique_ptr<TMpvEngine> engine_;
   QPointer<TMpvVideoWidget> widget_;
   QPointer<TMpvRenderWindow> renderWindow_;
   std::unique_ptr<Controls> controls_;
@@ -147,7 +119,7 @@ class TMpvPlayer : public QObject, public IWMPCore {
   int64_t startedEntry_ = 0;  // entry of the last MPV_EVENT_START_FILE
   bool seekable_ = false;
 
-  // Cached engine properties (observed).
+  // What the engine last showed, and where play starts.
   double timePos_ = 0;
   bool ended_ = false;         // the media ended: play starts again from the beginning
   bool rewindOnPlay_ = false;  // stopped: the position reads 0 and play starts there
@@ -164,6 +136,7 @@ class TMpvPlayer : public QObject, public IWMPCore {
     PlayerEvent event;
     std::shared_ptr<TMpvMedia> media;
   };
+  void Fire(const Queued& q);
   std::deque<Queued> queue_;
   bool firePosted_ = false;
 };

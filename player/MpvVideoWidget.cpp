@@ -29,6 +29,19 @@ int16_t ClickShiftCode(Qt::KeyboardModifiers modifiers) {
   return code;
 }
 
+void TClickGesture::Press(QMouseEvent* event) {
+  pressed_ = true;
+  event->accept();
+}
+
+void TClickGesture::Release(QMouseEvent* event, const QRect& area) {
+  if (!pressed_) return;
+  pressed_ = false;
+  const QPoint p = event->position().toPoint();
+  if (sink_ && area.contains(p)) sink_(ClickButtonCode(event->button()), ClickShiftCode(event->modifiers()), p.x(), p.y());
+  event->accept();
+}
+
 namespace {
 
 void* GetProcAddress(void* ctx, const char* name) {
@@ -179,19 +192,9 @@ void TMpvRenderWindow::exposeEvent(QExposeEvent*) { RequestRender(true); }
 
 void TMpvRenderWindow::resizeEvent(QResizeEvent*) { RequestRender(true); }
 
-void TMpvRenderWindow::mousePressEvent(QMouseEvent* event) {
-  pressed_ = true;
-  event->accept();
-}
+void TMpvRenderWindow::mousePressEvent(QMouseEvent* event) { click_.Press(event); }
 
-void TMpvRenderWindow::mouseReleaseEvent(QMouseEvent* event) {
-  if (!pressed_) return;
-  pressed_ = false;
-  const QPoint p = event->position().toPoint();
-  if (click_ && p.x() >= 0 && p.y() >= 0 && p.x() < width() && p.y() < height())
-    click_(ClickButtonCode(event->button()), ClickShiftCode(event->modifiers()), p.x(), p.y());
-  event->accept();
-}
+void TMpvRenderWindow::mouseReleaseEvent(QMouseEvent* event) { click_.Release(event, QRect(QPoint(0, 0), size())); }
 
 void TMpvRenderWindow::focusInEvent(QFocusEvent*) {
   // Should the window system hand it the focus anyway, give it back to the
@@ -218,24 +221,31 @@ TMpvVideoWidget::TMpvVideoWidget(QWidget* parent, TMpvRenderWindow* renderWindow
   }
 }
 
+TMpvVideoWidget* TMpvVideoWidget::Create(QWidget* parent, mpv_handle* mpv, bool drawn) {
+  TMpvRenderWindow* window = nullptr;
+  if (drawn) {
+    window = new TMpvRenderWindow(mpv);
+    if (!window->InitRenderContext()) {
+      // No OpenGL here (e.g. the offscreen platform): play without a picture.
+      delete window;
+      window = nullptr;
+      mpv_set_property_string(mpv, "vo", "null");
+    }
+  }
+  auto* widget = new TMpvVideoWidget(parent, window);
+  widget->resize(712, 415);
+  if (parent) widget->show();  // also when the panel is already on screen
+  return widget;
+}
+
 void TMpvVideoWidget::SetClickSink(ClickSink sink) {
-  click_ = sink;
+  click_.SetSink(sink);
   if (window_) window_->SetClickSink(std::move(sink));
 }
 
-void TMpvVideoWidget::mousePressEvent(QMouseEvent* event) {
-  pressed_ = true;
-  event->accept();
-}
+void TMpvVideoWidget::mousePressEvent(QMouseEvent* event) { click_.Press(event); }
 
-void TMpvVideoWidget::mouseReleaseEvent(QMouseEvent* event) {
-  if (!pressed_) return;
-  pressed_ = false;
-  const QPoint p = event->position().toPoint();
-  if (click_ && rect().contains(p))
-    click_(ClickButtonCode(event->button()), ClickShiftCode(event->modifiers()), p.x(), p.y());
-  event->accept();
-}
+void TMpvVideoWidget::mouseReleaseEvent(QMouseEvent* event) { click_.Release(event, rect()); }
 
 void TMpvVideoWidget::resizeEvent(QResizeEvent* event) {
   if (container_) container_->setGeometry(QRect(QPoint(0, 0), event->size()));

@@ -21,6 +21,7 @@
 
 struct mpv_handle;
 struct mpv_render_context;
+class QMouseEvent;
 class QOpenGLContext;
 class QOffscreenSurface;
 class QThread;
@@ -32,6 +33,18 @@ using ClickSink = std::function<void(int16_t button, int16_t shiftState, int32_t
 // Button and shift-state numbers as the control's Click event gives them.
 int16_t ClickButtonCode(Qt::MouseButton button);
 int16_t ClickShiftCode(Qt::KeyboardModifiers modifiers);
+
+// A press and then a release inside the area: a click, reported to the sink.
+class TClickGesture {
+ public:
+  void SetSink(ClickSink sink) { sink_ = std::move(sink); }
+  void Press(QMouseEvent* event);
+  void Release(QMouseEvent* event, const QRect& area);
+
+ private:
+  bool pressed_ = false;
+  ClickSink sink_;
+};
 
 class TMpvRenderWindow : public QWindow {
   Q_OBJECT
@@ -47,7 +60,7 @@ class TMpvRenderWindow : public QWindow {
   bool HasRenderContext() const { return render_ != nullptr; }
   int FramesRendered() const { return frames_.load(); }
 
-  void SetClickSink(ClickSink sink) { click_ = std::move(sink); }
+  void SetClickSink(ClickSink sink) { click_.SetSink(std::move(sink)); }
 
  protected:
   void exposeEvent(QExposeEvent* event) override;
@@ -76,8 +89,7 @@ class TMpvRenderWindow : public QWindow {
   bool exposed_ = false;
   QSize pixels_;
   std::atomic<int> frames_{0};
-  bool pressed_ = false;
-  ClickSink click_;
+  TClickGesture click_;
 };
 
 class TMpvVideoWidget : public QWidget {
@@ -85,6 +97,9 @@ class TMpvVideoWidget : public QWidget {
  public:
   // renderWindow may be null (headless); the widget then only reports clicks.
   TMpvVideoWidget(QWidget* parent, TMpvRenderWindow* renderWindow);
+  // The picture of the core: drawn into a render window when `drawn` and OpenGL
+  // is there, else (the core then decodes no video output) a black panel.
+  static TMpvVideoWidget* Create(QWidget* parent, mpv_handle* mpv, bool drawn);
 
   void SetClickSink(ClickSink sink);
   TMpvRenderWindow* renderWindow() const { return window_; }
@@ -97,8 +112,7 @@ class TMpvVideoWidget : public QWidget {
  private:
   QPointer<TMpvRenderWindow> window_;
   QWidget* container_ = nullptr;
-  bool pressed_ = false;
-  ClickSink click_;
+  TClickGesture click_;
 };
 
 }  // namespace korvane

@@ -49,6 +49,19 @@ void PlayerStateMachine::Close() {
   SetStatus(kStatusReady);
 }
 
+bool PlayerStateMachine::ControlAvailable(std::u16string_view name, bool seekable) const {
+  if (name == u"Play") {
+    return (phase_ == Phase::Loaded && !isPlaying()) || (phase_ == Phase::Opening && !playRequested_) ||
+           phase_ == Phase::Unloaded;
+  }
+  if (name == u"Pause") {
+    return (phase_ == Phase::Loaded && isPlaying()) || (phase_ == Phase::Opening && playRequested_);
+  }
+  if (name == u"Stop") return (phase_ == Phase::Loaded && playState_ != wmppsStopped) || phase_ == Phase::Opening;
+  if (name == u"CurrentPosition") return phase_ == Phase::Loaded && seekable;
+  return false;
+}
+
 PlayerStateMachine::Action PlayerStateMachine::Play() {
   switch (phase_) {
     case Phase::NoMedia:

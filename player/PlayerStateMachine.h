@@ -4,6 +4,7 @@
 // the engine and what the engine reports, and fires the events it collects.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "player/Player.h"
@@ -52,6 +53,11 @@ class PlayerStateMachine {
   bool isPlaying() const {
     return playState_ == wmppsPlaying || playState_ == wmppsTransitioning || playState_ == wmppsBuffering;
   }
+
+  // Whether the control's "Play", "Pause", "Stop" or "CurrentPosition" can be used
+  // now (the position only of a seekable media); scanning and a play list of
+  // more than one media are not offered.
+  bool ControlAvailable(std::u16string_view name, bool seekable) const;
 
   // Requests (the program's calls). Each returns what the engine must do.
   void Open();  // URL put with a path: the engine loads it, paused unless play is requested
