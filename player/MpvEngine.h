@@ -39,7 +39,7 @@ class TMpvEngine {
 
   mpv_handle* handle() const { return mpv_; }
 
-  // Reads: "" / false / nullopt-like failure when the property has no value now.
+  // Reads, synchronous: "", false, or a false return when the property has no value now.
   std::string Text(const char* name) const;
   bool Flag(const char* name) const;
   bool Double(const char* name, double& value) const;
