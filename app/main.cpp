@@ -2,10 +2,12 @@
 #include <QFont>
 #include <QLocale>
 #include <clocale>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/Application.h"
+#include "app/CommandLine.h"
 #include "app/MainForm.h"
 #include "app/StartUp.h"
 #include "base/Format.h"
@@ -27,6 +29,7 @@ korvane::PlayerHost MakePlayer(QWidget* panel) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const std::optional<int> status = korvane::AnswerOptions(argc, argv)) return *status;  // --help, --version
   // A later launch opens no window: it hands its paths to the running instance and ends.
   if (korvane::IsAlreadyRunning(korvane::InstanceGuid)) {
     korvane::ActivateRunningInstance(korvane::InstanceGuid, std::vector<std::string>(argv + 1, argv + argc));
