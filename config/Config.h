@@ -54,9 +54,12 @@ int64_t FileSizeOf(const std::string& path);
 
 // The ini file: the executable's own path with ".ini" appended to its name, or
 // the file that the environment variable KORVANE_INI names. When the
-// executable's folder takes no new files (an installed copy), the user's
+// executable's folder takes no new files or is an installed copy's, the user's
 // $XDG_CONFIG_HOME/Korvane/Korvane.ini instead.
 std::string ConfigFilePath();
+// True for an executable in the folder that installing puts it in
+// (<prefix>/lib/korvane/), which then never takes the ini file.
+bool IsInstalledCopy(const std::string& executable);
 // The choice behind ConfigFilePath; creates the user's folder when it picks it.
 std::string ChooseConfigFile(const std::string& besideExecutable, bool folderWritable, const std::string& userConfigHome);
 

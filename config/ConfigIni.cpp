@@ -101,6 +101,12 @@ std::string UserConfigHome() {
 
 }  // namespace
 
+bool IsInstalledCopy(const std::string& executable) {
+  const std::string folder = ExtractFilePath(executable);
+  const std::string installed = "/" KORVANE_APP_INSTALL_DIR "/";
+  return folder.size() >= installed.size() && folder.compare(folder.size() - installed.size(), installed.size(), installed) == 0;
+}
+
 std::string ConfigFilePath() {
   if (const char* named = std::getenv("KORVANE_INI"); named && *named) return named;
   char exe[PATH_MAX];
@@ -108,7 +114,8 @@ std::string ConfigFilePath() {
   if (n <= 0) return "Korvane.ini";
   const std::string executable(exe, static_cast<size_t>(n));
   // Saving replaces the file through a new one beside it, so the folder must take new files.
-  const bool writable = ::access(ExtractFilePath(executable).c_str(), W_OK) == 0;
+  // An installed copy's folder belongs to the package manager even when root may write there.
+  const bool writable = !IsInstalledCopy(executable) && ::access(ExtractFilePath(executable).c_str(), W_OK) == 0;
   return ChooseConfigFile(executable + ".ini", writable, UserConfigHome());
 }
 

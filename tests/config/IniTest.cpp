@@ -140,6 +140,13 @@ TEST_F(ConfigIniTest, AnInstalledCopyKeepsItsSettingsInTheUsersConfigFolder) {
   TConfig again;
   again.LoadFromFile(ini);
   EXPECT_EQ(again.FLowerSize, 7);
+
+  EXPECT_TRUE(IsInstalledCopy("/usr/lib/korvane/Korvane"));
+  EXPECT_TRUE(IsInstalledCopy("/usr/local/lib/korvane/Korvane"));
+  EXPECT_FALSE(IsInstalledCopy("/home/u/build/Korvane"));
+  EXPECT_FALSE(IsInstalledCopy("/opt/lib/korvane-0.8/Korvane"));
+  EXPECT_FALSE(IsInstalledCopy("/usr/lib/korvane/old/Korvane"));
+  EXPECT_FALSE(IsInstalledCopy("Korvane"));
 }
 
 void ExpectSaveFails(const TConfig& config, const std::string& path) {
