@@ -5,11 +5,16 @@
 #include <QMessageBox>
 #include <exception>
 
+#include "dialogs/Info.h"
 #include "platform/EscapeKey.h"
 
 namespace korvane {
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  // Named after the executable, not the command that ran it (korvane, a link): message boxes
+  // and the window class then match the captions and the desktop entry.
+  setApplicationName(QString::fromStdString(ApplicationTitle(applicationFilePath().toStdString())));
+  setDesktopFileName(QStringLiteral("korvane"));
   // Built into the program; without Qt's SVG support the windows keep the desktop's default.
   setWindowIcon(QIcon(QStringLiteral(":/korvane.svg")));
 }

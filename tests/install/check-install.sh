@@ -12,7 +12,7 @@ entry=$prefix/share/applications/korvane.desktop
 desktop-file-validate "$entry" || fail "desktop entry does not validate"
 grep -qx 'Name=Korvane' "$entry" || fail "Name"
 grep -qx 'Comment=30秒スキップのできるプレイヤー' "$entry" || fail "Comment"
-grep -q '^Exec=Korvane %F$' "$entry" || fail "Exec"
+grep -q '^Exec=korvane %F$' "$entry" || fail "Exec"
 grep -q '^MimeType=.*video/mp4;.*audio/mpeg;' "$entry" || fail "MimeType"
 grep -q '^Categories=AudioVideo;Player;Video;$' "$entry" || fail "Categories"
 [ -f "$prefix/share/icons/hicolor/scalable/apps/korvane.svg" ] || fail "scalable icon"
@@ -21,6 +21,10 @@ for size in 16 32 48 256; do
   [ -f "$png" ] || fail "icon $size"
   [ "$(identify -format '%wx%h' "$png")" = "${size}x${size}" ] || fail "icon $size has the wrong size"
 done
+[ -f "$prefix/share/metainfo/example.korvane.Korvane.metainfo.xml" ] || fail "AppStream metadata"
+[ -f "$prefix/share/man/man1/korvane.1.gz" ] || fail "manual page"
 if [ -e "$build/Korvane" ]; then
-  [ -x "$prefix/bin/Korvane" ] || fail "executable not installed with its mode"
+  [ -x "$prefix/lib/korvane/Korvane" ] || fail "executable not installed with its mode"
+  [ "$(readlink "$prefix/bin/korvane")" = ../lib/korvane/Korvane ] || fail "bin/korvane is no relative link to it"
+  [ "$("$prefix/bin/korvane" --version)" = "$("$build/Korvane" --version)" ] || fail "the command does not run it"
 fi
