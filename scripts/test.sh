@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the dependencies, builds the normal and the sanitizer trees and runs
-# every test in both, whole-program tests under a private X server.
+# every test in both, whole-program tests under a private X server; checks the
+# Debian package of the normal tree.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -23,6 +24,8 @@ run_tests() {
 
 "$root/scripts/build.sh" "$root/build"
 run_tests "$root/build"
+# The Debian package of the normal tree; as root it is installed, run and removed again.
+xvfb-run -a -s "$xvfb_args" "$root/tests/install/check-package.sh" "$root/build"
 
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
