@@ -17,7 +17,7 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-deb=$("$root/scripts/package.sh" "$build" 2>/dev/null | tail -1)
+deb=$("$root/scripts/package.sh" "$build" | tail -1)
 version=$("$build/Korvane" --version)
 
 # Fields: the version is the program's own, the libraries come from the executable.
