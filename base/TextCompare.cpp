@@ -1,68 +1,118 @@
 #include "base/TextCompare.h"
 
-#include "base/Utf.h"
+#include <unicode/ucasemap.h>
+#include <unicode/ucol.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
 
 namespace korvane {
 namespace {
 
-// A malformed byte becomes a code beyond Unicode so that it sorts last.
-constexpr char32_t kRawByteBase = 0x110000;
-
-// Decodes one character at s[i] and advances i.
-char32_t NextCodePoint(std::string_view s, size_t& i) {
-  char32_t cp = 0;
-  const size_t len = DecodeUtf8(s, i, cp);
-  if (len == 0) return kRawByteBase + static_cast<unsigned char>(s[i++]);
-  i += len;
-  return cp;
-}
-
-// Simple case folding for the scripts file names commonly use.
-char32_t FoldCase(char32_t c) {
-  if (c >= 'A' && c <= 'Z') return c + 32;
-  if (c < 0x80) return c;
-  if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 32;                 // Latin-1
-  if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x131 && c != 0x138) {  // Latin Extended-A
-    const bool oddLower = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
-    if (oddLower) return (c % 2 == 1) ? c + 1 : c;
-    return (c % 2 == 0) ? c + 1 : c;
+// The ICU locale whose collation the user chose: LC_ALL, LC_COLLATE or LANG,
+// the first one set, as the C library picks it. "C" and "POSIX" are the root.
+std::string UserCollationLocale() {
+  const char* name = nullptr;
+  for (const char* variable : {"LC_ALL", "LC_COLLATE", "LANG"}) {
+    name = std::getenv(variable);
+    if (name && *name) break;
   }
-  if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 32;  // Greek
-  if (c >= 0x410 && c <= 0x42F) return c + 32;                // Cyrillic
-  if (c >= 0x400 && c <= 0x40F) return c + 80;
-  if (c >= 0xFF21 && c <= 0xFF3A) return c + 32;              // full-width Latin
-  return c;
+  std::string locale = name ? name : "";
+  locale.resize(std::min(locale.find_first_of(".@"), locale.size()));  // "sv_SE.UTF-8@euro" is "sv_SE"
+  return locale == "C" || locale == "POSIX" ? "" : locale;
 }
 
+// What each thread needs to compare texts: ICU objects are not shared between
+// threads, and opening a collator costs far more than a comparison.
+struct Collation {
+  UCollator* collator = nullptr;
+  UCaseMap* caseMap = nullptr;
+  std::string foldedA, foldedB;  // reused buffers
+
+  Collation() {
+    UErrorCode status = U_ZERO_ERROR;
+    collator = ucol_open(UserCollationLocale().c_str(), &status);
+    if (U_FAILURE(status)) {
+      ucol_close(collator);
+      collator = nullptr;
+    } else {
+      ucol_setStrength(collator, UCOL_SECONDARY);  // accents count, letter case does not
+    }
+    status = U_ZERO_ERROR;
+    caseMap = ucasemap_open("", U_FOLD_CASE_DEFAULT, &status);
+    if (U_FAILURE(status)) caseMap = nullptr;
+  }
+  ~Collation() {
+    ucol_close(collator);
+    ucasemap_close(caseMap);
+  }
+  Collation(const Collation&) = delete;
+  Collation& operator=(const Collation&) = delete;
+};
+
+Collation& ThreadCollation() {
+  thread_local Collation collation;
+  return collation;
+}
+
+// ASCII letters of s lowered into out, in one pass the compiler vectorises;
+// false when s holds other bytes, which need the full folding.
+bool FoldAscii(std::string_view s, std::string& out) {
+  out.resize(s.size());
+  const auto* in = reinterpret_cast<const unsigned char*>(s.data());
+  char* to = out.data();
+  unsigned char seen = 0;
+  for (size_t i = 0; i < s.size(); ++i) {
+    const unsigned char c = in[i];
+    seen |= c;
+    to[i] = static_cast<char>(c + ((static_cast<unsigned char>(c - 'A') < 26) << 5));
+  }
+  return seen < 0x80;
+}
+
+// Full case folding of s into out ("ß" and "SS" both give "ss"); bytes that
+// are not valid UTF-8 stay as they are.
+void FoldInto(const UCaseMap* caseMap, std::string_view s, std::string& out) {
+  if (FoldAscii(s, out) || !caseMap || s.size() > INT32_MAX / 4) return;
+  // A character folds to at most three, each at most as long in UTF-8.
+  out.resize(s.size() * 3);
+  UErrorCode status = U_ZERO_ERROR;
+  const int32_t n = ucasemap_utf8FoldCase(caseMap, out.data(), static_cast<int32_t>(out.size()), s.data(),
+                                          static_cast<int32_t>(s.size()), &status);
+  if (U_FAILURE(status)) {
+    out.assign(s);
+    return;
+  }
+  out.resize(static_cast<size_t>(n));
+}
+
+int Sign(int v) { return (v > 0) - (v < 0); }
 
 }  // namespace
 
 std::string FoldCaseKey(std::string_view s) {
   std::string key;
-  key.reserve(s.size());
-  size_t i = 0;
-  while (i < s.size()) {
-    const char32_t c = NextCodePoint(s, i);
-    if (c >= kRawByteBase) {
-      key += static_cast<char>(c - kRawByteBase);
-    } else {
-      AppendUtf8(key, FoldCase(c));
-    }
-  }
+  FoldInto(ThreadCollation().caseMap, s, key);
   return key;
 }
 
+// The collator orders the folded texts; texts it finds equal (also those that
+// differ only in width or kana, or in invalid bytes) are told apart by their
+// folded bytes, so that equal means equal keys.
 int CompareTextIgnoreCase(std::string_view a, std::string_view b) {
-  size_t i = 0;
-  size_t j = 0;
-  while (i < a.size() && j < b.size()) {
-    const char32_t ca = FoldCase(NextCodePoint(a, i));
-    const char32_t cb = FoldCase(NextCodePoint(b, j));
-    if (ca != cb) return ca < cb ? -1 : 1;
+  if (a == b) return 0;
+  Collation& c = ThreadCollation();
+  FoldInto(c.caseMap, a, c.foldedA);
+  FoldInto(c.caseMap, b, c.foldedB);
+  if (c.collator) {
+    UErrorCode status = U_ZERO_ERROR;
+    const UCollationResult order =
+        ucol_strcollUTF8(c.collator, c.foldedA.data(), static_cast<int32_t>(std::min<size_t>(c.foldedA.size(), INT32_MAX)),
+                         c.foldedB.data(), static_cast<int32_t>(std::min<size_t>(c.foldedB.size(), INT32_MAX)), &status);
+    if (U_SUCCESS(status) && order != UCOL_EQUAL) return order;
   }
-  if (i < a.size()) return 1;
-  if (j < b.size()) return -1;
-  return 0;
+  return Sign(c.foldedA.compare(c.foldedB));
 }
 
 }  // namespace korvane
