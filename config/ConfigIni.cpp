@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <optional>
 #include <stdexcept>
+#include <string_view>
+#include <vector>
 
 #include "base/Format.h"
 #include "base/IntParse.h"
@@ -34,16 +37,33 @@ bool ReadBool(const TProfile& ini, const char* key, bool fallback) {
   return number ? *number != 0 : fallback;
 }
 
-// Items 0 .. ListCount-1, a missing one as the empty string. The section holds
-// at most KeyCount keys, so any count above that only adds the empty string:
-// a huge count costs no more than the file's own lines.
+// The number a numbered item key stands for: decimal digits without a leading
+// zero, within the signed 32-bit range.
+std::optional<int32_t> ItemNumber(std::string_view key) {
+  if (key.empty() || key.size() > 10 || (key.size() > 1 && key.front() == '0')) return std::nullopt;
+  int64_t n = 0;
+  for (const char c : key) {
+    if (c < '0' || c > '9') return std::nullopt;
+    n = n * 10 + (c - '0');
+  }
+  return n <= INT32_MAX ? std::optional<int32_t>(static_cast<int32_t>(n)) : std::nullopt;
+}
+
+// Items 0 .. ListCount-1, a missing one as the empty string. Only the keys the
+// section holds are visited, so a huge count costs no more than the file's own
+// lines: every missing number stands for the same empty string, which the set
+// holds once.
 void ReadList(const TProfile& ini, const char* section, TNameSet& set) {
   const int32_t count = ReadInt(ini, section, kCountKey, 0);
   if (count <= 0) return;
-  const size_t wanted = static_cast<size_t>(count);
-  const size_t present = std::min(wanted, ini.KeyCount(section));
-  for (size_t i = 0; i < present; ++i) set.Add(ini.ReadString(section, std::to_string(i)).value_or(""));
-  if (wanted > present) set.Add("");
+  std::vector<int32_t> present;
+  for (const std::string& key : ini.KeyNames(section)) {
+    if (const auto i = ItemNumber(key); i && *i < count) present.push_back(*i);
+  }
+  // In key order, so that of two names equal ignoring case the lower key's spelling stays.
+  std::sort(present.begin(), present.end());
+  for (const int32_t i : present) set.Add(ini.ReadString(section, std::to_string(i)).value_or(""));
+  if (present.size() < static_cast<size_t>(count)) set.Add("");
 }
 
 void WriteList(TProfile& ini, const char* section, const TNameSet& set) {

@@ -85,12 +85,32 @@ void WriteAll(int fd, std::string_view bytes, const std::string& what) {
   }
 }
 
-// The file a save must replace: the target of a symbolic link, so the link stays.
-std::string ResolveTarget(const std::string& path) {
+// The file a save must replace: the end of a chain of symbolic links, so the
+// links stay, also when that file does not exist yet.
+std::string ResolveTarget(std::string path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    std::string target(PATH_MAX, '\0');
+    const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+    if (n <= 0 || static_cast<size_t>(n) >= target.size()) ThrowErrno(path);
+    target.resize(static_cast<size_t>(n));
+    path = target.front() == '/' ? target : ExtractFilePath(path) + target;
+  }
+  errno = ELOOP;
+  ThrowErrno(path);
+}
+
+// Write protection as the user sees it: root may write anything, so a file
+// without any write bit counts as read-only for root too.
+void RefuseReadOnly(const std::string& target) {
   struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-  char resolved[PATH_MAX];
-  return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+  if (::stat(target.c_str(), &st) != 0) return;
+  if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) ThrowErrno(target);
+  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+    errno = EACCES;
+    ThrowErrno(target);
+  }
 }
 
 // Creates a new file beside target for the replacement; returns its descriptor.
@@ -118,6 +138,11 @@ void SyncFolder(const std::string& target) {
 
 TProfile TProfile::Parse(std::string_view text) {
   TProfile profile;
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.starts_with(kByteOrderMark)) {
+    text.remove_prefix(kByteOrderMark.size());
+    profile.byteOrderMark_ = true;
+  }
   bool eolKnown = false;
   while (!text.empty()) {
     const size_t nl = text.find('\n');
@@ -141,6 +166,12 @@ TProfile TProfile::Parse(std::string_view text) {
 std::optional<TProfile> TProfile::Read(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) return errno == ENOENT ? std::optional<TProfile>(TProfile()) : std::nullopt;
+  // A folder, FIFO or device is no profile: reading could block or never end.
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return std::nullopt;
+  }
   std::string bytes;
   char buffer[65536];
   ssize_t n = 0;
@@ -158,7 +189,7 @@ void TProfile::AddLine(Line line) {
   if (const auto name = SectionName(line.text)) {
     std::string folded = FoldCaseKey(*name);
     sectionIndex_.try_emplace(std::move(folded), sections_.size());
-    sections_.push_back(Section{std::move(line), {}, {}, 0});
+    sections_.push_back(Section{std::move(line), {}, {}});
     return;
   }
   if (sections_.empty()) {
@@ -168,7 +199,6 @@ void TProfile::AddLine(Line line) {
   Section& section = sections_.back();
   if (const auto key = KeyOf(line.text)) {
     section.keys.try_emplace(FoldCaseKey(*key), section.body.size());
-    ++section.keyLines;
   }
   section.body.push_back(std::move(line));
 }
@@ -193,9 +223,13 @@ std::optional<std::string> TProfile::ReadString(std::string_view section, std::s
   return CutValue(value, kProfileValueMax);
 }
 
-size_t TProfile::KeyCount(std::string_view section) const {
-  const Section* s = FindSection(section);
-  return s ? s->keyLines : 0;
+std::vector<std::string> TProfile::KeyNames(std::string_view section) const {
+  std::vector<std::string> names;
+  if (const Section* s = FindSection(section)) {
+    names.reserve(s->keys.size());
+    for (const auto& entry : s->keys) names.push_back(entry.first);
+  }
+  return names;
 }
 
 TProfile::Line TProfile::NewLine(std::string text) const { return Line{std::move(text), eol_}; }
@@ -224,11 +258,10 @@ void TProfile::WriteString(std::string_view section, std::string_view key, std::
   if (before.eol.empty()) before.eol = eol_;
   s->body.insert(s->body.begin() + static_cast<std::ptrdiff_t>(at), NewLine(std::string(keyName) + "=" + encoded));
   s->keys.emplace(folded, at);
-  ++s->keyLines;
 }
 
 std::string TProfile::Text() const {
-  std::string out;
+  std::string out = byteOrderMark_ ? "\xEF\xBB\xBF" : "";
   auto append = [&out](const Line& line) {
     out += line.text;
     out += line.eol;
@@ -243,6 +276,7 @@ std::string TProfile::Text() const {
 
 void ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
   const std::string target = ResolveTarget(path);
+  RefuseReadOnly(target);
   std::string tempPath;
   const int fd = CreateTemporary(target, tempPath);
   auto fail = [&tempPath](int error, const std::string& what) {

@@ -16,10 +16,12 @@ constexpr size_t kProfileValueMax = 2047;
 
 class TProfile {
  public:
-  // The profile in the given bytes; CRLF and LF lines are both read.
+  // The profile in the given bytes; CRLF and LF lines are both read. A leading
+  // UTF-8 byte order mark is no part of the first line, and Text() keeps it.
   static TProfile Parse(std::string_view text);
   // The profile in a file: an empty one when the file does not exist, nothing
-  // when it exists but cannot be read (so a save does not wipe it).
+  // when it exists but cannot be read or is no regular file (so a save does
+  // not wipe it).
   static std::optional<TProfile> Read(const std::string& path);
   // Like Read, with an empty profile for a file that cannot be read either.
   static TProfile Load(const std::string& path) { return Read(path).value_or(TProfile()); }
@@ -28,9 +30,9 @@ class TProfile {
   // matched ignoring case): trimmed, one pair of surrounding quotes dropped,
   // cut at kProfileValueMax bytes. No value when either is missing.
   std::optional<std::string> ReadString(std::string_view section, std::string_view key) const;
-  // Key lines in the section (0 when it is missing): no section can hold more
-  // distinct keys than this.
-  size_t KeyCount(std::string_view section) const;
+  // The section's distinct keys as ReadString finds them (case-folded), none
+  // when it is missing.
+  std::vector<std::string> KeyNames(std::string_view section) const;
 
   // Replaces the key's value in place, or appends the key to the end of its
   // section, or the section to the end of the file.
@@ -48,7 +50,6 @@ class TProfile {
     Line header;
     std::vector<Line> body;
     std::unordered_map<std::string, size_t> keys;  // folded key -> first line in body
-    size_t keyLines = 0;
   };
 
   void AddLine(Line line);
@@ -60,11 +61,14 @@ class TProfile {
   std::vector<Section> sections_;
   std::unordered_map<std::string, size_t> sectionIndex_;  // folded name -> first section
   std::string eol_ = "\n";                                // the ending of new lines
+  bool byteOrderMark_ = false;
 };
 
-// Replaces the file at path (or, for a symbolic link, the file it leads to)
-// with the bytes: a temporary file in the same folder is written, synced and
-// renamed over it, so the old file stays whole whatever fails. Throws
+// Replaces the file at path (or, for a symbolic link, the file it leads to,
+// also when that does not exist yet) with the bytes: a temporary file in the
+// same folder is written, synced and renamed over it, so the old file stays
+// whole whatever fails. A file that is read-only (no write permission for
+// this user, or, for root, no write bit at all) is not replaced. Throws
 // std::system_error on failure.
 void ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "config/Config.h"
+#include "config/Profile.h"
 #include "tests/config/ChildProcess.h"
 #include "tests/support/TempDir.h"
 
@@ -72,15 +73,65 @@ TEST_F(ConfigIniTest, ListCountAboveTheKeysAddsTheEmptyString) {
   EXPECT_EQ(Items(config.FIgnoreList), (std::vector<std::string>{"", "A.txt", "b.txt"}));
 }
 
+// A gap in the numbered keys loses no entry, neither on loading nor through
+// the save that a normal close makes.
+TEST_F(ConfigIniTest, EntriesAfterAGapSurviveLoadAndSave) {
+  const std::string path = dir.WriteFile("Korvane.ini",
+                                         "[IgnoreList]\nListCount=3\n2=keep-me.txt\n"
+                                         "[IgnoreExt]\nListCount=10\n5=.keepext\n");
+  TConfig config;
+  config.LoadFromFile(path);
+  EXPECT_EQ(Items(config.FIgnoreList), (std::vector<std::string>{"", "keep-me.txt"}));
+  EXPECT_EQ(Items(config.FIgnoreExt), (std::vector<std::string>{"", ".keepext"}));
+  config.SaveToFile(path);
+  TConfig again;
+  again.LoadFromFile(path);
+  EXPECT_EQ(Items(again.FIgnoreList), Items(config.FIgnoreList));
+  EXPECT_EQ(Items(again.FIgnoreExt), Items(config.FIgnoreExt));
+}
+
 TEST_F(ConfigIniTest, OddListCountsReadOnlyWhatTheFileHolds) {
   EXPECT_TRUE(Load("[IgnoreExt]\nListCount=-1\n0=.db\n").FIgnoreExt.Empty());
   EXPECT_TRUE(Load("[IgnoreExt]\nListCount=zwei\n0=.db\n").FIgnoreExt.Empty());
   EXPECT_EQ(Items(Load("[IgnoreExt]\nListCount=$2\n0=.db\n1=.ini\n2=.txt\n").FIgnoreExt),
             (std::vector<std::string>{".db", ".ini"}));
+  // Keys that only look like item numbers are none; repeated keys and
+  // sections: the first one counts.
+  EXPECT_EQ(Items(Load("[IgnoreExt]\nListCount=2\n01=.a\n+1=.b\n 1 =.c\n1=.d\n[IgnoreExt]\n0=.e\n").FIgnoreExt),
+            (std::vector<std::string>{"", ".c"}));
   const auto start = std::chrono::steady_clock::now();
-  const TConfig huge = Load("[IgnoreExt]\nListCount=2000000000\n0=.db\n1=.ini\n");
+  const TConfig huge = Load("[IgnoreExt]\nListCount=2147483647\n0=.db\n2147483646=.ini\n2147483647=.no\n");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   EXPECT_EQ(Items(huge.FIgnoreExt), (std::vector<std::string>{"", ".db", ".ini"}));
+}
+
+TEST_F(ConfigIniTest, MalformedLinesCostNothingButThemselves) {
+  const std::string mega(1 << 20, 'm');
+  using namespace std::string_literals;
+  const TConfig config = Load("[IgnoreList]\nListCount=4\n0=nul\0byte\n1="s + mega + "\n2\n3=x" +
+                              "\n[LowerSize]\nFLowerSize=7");
+  EXPECT_EQ(Items(config.FIgnoreList),
+            (std::vector<std::string>{"", std::string(kProfileValueMax, 'm'), "nul\0byte"s, "x"}));
+  EXPECT_EQ(config.FLowerSize, 7);  // a last line without its line break
+}
+
+// The mark before the first section hides nothing, and the rewritten file keeps it.
+TEST_F(ConfigIniTest, AByteOrderMarkIsSkippedAndKept) {
+  const std::string path = dir.WriteFile("Korvane.ini", "\xEF\xBB\xBF[IgnoreAttr]\r\nFHidden=0\r\n");
+  TConfig config;
+  config.LoadFromFile(path);
+  EXPECT_FALSE(config.FHidden);
+  config.SaveToFile(path);
+  const std::string saved = ReadFile(path);
+  EXPECT_TRUE(saved.starts_with("\xEF\xBB\xBF[IgnoreAttr]\r\nFHidden=0\r\nFReadOnly=0\r\n")) << saved;
+  EXPECT_EQ(saved.find("[IgnoreAttr]", 4), std::string::npos) << saved;
+
+  const std::string bare = dir.WriteFile("bare.ini", "\xEF\xBB\xBF");
+  config = TConfig();
+  config.LoadFromFile(bare);
+  EXPECT_TRUE(config.FHidden);
+  config.SaveToFile(bare);
+  EXPECT_TRUE(ReadFile(bare).starts_with("\xEF\xBB\xBF[IgnoreAttr]\nFReadOnly=0\n"));
 }
 
 TEST_F(ConfigIniTest, RoundTripKeepsForeignLinesAndStaleKeys) {
@@ -163,6 +214,35 @@ TEST_F(ConfigIniTest, SaveThroughARegularFileFails) {
   ExpectSaveFails(TConfig(), dir / "plain/Korvane.ini");
 }
 
+// The user's write protection holds, also for root, who could write anyway.
+TEST_F(ConfigIniTest, AReadOnlyIniIsLeftAsItIs) {
+  const std::string old = "[LowerSize]\nFLowerSize=7\n";
+  const std::string path = dir.WriteFile("Korvane.ini", old);
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  ExpectSaveFails(TConfig(), path);
+  EXPECT_EQ(ReadFile(path), old);
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0444u);
+}
+
+// What is no regular file gives the defaults, without blocking, and is not replaced.
+TEST_F(ConfigIniTest, AFolderOrFifoIsNoIni) {
+  const std::string folder = dir.MakeDir("Folder.ini");
+  const std::string fifo = dir / "Fifo.ini";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  for (const std::string& path : {folder, fifo}) {
+    TConfig config;
+    config.FLowerSize = 3;
+    config.LoadFromFile(path);
+    EXPECT_EQ(config.FLowerSize, 3);
+    ExpectSaveFails(config, path);
+  }
+  struct stat st {};
+  ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
 TEST_F(ConfigIniTest, SymbolicLinkStaysALink) {
   const std::string real = dir.WriteFile("real.ini", "[Other]\nA=1\n");
   const std::string link = dir / "Korvane.ini";
@@ -172,6 +252,16 @@ TEST_F(ConfigIniTest, SymbolicLinkStaysALink) {
   ASSERT_EQ(::lstat(link.c_str(), &st), 0);
   EXPECT_TRUE(S_ISLNK(st.st_mode));
   EXPECT_NE(ReadFile(real).find("FLowerSize=512000"), std::string::npos);
+
+  // A dangling link: the save creates the file it leads to.
+  const std::string dangling = dir / "Dangling.ini";
+  ASSERT_EQ(::symlink("sub/target.ini", dangling.c_str()), 0);
+  ExpectSaveFails(TConfig(), dangling);  // its folder is missing
+  dir.MakeDir("sub");
+  TConfig().SaveToFile(dangling);
+  ASSERT_EQ(::lstat(dangling.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_NE(ReadFile(dir / "sub/target.ini").find("FLowerSize=512000"), std::string::npos);
 }
 
 // A real failure for root: the folder on a read-only mount, then a full disk.

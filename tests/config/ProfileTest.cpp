@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "config/Profile.h"
 
 namespace korvane {
@@ -25,8 +27,21 @@ TEST(ConfigProfileTest, ReadsLikeTheProfileFunctions) {
   EXPECT_FALSE(ini.ReadString("Main", "Other"));  // the first section wins
   EXPECT_FALSE(ini.ReadString("Main", "Top"));
   EXPECT_FALSE(ini.ReadString("Missing", "Name"));
-  EXPECT_EQ(ini.KeyCount("main"), 5u);
-  EXPECT_EQ(ini.KeyCount("missing"), 0u);
+  std::vector<std::string> keys = ini.KeyNames("main");
+  std::sort(keys.begin(), keys.end());
+  EXPECT_EQ(keys, (std::vector<std::string>{"half", "name", "quoted", "single"}));
+  EXPECT_TRUE(ini.KeyNames("missing").empty());
+}
+
+TEST(ConfigProfileTest, AByteOrderMarkIsReadPastAndWrittenBack) {
+  TProfile ini = TProfile::Parse("\xEF\xBB\xBF[IgnoreAttr]\r\nFHidden=0\r\n");
+  EXPECT_EQ(ini.ReadString("IgnoreAttr", "FHidden"), "0");
+  ini.WriteString("IgnoreAttr", "FHidden", "1");
+  EXPECT_EQ(ini.Text(), "\xEF\xBB\xBF[IgnoreAttr]\r\nFHidden=1\r\n");
+  TProfile bare = TProfile::Parse("\xEF\xBB\xBF");
+  bare.WriteString("S", "K", "v");
+  EXPECT_EQ(bare.Text(), "\xEF\xBB\xBF[S]\nK=v\n");
+  EXPECT_EQ(TProfile::Parse("\xEF\xBB[S]\nK=v\n").ReadString("S", "K"), std::nullopt);  // half a mark is text
 }
 
 TEST(ConfigProfileTest, LongValuesAreCutWithoutSplittingACharacter) {
@@ -68,7 +83,7 @@ TEST(ConfigProfileTest, WrittenValuesReadBackUnchanged) {
     EXPECT_EQ(TProfile::Parse(ini.Text()).ReadString("S", "K"), value);
   }
   ini.WriteString("S", "K", "two\nlines\r[Evil]");
-  EXPECT_EQ(TProfile::Parse(ini.Text()).KeyCount("Evil"), 0u);
+  EXPECT_TRUE(TProfile::Parse(ini.Text()).KeyNames("Evil").empty());
 }
 
 }  // namespace
