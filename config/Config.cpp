@@ -42,12 +42,15 @@ std::string_view TrimBlanks(std::string_view s) {
 
 // One line per item. The items are not trimmed as a whole text, which would
 // drop an empty first item and so change the set on an apply without edits.
+// An empty last item (the set holding only the empty string) keeps its line
+// break: an empty rest after the last break is no line.
 std::string JoinLines(const TNameSet& set) {
   std::string text;
   for (size_t i = 0; i < set.Count(); ++i) {
     if (i > 0) text += "\r\n";
     text += set[i];
   }
+  if (!set.Empty() && set[set.Count() - 1].empty()) text += "\r\n";
   return text;
 }
 

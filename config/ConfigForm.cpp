@@ -1,7 +1,9 @@
 #include "config/ConfigForm.h"
 
+#include <QDropEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 
 #include "base/IntParse.h"
 #include "base/Utf.h"
@@ -35,6 +37,15 @@ bool IsExit(const QEvent* event) {
   return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
 }
 
+// Dropped files and folders would arrive as "file://" text: the fields hold
+// names, extensions and numbers, so they take no addresses.
+bool IsUrlDrag(const QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) return false;
+  const QMimeData* data = static_cast<const QDropEvent*>(event)->mimeData();
+  return data && data->hasUrls();
+}
+
 }  // namespace
 
 TConfigForm::TConfigForm(QWidget* mainWindow)
@@ -47,8 +58,11 @@ TConfigForm::TConfigForm(QWidget* mainWindow)
     w->setAttribute(Qt::WA_InputMethodEnabled, false);
   }
   ui_->UpdnSample->setAssociate(ui_->EditSample);
-  ui_->EditLowerSize->installEventFilter(this);
-  ui_->EditSample->installEventFilter(this);
+  // The memos take drops on their viewports.
+  for (QWidget* w : {static_cast<QWidget*>(ui_->EditLowerSize), static_cast<QWidget*>(ui_->EditSample),
+                     ui_->MemIgnoreList->viewport(), ui_->MemIgnoreExt->viewport()}) {
+    w->installEventFilter(this);
+  }
 }
 
 TConfigForm::~TConfigForm() = default;
@@ -75,6 +89,10 @@ void TConfigForm::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TConfigForm::eventFilter(QObject* watched, QEvent* event) {
+  if (IsUrlDrag(event)) {
+    event->ignore();
+    return true;
+  }
   if (IsExit(event)) {
     if (watched == ui_->EditLowerSize) EditLowerSizeExit();
     if (watched == ui_->EditSample) EditSampleExit();

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -194,6 +195,53 @@ TEST_F(ConfigDialogTest, PastedLinesAreTrimmedAndBlankOnesAreEmptyNames) {
   QTest::keyClick(Names(), Qt::Key_Return);
   Click("BtnApply");
   EXPECT_EQ(Items(store.FIgnoreList), (std::vector<std::string>{"", "a.txt", "b.txt"}));
+}
+
+// A set holding only the empty string, from the ini file or from a single
+// Enter in the memo, survives showing and applying without edits.
+TEST_F(ConfigDialogTest, ASetOfOnlyTheEmptyNameSurvivesShowAndApply) {
+  test::TempDir dir;
+  store.LoadFromFile(dir.WriteFile("Korvane.ini", "[IgnoreExt]\nListCount=1\n"));
+  ASSERT_EQ(Items(store.FIgnoreExt), std::vector<std::string>{""});
+  for (int round = 0; round < 2; ++round) {
+    Show();
+    Click("BtnApply");
+    EXPECT_EQ(Items(store.FIgnoreExt), std::vector<std::string>{""}) << round;
+  }
+  store.FIgnoreList.Clear();
+  Show();
+  QTest::keyClick(Names(), Qt::Key_Return);
+  Click("BtnApply");
+  Show();
+  Click("BtnApply");
+  EXPECT_EQ(Items(store.FIgnoreList), std::vector<std::string>{""});
+}
+
+// A file or folder dragged from a file manager brings its address and its path
+// as text; no field takes it. Plain text may still be dropped.
+TEST_F(ConfigDialogTest, FieldsRefuseDroppedFiles) {
+  Show();
+  auto drop = [](QWidget* target, bool withUrl) {
+    QMimeData data;
+    if (withUrl) data.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/clips"))});
+    data.setText(withUrl ? QStringLiteral("file:///tmp/clips") : QStringLiteral("typed"));
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &dropped);
+    return enter.isAccepted() || dropped.isAccepted();
+  };
+  for (QWidget* field : {static_cast<QWidget*>(Names()->viewport()),
+                         Find<QPlainTextEdit>("MemIgnoreExt")->viewport(), static_cast<QWidget*>(Size()),
+                         static_cast<QWidget*>(Sample())}) {
+    EXPECT_FALSE(drop(field, true)) << field->parent()->objectName().toStdString();
+  }
+  EXPECT_EQ(Names()->toPlainText(), "");
+  EXPECT_EQ(Size()->text(), "512000");
+  EXPECT_EQ(Sample()->text(), "0");
+  EXPECT_TRUE(drop(Names()->viewport(), false));
+  EXPECT_EQ(Names()->toPlainText(), "typed");
 }
 
 TEST_F(ConfigDialogTest, RemovedLineShrinksTheIniList) {

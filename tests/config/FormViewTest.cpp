@@ -48,6 +48,12 @@ TEST(ConfigFormViewTest, ShowingAndApplyingKeepsTheSets) {
   applied.FromForm(view);
   EXPECT_EQ(Items(applied.FIgnoreExt), Items(config.FIgnoreExt));
   EXPECT_EQ(Items(applied.FIgnoreList), Items(config.FIgnoreList));
+
+  TConfig onlyEmpty;
+  onlyEmpty.FIgnoreExt.Add("");
+  onlyEmpty.ToForm(view);
+  applied.FromForm(view);
+  EXPECT_EQ(Items(applied.FIgnoreExt), std::vector<std::string>{""});
 }
 
 }  // namespace
