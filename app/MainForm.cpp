@@ -35,6 +35,7 @@
 #include "dialogs/Trash.h"
 #include "platform/EscapeKey.h"
 #include "platform/HandOffMessage.h"
+#include "platform/OwnExecutable.h"
 #include "search/FindFile.h"
 #include "ui_MainForm.h"
 
@@ -195,7 +196,8 @@ void TMainForm::FormCreate() {
   ui->LblPlayState->clear();
   ui->LblStatusTxt->clear();
   ConfigStore = new TConfig();
-  ConfigStore->LoadFromFile(ConfigFilePath());
+  FIniPath = ConfigFilePath();
+  ConfigStore->LoadFromFile(FIniPath);
   FPlayer->setStretchToFit(true);
   FTickStep = std::make_unique<TTickStep>(*FPlayer, static_cast<IMainView&>(*this), FMediaList, FindFileThread(), *ConfigStore, EscapeKeyState);
   FTimerThread = std::make_unique<TTimerThread>([this] { Tick(); }, [this] { WakeForTick(); });
@@ -209,7 +211,7 @@ void TMainForm::FormDestroy() {
   FTickStep.reset();
   FindFileThread().Cancel();
   try {
-    ConfigStore->SaveToFile(ConfigFilePath());
+    ConfigStore->SaveToFile(FIniPath);
   } catch (const std::exception& e) {
     QMessageBox::critical(this, windowTitle(), QString::fromUtf8(e.what()));
   }
@@ -430,7 +432,7 @@ void TMainForm::FPlayerStatusChange() {
 }
 
 void TMainForm::FPlayerMediaChange(IWMPMedia& item) {
-  const std::string title = ApplicationTitle(QCoreApplication::applicationFilePath().toStdString());
+  const std::string title = ApplicationTitle(OwnExecutablePath());
   setWindowTitle(QString::fromUtf8(MediaCaption(title, item)));
   if (FMpris) FMpris->Refresh();
 }

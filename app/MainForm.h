@@ -145,6 +145,7 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
   std::unique_ptr<THandOffWindow> FHandOffWnd;
   // The items of the last hand-off received.
   TStringList FHandOffList;
+  std::string FIniPath;  // worked out once at start: the close saves where the start read
 };
 
 }  // namespace korvane

@@ -11,6 +11,7 @@
 #include "app/MainForm.h"
 #include "app/StartUp.h"
 #include "base/Format.h"
+#include "platform/OwnExecutable.h"
 #include "player/MpvPlayer.h"
 
 namespace {
@@ -29,6 +30,8 @@ korvane::PlayerHost MakePlayer(QWidget* panel) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Read before anything else, so a later replacement of the file changes nothing.
+  korvane::OwnExecutablePath();
   if (const std::optional<int> status = korvane::AnswerOptions(argc, argv)) return *status;  // --help, --version
   // A later launch opens no window: it hands its paths to the running instance and ends.
   if (korvane::IsAlreadyRunning(korvane::InstanceGuid)) {

@@ -52,7 +52,7 @@ class TConfig {
 // opened for reading.
 int64_t FileSizeOf(const std::string& path);
 
-// The ini file: the executable's own path with ".ini" appended to its name, or
+// The ini file: the executable's own path (as at start) with ".ini" appended to its name, or
 // the file that the environment variable KORVANE_INI names. When the
 // executable's folder takes no new files or is an installed copy's, the user's
 // $XDG_CONFIG_HOME/Korvane/Korvane.ini instead.

@@ -15,6 +15,7 @@
 #include "base/Paths.h"
 #include "config/Config.h"
 #include "config/Profile.h"
+#include "platform/OwnExecutable.h"
 
 namespace korvane {
 namespace {
@@ -129,10 +130,8 @@ bool IsInstalledCopy(const std::string& executable) {
 
 std::string ConfigFilePath() {
   if (const char* named = std::getenv("KORVANE_INI"); named && *named) return named;
-  char exe[PATH_MAX];
-  const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
-  if (n <= 0) return "Korvane.ini";
-  const std::string executable(exe, static_cast<size_t>(n));
+  const std::string& executable = OwnExecutablePath();
+  if (executable.empty()) return "Korvane.ini";
   // Saving replaces the file through a new one beside it, so the folder must take new files.
   // An installed copy's folder belongs to the package manager even when root may write there.
   const bool writable = !IsInstalledCopy(executable) && ::access(ExtractFilePath(executable).c_str(), W_OK) == 0;

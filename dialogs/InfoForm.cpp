@@ -26,6 +26,7 @@
 #include "dialogs/ShellOpen.h"
 #include "dialogs/SysInfo.h"
 #include "dialogs/VersionInfo.h"
+#include "platform/OwnExecutable.h"
 #include "ui_InfoForm.h"
 
 namespace korvane {
@@ -84,9 +85,10 @@ TInfoForm::TInfoForm(QWidget* owner)
 TInfoForm::~TInfoForm() = default;
 
 void TInfoForm::FormCreate() {
-  fileVersion_ = GetVersionValue("FileVersion", exePath_);
+  // Read through the running image: the file at exePath_ may have been replaced since the start.
+  fileVersion_ = GetVersionValue("FileVersion", kOwnImage);
   SetFormCaption();
-  ui_->LblFileDescription->setText(Q(GetVersionValue("FileDescription", exePath_)));
+  ui_->LblFileDescription->setText(Q(GetVersionValue("FileDescription", kOwnImage)));
   ui_->LblExeName->setText(Q(ExtractFileName(exePath_)));
   ui_->AppIcon->setPixmap(QApplication::windowIcon().pixmap(kIconSize, kIconSize));
   UpdateStatus();

@@ -1,7 +1,5 @@
 #include "dialogs/VersionInfo.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 
 #include "base/Format.h"
@@ -55,14 +53,6 @@ std::string GetVersionValue(const std::string& KeyName, const std::string& FileN
   std::string text(value->bytes.begin(), value->bytes.end());
   text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
   return TrimControls(std::move(text));
-}
-
-std::string OwnExecutablePath() {
-  std::string path(4096, '\0');
-  const ssize_t n = readlink("/proc/self/exe", path.data(), path.size());
-  if (n <= 0 || static_cast<size_t>(n) >= path.size()) return "";
-  path.resize(static_cast<size_t>(n));
-  return path;
 }
 
 }  // namespace korvane

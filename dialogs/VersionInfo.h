@@ -21,7 +21,4 @@ std::optional<std::vector<uint8_t>> LoadVersionBlock(const std::string& fileName
 // table names; "" when the file has no block, no translation or no such key.
 std::string GetVersionValue(const std::string& KeyName, const std::string& FileName);
 
-// The running program's own file (/proc/self/exe resolved).
-std::string OwnExecutablePath();
-
 }  // namespace korvane

@@ -14,6 +14,7 @@
 #include "dialogs/Info.h"
 #include "dialogs/ShellOpen.h"
 #include "dialogs/VersionInfo.h"
+#include "platform/OwnExecutable.h"
 #include "tests/dialogs/WidgetTestSupport.h"
 #include "tests/support/TempDir.h"
 

@@ -1,4 +1,5 @@
 #include "dialogs/VersionInfo.h"
+#include "platform/OwnExecutable.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -53,6 +54,39 @@ TEST(VersionInfoOwnBlock, StringsOfTheRunningProgram) {
   EXPECT_EQ(GetVersionValue("%s%d", exe), "");
   EXPECT_STREQ(VersionKeyNames[2], "FileDescription");
   EXPECT_STREQ(VersionKeyNames[3], "FileVersion");
+}
+
+// What a copy of this program reads about itself after its file was removed
+// (or, with KORVANE_TEST_REMOVE=0, kept): run by the next test only.
+TEST(VersionInfoOwnBlock, DISABLED_ReportOfACopy) {
+  const char* report = std::getenv("KORVANE_TEST_REPORT");
+  ASSERT_NE(report, nullptr);
+  char self[4096] = {};
+  ASSERT_GT(::readlink("/proc/self/exe", self, sizeof self - 1), 0);
+  const char* remove = std::getenv("KORVANE_TEST_REMOVE");
+  if (remove && std::string(remove) == "1") {
+    ASSERT_EQ(::unlink(self), 0);
+  }
+  std::FILE* out = std::fopen(report, "w");
+  ASSERT_NE(out, nullptr);
+  std::fprintf(out, "%s\n%s\n", OwnExecutablePath().c_str(), GetVersionValue("FileVersion", kOwnImage).c_str());
+  std::fclose(out);
+}
+
+TEST(VersionInfoOwnBlock, OwnFileReplacedWhileRunning) {
+  TempDir dir;
+  auto run = [&](const std::string& name, bool remove) {
+    const std::string copy = dir.WriteFile(name, ReadFile(OwnExecutablePath()));
+    ::chmod(copy.c_str(), 0755);
+    const std::string command = "KORVANE_TEST_REPORT=" + dir / "report" + " KORVANE_TEST_REMOVE=" + (remove ? "1" : "0") +
+                                " '" + copy +
+                                "' --gtest_also_run_disabled_tests --gtest_filter=VersionInfoOwnBlock.DISABLED_ReportOfACopy"
+                                " >/dev/null";
+    EXPECT_EQ(std::system(command.c_str()), 0) << name;
+    return ReadFile(dir / "report");
+  };
+  EXPECT_EQ(run("Korvane", true), dir / "Korvane\n0.8.1.20\n");
+  EXPECT_EQ(run("Named (deleted)", false), dir / "Named (deleted)\n0.8.1.20\n");
 }
 
 TEST(VersionInfoOwnBlock, FixedInfoAndTranslation) {
