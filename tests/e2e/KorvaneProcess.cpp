@@ -153,6 +153,10 @@ void TKorvaneProcess::Close() {
     if (Running()) kill(pid_, SIGTERM);
     return;
   }
+  AskWindowToClose(window);
+}
+
+void AskWindowToClose(unsigned long window) {
   Display* display = XOpenDisplay(nullptr);
   if (!display) return;
   XEvent event{};

@@ -34,6 +34,9 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 pid_t StartKorvane(const std::vector<std::string>& args, const std::string& ini, const std::string& runtime,
                    const std::string& stderrPath, const std::string& workDir = "");
 
+// Asks a top-level window to close, as a window manager's close button would.
+void AskWindowToClose(unsigned long window);
+
 class TKorvaneProcess {
  public:
   // Starts the program with the given arguments; iniText is written to its

@@ -2,11 +2,17 @@
 // of a folder dropped afterwards, is in the ini file after a normal exit and
 // filters the search of the next run.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "tests/e2e/DesktopDriver.h"
+#include "config/Config.h"
 #include "tests/e2e/KorvaneProcess.h"
 
 namespace korvane::test {
@@ -78,6 +84,58 @@ TEST_F(MainFormWholeProgramSettings, AppliedSettingsFilterADroppedFolderAndTheNe
 
   TKorvaneProcess next({clips}, savedIni);
   EXPECT_EQ(PlayedThrough(next), std::vector<std::string>{kept}) << next.Stderr();
+}
+
+std::vector<std::string> Items(const TNameSet& set) { return {set.begin(), set.end()}; }
+
+// A copy of the program with its ini beside it, as a user unpacks it: the
+// entries after a gap in the numbered keys and the byte order mark survive a
+// normal close, also when the program's file is replaced while it runs.
+TEST_F(MainFormWholeProgramSettings, AReplacedProgramSavesToItsOwnIniAndKeepsEveryEntry) {
+  TempDir home;
+  const std::string binary = ReadFile(KorvanePath());
+  const std::string program = home.WriteFile("Korvane", binary);
+  ASSERT_EQ(chmod(program.c_str(), 0755), 0);
+  const std::string ini = home.WriteFile("Korvane.ini",
+                                         "\xEF\xBB\xBF[IgnoreAttr]\r\nFHidden=0\r\n"
+                                         "[IgnoreList]\r\nListCount=3\r\n2=keep-me.txt\r\n"
+                                         "[IgnoreExt]\r\nListCount=10\r\n5=.keepext\r\n");
+  const std::string runtime = home.MakeDir("runtime");
+  ASSERT_EQ(chmod(runtime.c_str(), 0700), 0);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    unsetenv("KORVANE_INI");
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    const int err = open((home / "stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (err >= 0) dup2(err, STDERR_FILENO);
+    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  const std::string findWindow = "xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null | head -1";
+  std::string window;
+  EXPECT_TRUE(WaitUntil([&] { return !(window = CommandOutput(findWindow)).empty(); }, 20s))
+      << ReadFile(home / "stderr.txt");
+
+  // An upgrade writes the new file beside the old one and renames it over.
+  const std::string next = home.WriteFile("Korvane.new", binary);
+  ASSERT_EQ(std::rename(next.c_str(), program.c_str()), 0);
+  if (!window.empty()) AskWindowToClose(std::stoul(window));
+  int status = -1;
+  const bool ended = WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 20s);
+  if (!ended) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+  }
+  ASSERT_TRUE(ended && WIFEXITED(status) && WEXITSTATUS(status) == 0) << ReadFile(home / "stderr.txt");
+
+  EXPECT_EQ(access((home / "Korvane (deleted).ini").c_str(), F_OK), -1);
+  const std::string saved = ReadFile(ini);
+  EXPECT_TRUE(saved.starts_with("\xEF\xBB\xBF[IgnoreAttr]\r\nFHidden=0\r\n")) << saved;
+  TConfig reloaded;
+  reloaded.LoadFromFile(ini);
+  EXPECT_FALSE(reloaded.FHidden);
+  EXPECT_EQ(Items(reloaded.FIgnoreList), (std::vector<std::string>{"", "keep-me.txt"})) << saved;
+  EXPECT_EQ(Items(reloaded.FIgnoreExt), (std::vector<std::string>{"", ".keepext"})) << saved;
 }
 
 }  // namespace
