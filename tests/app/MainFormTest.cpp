@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QApplication>
@@ -153,27 +154,36 @@ TEST_F(MainFormTest, PathsFromTheCommandLinePlayFromTheFirstFile) {
   EXPECT_EQ(form->StatusText(1), "0.57[MB]");
 }
 
+// The ini path is the one worked out at the start, whatever changes later.
 TEST_F(MainFormTest, TheSettingsAreSavedAtTheEnd) {
-  MakeForm().reset();
+  auto form = MakeForm();
+  setenv("KORVANE_INI", (dir / "later.ini").c_str(), 1);
+  form.reset();
   EXPECT_FALSE(ReadFile(ini).empty());
+  EXPECT_TRUE(ReadFile(dir / "later.ini").empty());
   EXPECT_EQ(ConfigStore, nullptr);
 }
 
+// A folder that is missing, or an ini that the user made read-only.
 TEST_F(MainFormTest, AFailedSaveShowsItsErrorInAMessageBox) {
-  ini = dir / "missing/Korvane.ini";
-  setenv("KORVANE_INI", ini.c_str(), 1);
-  auto form = MakeForm();
-  QString shown;
-  QTimer closer;
-  QObject::connect(&closer, &QTimer::timeout, [&] {
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      shown = box->text();
-      box->accept();
-    }
-  });
-  closer.start(20);
-  form.reset();
-  EXPECT_TRUE(shown.contains(QString::fromStdString(ini))) << shown.toStdString();
+  const std::string readOnly = dir.WriteFile("ro/Korvane.ini", "[LowerSize]\nFLowerSize=7\n");
+  ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+  for (const std::string& path : {dir / "missing/Korvane.ini", readOnly}) {
+    setenv("KORVANE_INI", path.c_str(), 1);
+    auto form = MakeForm();
+    QString shown;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        shown = box->text();
+        box->accept();
+      }
+    });
+    closer.start(20);
+    form.reset();
+    EXPECT_EQ(shown, QString::fromStdString(path + " に書き込めません"));
+  }
+  EXPECT_EQ(ReadFile(readOnly), "[LowerSize]\nFLowerSize=7\n");
 }
 
 // Answers each modal dialog that comes up while it lives.
