@@ -75,11 +75,16 @@ bool FoldAscii(std::string_view s, std::string& out) {
 // are not valid UTF-8 stay as they are.
 void FoldInto(const UCaseMap* caseMap, std::string_view s, std::string& out) {
   if (FoldAscii(s, out) || !caseMap || s.size() > INT32_MAX / 4) return;
-  // A character folds to at most three, each at most as long in UTF-8.
+  // Folding rarely more than triples the bytes; when it does, ICU tells the size.
   out.resize(s.size() * 3);
   UErrorCode status = U_ZERO_ERROR;
-  const int32_t n = ucasemap_utf8FoldCase(caseMap, out.data(), static_cast<int32_t>(out.size()), s.data(),
-                                          static_cast<int32_t>(s.size()), &status);
+  int32_t n = ucasemap_utf8FoldCase(caseMap, out.data(), static_cast<int32_t>(out.size()), s.data(),
+                                    static_cast<int32_t>(s.size()), &status);
+  if (status == U_BUFFER_OVERFLOW_ERROR) {
+    out.resize(static_cast<size_t>(n));
+    status = U_ZERO_ERROR;
+    n = ucasemap_utf8FoldCase(caseMap, out.data(), n, s.data(), static_cast<int32_t>(s.size()), &status);
+  }
   if (U_FAILURE(status)) {
     out.assign(s);
     return;
