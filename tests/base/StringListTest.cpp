@@ -33,6 +33,8 @@ TEST(TextCompare, FollowsTheCollationNotTheCodePoints) {
   EXPECT_EQ(CompareTextIgnoreCase("Ÿ", "ÿ"), 0);
   EXPECT_EQ(CompareTextIgnoreCase("STRASSE", "straße"), 0);  // full case folding
   EXPECT_EQ(CompareTextIgnoreCase("ΣΊΣΥΦΟΣ", "σίσυφος"), 0);
+  EXPECT_EQ(FoldCaseKey("@AZ[`az{ MIXED Case, LONG ENOUGH FOR WORDS"), "@az[`az{ mixed case, long enough for words");
+  EXPECT_EQ(FoldCaseKey("ÄRGER \xFF ÜBER ẞ"), "ärger \xFF über ss");
 }
 
 // Equal exactly when the hash keys are equal, and a consistent order: what the
