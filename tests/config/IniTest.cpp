@@ -214,18 +214,6 @@ TEST_F(ConfigIniTest, SaveThroughARegularFileFails) {
   ExpectSaveFails(TConfig(), dir / "plain/Korvane.ini");
 }
 
-// The user's write protection holds, also for root, who could write anyway.
-TEST_F(ConfigIniTest, AReadOnlyIniIsLeftAsItIs) {
-  const std::string old = "[LowerSize]\nFLowerSize=7\n";
-  const std::string path = dir.WriteFile("Korvane.ini", old);
-  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
-  ExpectSaveFails(TConfig(), path);
-  EXPECT_EQ(ReadFile(path), old);
-  struct stat st {};
-  ASSERT_EQ(::stat(path.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 07777, 0444u);
-}
-
 // What is no regular file gives the defaults, without blocking, and is not replaced.
 TEST_F(ConfigIniTest, AFolderOrFifoIsNoIni) {
   const std::string folder = dir.MakeDir("Folder.ini");

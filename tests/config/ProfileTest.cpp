@@ -33,17 +33,6 @@ TEST(ConfigProfileTest, ReadsLikeTheProfileFunctions) {
   EXPECT_TRUE(ini.KeyNames("missing").empty());
 }
 
-TEST(ConfigProfileTest, AByteOrderMarkIsReadPastAndWrittenBack) {
-  TProfile ini = TProfile::Parse("\xEF\xBB\xBF[IgnoreAttr]\r\nFHidden=0\r\n");
-  EXPECT_EQ(ini.ReadString("IgnoreAttr", "FHidden"), "0");
-  ini.WriteString("IgnoreAttr", "FHidden", "1");
-  EXPECT_EQ(ini.Text(), "\xEF\xBB\xBF[IgnoreAttr]\r\nFHidden=1\r\n");
-  TProfile bare = TProfile::Parse("\xEF\xBB\xBF");
-  bare.WriteString("S", "K", "v");
-  EXPECT_EQ(bare.Text(), "\xEF\xBB\xBF[S]\nK=v\n");
-  EXPECT_EQ(TProfile::Parse("\xEF\xBB[S]\nK=v\n").ReadString("S", "K"), std::nullopt);  // half a mark is text
-}
-
 TEST(ConfigProfileTest, LongValuesAreCutWithoutSplittingACharacter) {
   const std::string ascii(3000, 'a');
   EXPECT_EQ(TProfile::Parse("[S]\nK=" + ascii + "\n").ReadString("S", "K")->size(), kProfileValueMax);
