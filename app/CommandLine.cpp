@@ -5,6 +5,7 @@
 #include "base/Paths.h"
 #include "dialogs/Info.h"
 #include "dialogs/VersionInfo.h"
+#include "platform/OwnExecutable.h"
 
 namespace korvane {
 
@@ -48,7 +49,7 @@ std::optional<int> AnswerOptions(int& argc, char** argv) {
   if (options.answer == TOptionAnswer::Help) return Print(HelpText(ExtractFileName(argv[0])));
   if (options.answer == TOptionAnswer::Version) {
     const std::string exe = OwnExecutablePath();
-    return Print(VersionText(ApplicationTitle(exe), GetVersionValue("FileVersion", exe)));
+    return Print(VersionText(ApplicationTitle(exe), GetVersionValue("FileVersion", kOwnImage)));
   }
   if (options.endOfOptions) {
     const int dashes = static_cast<int>(*options.endOfOptions) + 1;
