@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds and runs the benchmarks: scripts/bench.sh [search|config|player|...]
+# Builds and runs the benchmarks: scripts/bench.sh [app|search|config|player|...]
 # With no name every benchmark runs. Each prints its figures and its ratio
 # against a peer measured in the same run.
 set -euo pipefail
