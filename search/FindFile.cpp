@@ -55,6 +55,7 @@ TFindFileThread::~TFindFileThread() {
   {
     Lock lock(FindFileLock());
     if (Searching) CancelRequested = true;
+    FWorkQueued.notify_all();
   }
   if (FWorker.joinable()) FWorker.join();
 }
@@ -86,6 +87,7 @@ void TFindFileThread::AddPath(const std::string& p) {
     }
   }
   FolderQueue.Add(std::move(dir));
+  FWorkQueued.notify_all();
 }
 
 void TFindFileThread::Cancel() {
@@ -119,6 +121,12 @@ std::vector<std::string> TFindFileThread::QueuedFolders() const {
 
 void TFindFileThread::Execute() {
   while (!FTerminated) {
+    {
+      // Asleep while there is nothing to search (a poll would wake it 1000 times a second).
+      std::unique_lock lock(FindFileLock());
+      FWorkQueued.wait(lock, [this] { return FTerminated || !FolderQueue.Empty(); });
+    }
+    // Paths added in one go are all queued, in their sorted order, before the first is taken.
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
     std::string folder;
     {

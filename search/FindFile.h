@@ -7,6 +7,7 @@
 // FindFileLock(). The lock is held only to change a queue (and, on the GUI
 // side, for the existence tests of AddPath); never while a folder is listed.
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -92,6 +93,7 @@ class TFindFileThread {
 
   std::atomic<int> FFoundCount{0};
   std::atomic<bool> FTerminated{false};
+  std::condition_variable FWorkQueued;  // a folder queued or termination asked, under FindFileLock()
   EntryHook FEntryHook;
   std::thread FWorker;
 };
