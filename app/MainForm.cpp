@@ -182,7 +182,8 @@ void TMainForm::SetUpStatusBar() {
     bar->addWidget(panel, i == kPanelCount - 1 ? 1 : 0);
     FStatusPanels.push_back(panel);
   }
-  FStatusPanels[2]->setText(QString::fromUtf8(kSearchHint));
+  FStatusTexts.resize(kPanelCount);
+  SetStatusText(kSearchHint, 2);
 }
 
 void TMainForm::SetUpComboList() {
@@ -321,7 +322,11 @@ uint32_t TMainForm::HandOffWndProc(uint32_t dwData, std::string_view lpData) {
 }
 
 void TMainForm::SetStatusText(const std::string& text, int index) {
-  if (index >= 0 && index < kPanelCount) FStatusPanels[static_cast<size_t>(index)]->setText(QString::fromUtf8(text));
+  if (index < 0 || index >= kPanelCount) return;
+  const auto i = static_cast<size_t>(index);
+  if (FStatusTexts[i] == text) return;
+  FStatusTexts[i] = text;
+  FStatusPanels[i]->setText(QString::fromUtf8(text));
 }
 
 QString TMainForm::StatusText(int index) const {

@@ -130,6 +130,8 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
 
   std::unique_ptr<Ui::MainForm> ui;
   std::vector<QLabel*> FStatusPanels;
+  // What each panel was last given: the tick rewrites them 100 times a second.
+  std::vector<std::string> FStatusTexts;
   std::unique_ptr<IWMPCore> FPlayer;
   TMediaList FMediaList;
   std::unique_ptr<TTickStep> FTickStep;

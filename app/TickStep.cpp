@@ -34,12 +34,12 @@ void TTickStep::TakeFoundFiles() {
 
 void TTickStep::ShowPosition(IWMPMedia& media) {
   IWMPControls& controls = player_.controls();
-  const std::string durText = ToDisplayText(media.durationString());
-  std::string posText = ToDisplayText(controls.currentPositionString());
+  Shown now{controls.currentPositionString(), media.durationString(), controls.currentPosition(), media.duration()};
+  if (now == shown_) return;
+  shown_ = now;
+  std::string posText = ToDisplayText(now.posText);
   if (posText.empty()) posText = "00:00";
-  const double dur = media.duration();
-  const double pos = controls.currentPosition();
-  view_.SetStatusText(Format("%s(%f秒) / %s(%f秒)", {posText, pos, durText, dur}), 0);
+  view_.SetStatusText(Format("%s(%f秒) / %s(%f秒)", {posText, now.pos, ToDisplayText(now.durText), now.dur}), 0);
 }
 
 }  // namespace korvane

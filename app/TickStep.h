@@ -3,6 +3,7 @@
 // the media list, starts the player when it is idle, shows position and
 // duration, and moves on when the current file has stopped.
 #include <functional>
+#include <string>
 
 #include "app/MainView.h"
 #include "app/MediaList.h"
@@ -36,6 +37,12 @@ class TTickStep {
   TFindFileThread& search_;
   const TConfig& config_;
   std::function<bool()> escapeState_;
+  // What the position panel was last made from, so an unchanged one is not formatted again.
+  struct Shown {
+    std::u16string posText, durText;
+    double pos = -1, dur = -1;
+    bool operator==(const Shown&) const = default;
+  } shown_;
 };
 
 }  // namespace korvane
