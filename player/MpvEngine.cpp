@@ -100,7 +100,7 @@ void SetPlayerOptions(mpv_handle* mpv, const MpvPlayerOptions& options) {
   opt("cover-art-auto", "no");
   opt("audio-display", "no");
   opt("audio-fallback-to-null", "yes");  // a machine without sound still plays, silently
-  opt("hwdec", "no");
+  opt("hwdec", "auto-safe");  // hardware decoding where it is known to work, else software
   opt("keepaspect", "yes");
   opt("video-unscaled", "downscale-big");
   opt("volume", "50");
