@@ -207,7 +207,7 @@ Command MpvCommand(const std::string& target, const std::string& workDir, bool s
   std::ofstream(conf) << "DOWN playlist-next\nUP playlist-prev\nHOME seek 0 absolute\nCtrl+RIGHT seek 30"
                       << (seekExact ? " relative+exact\n" : "\n");
   return {{}, {"mpv", "--no-config", "--input-conf=" + conf, "--input-default-bindings=no", "--input-terminal=no",
-          "--keep-open=yes", "--hwdec=no", "--vo=gpu", "--gpu-sw=yes", "--audio-fallback-to-null=yes",
+          "--keep-open=yes", "--hwdec=auto-safe", "--vo=gpu", "--gpu-sw=yes", "--audio-fallback-to-null=yes",
           "--osd-level=0", "--really-quiet", kMpvGeometry, "--force-window=yes", target}};
 }
 

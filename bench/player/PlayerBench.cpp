@@ -93,7 +93,7 @@ class MpvCli {
  public:
   explicit MpvCli(std::vector<std::string> extra = {}) {
     socket_ = "/tmp/korvane-bench-" + std::to_string(getpid()) + "-" + std::to_string(++count_) + ".sock";
-    std::vector<std::string> args = {"mpv", "--no-config", "--idle=yes", "--keep-open=yes", "--hwdec=no",
+    std::vector<std::string> args = {"mpv", "--no-config", "--idle=yes", "--keep-open=yes", "--hwdec=auto-safe",
                                      "--vo=gpu", "--gpu-sw=yes", "--audio-fallback-to-null=yes", "--osd-level=0", "--really-quiet",
                                      "--geometry=712x415", "--force-window=yes", "--input-ipc-server=" + socket_};
     for (auto& e : extra) args.push_back(e);
