@@ -34,7 +34,8 @@ void TTickStep::TakeFoundFiles() {
 
 void TTickStep::ShowPosition(IWMPMedia& media) {
   IWMPControls& controls = player_.controls();
-  Shown now{controls.currentPositionString(), media.durationString(), controls.currentPosition(), media.duration()};
+  Shown now{controls.currentPositionString(), media.durationString(), controls.currentPosition(), media.duration(),
+            UserNumberStyle().decimalSeparator};
   if (now == shown_) return;
   shown_ = now;
   std::string posText = ToDisplayText(now.posText);

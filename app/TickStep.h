@@ -41,6 +41,7 @@ class TTickStep {
   struct Shown {
     std::u16string posText, durText;
     double pos = -1, dur = -1;
+    std::string decimalSeparator;
     bool operator==(const Shown&) const = default;
   } shown_;
 };

@@ -165,9 +165,11 @@ TEST_F(TickTest, PositionAndDurationInPanelZero) {
   tick.Tick();
   SetUserNumberStyle(saved);
   EXPECT_EQ(view.panels[0], "01:23(83,46秒) / 04:56(296,12秒)");
+  tick.Tick();  // the same position in another number style is written again
+  EXPECT_EQ(view.panels[0], "01:23(83.46秒) / 04:56(296.12秒)");
   player.setURL(u"");
   tick.Tick();
-  EXPECT_EQ(view.panels[0], "01:23(83,46秒) / 04:56(296,12秒)");  // kept without media
+  EXPECT_EQ(view.panels[0], "01:23(83.46秒) / 04:56(296.12秒)");  // kept without media
 }
 
 TEST_F(TickTest, APlayerErrorEndsTheTickAtThatPoint) {
