@@ -42,21 +42,29 @@ void WriteAll(int fd, const std::string& text) {
 
 }  // namespace
 
-std::string DesktopExecArgument(const std::string& argument) {
+std::string QuoteExecArgument(const std::string& argument) {
   std::string quoted = "\"";
   for (char c : argument) {
     if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
     quoted += c;
     if (c == '%') quoted += '%';
   }
-  return EscapeValue(quoted + "\"");
+  return quoted + "\"";
+}
+
+std::string DesktopExecLine(const std::string& Target) {
+  if (Target.find('%') == std::string::npos) return QuoteExecArgument(Target) + " /starup";
+  // GLib checks that the program exists before it undoes "%%", so it refuses a
+  // program path holding '%'. The shell is started instead, and the path is
+  // one of its arguments, where "%%" is undone.
+  return "/bin/sh -c " + QuoteExecArgument("exec \"$0\" \"$@\"") + " " + QuoteExecArgument(Target) + " /starup";
 }
 
 std::string DesktopEntryText(const std::string& Target, const std::string& Name) {
   return "[Desktop Entry]\n"
          "Type=Application\n"
          "Name=" + EscapeValue(Name) + "\n"
-         "Exec=" + DesktopExecArgument(Target) + " /starup\n"
+         "Exec=" + EscapeValue(DesktopExecLine(Target)) + "\n"
          "Path=" + EscapeValue(ExcludeTrailingPathDelimiter(ExtractFilePath(Target))) + "\n";
 }
 

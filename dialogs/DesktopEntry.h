@@ -5,11 +5,16 @@
 
 namespace korvane {
 
-// Exec's quoting: the argument in double quotes with '"', '`', '$' and '\'
-// escaped, '%' doubled; then the string escapes of the value itself.
-std::string DesktopExecArgument(const std::string& argument);
+// Exec's quoting of one argument, before the escapes of string values: in
+// double quotes with '"', '`', '$' and '\' escaped, '%' doubled.
+std::string QuoteExecArgument(const std::string& argument);
 
-// The entry's text: Type=Application, Name, Exec of target with "/starup",
+// Exec's value (before the string escapes) starting target with "/starup":
+// the quoted target, or for a target holding '%' the shell started with the
+// target as an argument, as GLib refuses a program path holding "%%".
+std::string DesktopExecLine(const std::string& Target);
+
+// The entry's text: Type=Application, Name, Exec = DesktopExecLine(Target),
 // Path = the target's folder without its trailing '/'.
 std::string DesktopEntryText(const std::string& Target, const std::string& Name);
 

@@ -3,7 +3,9 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "tests/support/TempDir.h"
@@ -48,11 +50,40 @@ TEST(InfoDesktopEntry, WrittenExecutableAndOverwritten) {
 }
 
 TEST(InfoDesktopEntry, ExecQuotingOfAwkwardPaths) {
-  EXPECT_EQ(DesktopExecArgument("/opt/My $Apps/100%/\"K\"`x`\\Korvane"),
-            "\"/opt/My \\\\$Apps/100%%/\\\\\"K\\\\\"\\\\`x\\\\`\\\\\\\\Korvane\"");
+  EXPECT_EQ(QuoteExecArgument("/opt/My $Apps/100%/\"K\"`x`\\Korvane"),
+            "\"/opt/My \\$Apps/100%%/\\\"K\\\"\\`x\\`\\\\Korvane\"");
   TempDir dir;
   CreateShortcut("/opt/My Apps/Korvane", dir.Path(), "Korvane");
   EXPECT_NE(ReadFile(dir / "Korvane.desktop").find("Path=/opt/My Apps\n"), std::string::npos);
+}
+
+// What a stand-in for the program saw when GLib started it: its working folder,
+// then its argv one a line.
+std::string LaunchThroughGLib(const TempDir& dir, const std::string& folder) {
+  const std::string seen = dir / "seen";
+  const std::string target = dir.WriteFile(folder + "/Korvane",
+                                           "#!/bin/sh\n{ pwd -P; printf '%s\\n' \"$0\" \"$@\"; } > '" + seen +
+                                               ".part' && mv '" + seen + ".part' '" + seen + "'\n");
+  chmod(target.c_str(), 0755);
+  std::remove(seen.c_str());
+  CreateShortcut(target, dir.Path(), "Korvane");
+  const std::string entry = dir / "Korvane.desktop";
+  if (std::system(("desktop-file-validate '" + entry + "'").c_str()) != 0) return "invalid entry";
+  if (std::system(("gio launch '" + entry + "'").c_str()) != 0) return "not launched";
+  for (int i = 0; i < 200 && access(seen.c_str(), F_OK) != 0; ++i) usleep(50000);
+  return ReadFile(seen);
+}
+
+TEST(InfoDesktopEntry, GLibStartsTheProgramInItsFolder) {
+  TempDir dir;
+  for (const std::string folder : {"plain", "100% of \"$HOME\" `x` \\ 'q' %f"}) {
+    SCOPED_TRACE(folder);
+    const std::string path = dir.MakeDir(folder);
+    char* real = realpath(path.c_str(), nullptr);
+    ASSERT_NE(real, nullptr);
+    EXPECT_EQ(LaunchThroughGLib(dir, folder), std::string(real) + "\n" + path + "/Korvane\n/starup\n");
+    free(real);
+  }
 }
 
 TEST(InfoDesktopEntry, FailuresRaiseTheSystemText) {
