@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the dependencies, builds the normal and the sanitizer trees and runs
 # every test in both, whole-program tests under a private X server; checks the
-# Debian package of the normal tree.
+# Debian package of the normal tree and gives each fuzz target a short run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -26,6 +26,9 @@ run_tests() {
 run_tests "$root/build"
 # The Debian package of the normal tree; as root it is installed, run and removed again.
 xvfb-run -a -s "$xvfb_args" "$root/tests/install/check-package.sh" "$root/build"
+
+# A short run of every fuzz target over its corpus and a few seconds beyond.
+"$root/scripts/fuzz.sh" all 5
 
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
