@@ -1,12 +1,17 @@
 #include "platform/InstanceLock.h"
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/support/TempDir.h"
 
@@ -30,8 +35,16 @@ int ExitCode(pid_t pid) {
 }
 
 // What another process gets when it asks for the lock now.
-InstanceLockResult OtherProcessGets() {
-  return static_cast<InstanceLockResult>(ExitCode(Fork([] { return static_cast<int>(AcquireInstanceLock(kName)); })));
+InstanceLockResult OtherProcessGets(const char* name = kName) {
+  return static_cast<InstanceLockResult>(ExitCode(Fork([=] { return static_cast<int>(AcquireInstanceLock(name)); })));
+}
+
+// The runtime folder chosen with $XDG_RUNTIME_DIR set to dir, and what was said on stderr.
+std::pair<std::string, std::string> RuntimeFolderFor(const std::string& dir) {
+  setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+  testing::internal::CaptureStderr();
+  std::string folder = RuntimeFolder();
+  return {folder, testing::internal::GetCapturedStderr()};
 }
 
 TEST(InstanceLock, OneProcessHoldsItUntilItIsKilledAndProgramsItStartsDoNotKeepIt) {
@@ -69,6 +82,64 @@ TEST(InstanceLock, OneProcessHoldsItUntilItIsKilledAndProgramsItStartsDoNotKeepI
   EXPECT_TRUE(HoldsInstanceLock(kName));
   EXPECT_EQ(AcquireInstanceLock(kName), InstanceLockResult::Acquired);
   kill(program, SIGKILL);
+}
+
+// A runtime folder or lock file that others could have made or may enter is
+// passed over for /tmp/korvane-<uid>, saying why. Giving a file away needs root;
+// elsewhere a folder in the lock's place stands in for a foreign lock.
+TEST(InstanceLock, UnsafeRuntimeFolderOrLockIsPassedOverWithAWord) {
+  const std::string fallback = "/tmp/korvane-" + std::to_string(geteuid());
+  test::TempDir runtime;
+  const bool root = geteuid() == 0;
+  const std::string open = runtime.MakeDir("open");
+  chmod(open.c_str(), 0755);
+  const std::string link = runtime / "link";
+  ASSERT_EQ(symlink(runtime.Path().c_str(), link.c_str()), 0);
+  const std::string foreign = runtime.MakeDir("foreign");
+  chmod(foreign.c_str(), 0700);
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {open, "is open to other users (mode 0755)"},
+      {link, "is a symbolic link"},
+      {"relative/run", "is not an absolute path"},
+      {runtime / "missing", "No such file or directory"},
+      {root && chown(foreign.c_str(), 12345, 12345) == 0 ? foreign : runtime.WriteFile("file", ""),
+       root ? "belongs to user 12345" : "is not a folder"}};
+  for (const auto& [dir, why] : cases) {
+    const auto [folder, said] = RuntimeFolderFor(dir);
+    EXPECT_EQ(folder, fallback) << dir;
+    EXPECT_NE(said.find(dir + " " + why + "; /tmp is used instead"), std::string::npos) << said;
+  }
+  EXPECT_EQ(RuntimeFolderFor(runtime.Path()), std::make_pair(runtime.Path(), std::string()));
+
+  const char* const name = "{00000000-TEST-FOREIGN-LOCK}";
+  const std::string leaf = std::string("korvane-") + name + ".lock";
+  const std::string lock = runtime / leaf;
+  if (root) {
+    runtime.WriteFile(leaf, "");
+    ASSERT_EQ(chown(lock.c_str(), 12345, 12345), 0);
+  } else {
+    runtime.MakeDir(leaf);
+  }
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t holder = Fork([&] {
+    const bool acquired = AcquireInstanceLock(name) == InstanceLockResult::Acquired;
+    if (write(ready[1], &acquired, 1) != 1) return 1;
+    pause();
+    return 0;
+  });
+  bool acquired = false;
+  ASSERT_EQ(read(ready[0], &acquired, 1), 1);
+  EXPECT_TRUE(acquired);
+  // A later launch passes over the same file and meets the holder in the fallback.
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(AcquireInstanceLock(name), InstanceLockResult::HeldByOther);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("the lock file " + lock), std::string::npos);
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+  close(ready[0]);
+  close(ready[1]);
+  std::remove((fallback + "/" + leaf).c_str());
 }
 
 }  // namespace
