@@ -2,10 +2,10 @@
 
 #include <QIcon>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <exception>
 
 #include "dialogs/Info.h"
+#include "dialogs/MessageBox.h"
 #include "platform/EscapeKey.h"
 
 namespace korvane {
@@ -34,7 +34,7 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
 
 void TApplication::ShowError(const QString& text) {
   try {
-    QMessageBox::critical(activeWindow(), applicationName(), text);
+    ShowErrorBox(activeWindow(), applicationName(), text);
   } catch (...) {
     // An error while showing the error has nowhere left to go.
   }

@@ -7,7 +7,6 @@
 #include <QUrl>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
@@ -28,6 +27,7 @@
 #include "config/ConfigForm.h"
 #include "dialogs/Info.h"
 #include "dialogs/InputQuery.h"
+#include "dialogs/MessageBox.h"
 #include "dialogs/Prop.h"
 #include "dialogs/PropForm.h"
 #include "dialogs/Rename.h"
@@ -214,7 +214,7 @@ void TMainForm::FormDestroy() {
   try {
     ConfigStore->SaveToFile(FIniPath);
   } catch (const std::exception& e) {
-    QMessageBox::critical(this, windowTitle(), QString::fromUtf8(e.what()));
+    ShowErrorBox(this, windowTitle(), QString::fromUtf8(e.what()));
   }
   delete ConfigStore;
   ConfigStore = nullptr;

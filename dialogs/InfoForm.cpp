@@ -9,7 +9,6 @@
 #include <QFont>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QProcess>
@@ -21,6 +20,7 @@
 #include "base/Format.h"
 #include "base/Paths.h"
 #include "dialogs/DesktopEntry.h"
+#include "dialogs/MessageBox.h"
 #include "dialogs/Info.h"
 #include "dialogs/OsDescription.h"
 #include "dialogs/ShellOpen.h"
@@ -178,7 +178,7 @@ void TInfoForm::RunClick(QObject* Sender, Handler handler) {
   try {
     (this->*handler)(Sender);
   } catch (const std::exception& error) {
-    QMessageBox::critical(this, Q(ApplicationTitle(exePath_)), QString::fromUtf8(error.what()));
+    ShowErrorBox(this, Q(ApplicationTitle(exePath_)), QString::fromUtf8(error.what()));
   }
 }
 

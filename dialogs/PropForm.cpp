@@ -1,7 +1,6 @@
 #include "dialogs/PropForm.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QShowEvent>
 #include <QStringList>
@@ -9,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/MessageBox.h"
 #include "dialogs/Prop.h"
 #include "ui_PropForm.h"
 
@@ -68,7 +68,7 @@ void TPropForm::FormShow() {
   } catch (const std::exception& error) {
     const QString text = QString::fromStdString(error.what());
     QMetaObject::invokeMethod(
-        this, [this, text] { QMessageBox::critical(this, QApplication::applicationName(), text); },
+        this, [this, text] { ShowErrorBox(this, QApplication::applicationName(), text); },
         Qt::QueuedConnection);
   }
 }

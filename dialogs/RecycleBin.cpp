@@ -1,10 +1,10 @@
 // The user-facing side of trashing a file: the question before, the reason
 // after a failure. The trashing itself is TrashFile's.
-#include <QMessageBox>
 #include <QString>
 
 #include "base/Paths.h"
 #include "base/Utf.h"
+#include "dialogs/MessageBox.h"
 #include "dialogs/Trash.h"
 
 namespace korvane {
@@ -14,18 +14,14 @@ namespace {
 QString Shown(const std::string& text) { return QString::fromStdString(ToDisplayText(ToWide(text))); }
 
 bool UserConfirms(const std::string& path, QWidget* owner) {
-  QMessageBox box(QMessageBox::Question, QStringLiteral("ファイルの削除"),
-                  QStringLiteral("ゴミ箱に移動しますか?\n") + Shown(ExtractFileName(path)),
-                  QMessageBox::Yes | QMessageBox::No, owner);
-  box.setDefaultButton(QMessageBox::Yes);
-  return box.exec() == QMessageBox::Yes;
+  return ShowMessageBox(owner, QMessageBox::Question, QStringLiteral("ファイルの削除"),
+                        QStringLiteral("ゴミ箱に移動しますか?\n") + Shown(ExtractFileName(path)),
+                        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 void ShowFailure(const std::string& path, const std::string& reason, QWidget* owner) {
-  QMessageBox box(QMessageBox::Warning, QStringLiteral("ファイルの削除エラー"),
-                  Shown(ExtractFileName(path)) + QStringLiteral(" をゴミ箱に移動できませんでした。\n") + Shown(reason),
-                  QMessageBox::Ok, owner);
-  box.exec();
+  ShowMessageBox(owner, QMessageBox::Warning, QStringLiteral("ファイルの削除エラー"),
+                 Shown(ExtractFileName(path)) + QStringLiteral(" をゴミ箱に移動できませんでした。\n") + Shown(reason));
 }
 
 }  // namespace

@@ -175,7 +175,7 @@ TEST_F(MainFormTest, AFailedSaveShowsItsErrorInAMessageBox) {
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [&] {
       if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        shown = box->text();
+        shown = box->textFormat() == Qt::PlainText ? box->text() : "not plain text";
         box->accept();
       }
     });

@@ -225,6 +225,7 @@ TEST_F(InfoForm, DesktopShortcutInTheUsersDesktopFolder) {
   ASSERT_EQ(answerer.seen.size(), 1u);
   EXPECT_EQ(answerer.seen[0].text, "No such file or directory");
   EXPECT_EQ(answerer.seen[0].owner, &form);
+  EXPECT_TRUE(answerer.seen[0].plainText);
   EXPECT_TRUE(form.isVisible());
 }
 

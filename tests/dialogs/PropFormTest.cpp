@@ -100,6 +100,7 @@ TEST_F(PropFormDialog, FailedQueryKeepsEarlierLinesAndShowsTheError) {
   EXPECT_EQ(Memo("MemControls")->toPlainText(), "");
   ASSERT_EQ(user.seen.size(), 1u);
   EXPECT_EQ(user.seen[0].owner, &form_);
+  EXPECT_TRUE(user.seen[0].plainText);
 }
 
 TEST_F(PropFormDialog, HugeAndManyTagsFillThePage) {

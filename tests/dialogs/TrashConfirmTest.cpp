@@ -32,6 +32,7 @@ TEST_F(TrashConfirm, YesTrashesTheFile) {
   EXPECT_TRUE(user.seen[0].text.contains(QStringLiteral("clip.mp4")));
   EXPECT_EQ(user.seen[0].owner, &owner_);
   EXPECT_TRUE(user.seen[0].yesIsDefault);
+  EXPECT_TRUE(user.seen[0].plainText);
 }
 
 TEST_F(TrashConfirm, NoKeepsTheFile) {
@@ -44,9 +45,10 @@ TEST_F(TrashConfirm, NoKeepsTheFile) {
 
 TEST_F(TrashConfirm, FailureIsShownWithItsReason) {
   BoxAnswerer user({QMessageBox::Yes, QMessageBox::Ok});
-  EXPECT_FALSE(MoveToRecycleBin(dir_ / "gone\xff.mp4", &owner_));
+  EXPECT_FALSE(MoveToRecycleBin(dir_ / "<h1>gone\xff&lt;.mp4", &owner_));
   ASSERT_EQ(user.seen.size(), 2u);
-  EXPECT_TRUE(user.seen[1].text.contains(QStringLiteral("gone\uFFFD.mp4")));
+  EXPECT_TRUE(user.seen[1].text.contains(QStringLiteral("<h1>gone\uFFFD&lt;.mp4")));
+  EXPECT_TRUE(user.seen[1].plainText);
   EXPECT_TRUE(user.seen[1].text.contains(QStringLiteral("No such file")));
   EXPECT_EQ(user.seen[1].owner, &owner_);
 }

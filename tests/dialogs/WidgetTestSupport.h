@@ -16,6 +16,7 @@ struct SeenBox {
   QString text;
   QWidget* owner = nullptr;
   bool yesIsDefault = false;
+  bool plainText = false;  // names and system texts are never markup
 };
 
 // Clicks the next answer on each message box that becomes modal.
@@ -31,7 +32,8 @@ class BoxAnswerer {
   void Answer() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!box || answers_.empty()) return;
-    seen.push_back({box->text(), box->parentWidget(), box->defaultButton() == box->button(QMessageBox::Yes)});
+    seen.push_back({box->text(), box->parentWidget(), box->defaultButton() == box->button(QMessageBox::Yes),
+                    box->textFormat() == Qt::PlainText});
     box->button(answers_.front())->click();
     answers_.pop_front();
   }
