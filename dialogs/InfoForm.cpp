@@ -125,7 +125,9 @@ void TInfoForm::FitToContents() {
 }
 
 void TInfoForm::UpdateStatus() {
-  const auto lines = StatusLines(ReadSystemStatus());
+  SystemStatus status = ReadSystemStatus();
+  peaks_.Apply(status);
+  const auto lines = StatusLines(status);
   QLabel* const labels[] = {ui_->LblPhys,           ui_->LblPageFile,       ui_->LblVirtual,
                             ui_->LblWorkingSetSize, ui_->LblPageFaultCount, ui_->LblPagefileUsage,
                             ui_->LblPagedPoolUsage, ui_->LblNonPagedPoolUsage, ui_->LblProcessTime};

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "dialogs/SysInfo.h"
+
 class QLabel;
 class QTimer;
 
@@ -53,6 +55,7 @@ class TInfoForm : public QDialog {
   std::unique_ptr<Ui::InfoForm> ui_;
   std::map<QObject*, Handler> clicks_;
   QTimer* Timer1;
+  TStatusPeaks peaks_;  // of the figures shown while the dialog is open
   std::string exePath_;
   std::string fileVersion_;
 };

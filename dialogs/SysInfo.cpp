@@ -148,6 +148,17 @@ SystemStatusSources ReadStatusSources() {
   return src;
 }
 
+void TStatusPeaks::Apply(SystemStatus& s) {
+  const auto raise = [](uint64_t& seen, uint64_t current, uint64_t& peak) {
+    seen = std::max({seen, current, peak});
+    peak = seen;
+  };
+  raise(workingSet_, s.workingSet, s.peakWorkingSet);
+  raise(pagefileUsage_, s.pagefileUsage, s.peakPagefileUsage);
+  raise(pagedPool_, s.pagedPool, s.peakPagedPool);
+  raise(nonPagedPool_, s.nonPagedPool, s.peakNonPagedPool);
+}
+
 std::array<std::string, 9> StatusLines(const SystemStatus& s, const NumberStyle& style) {
   auto kb = [&](uint64_t v) { return FormatSize(suKB, static_cast<int64_t>(v), style); };
   auto seconds = [](int64_t v) { return FormatSeconds(static_cast<int32_t>(std::min<int64_t>(v, INT32_MAX))); };

@@ -55,6 +55,19 @@ SystemStatus StatusFromSources(const SystemStatusSources& sources);
 SystemStatusSources ReadStatusSources();
 inline SystemStatus ReadSystemStatus() { return StatusFromSources(ReadStatusSources()); }
 
+// The peaks the dialog shows: the system's own where it keeps one (the working
+// set's), raised to the highest figure seen while they are watched, so never
+// below the current one; for the figures without a system peak that is all
+// there is.
+class TStatusPeaks {
+ public:
+  // Sets the peaks of s, remembering its figures for the next call.
+  void Apply(SystemStatus& s);
+
+ private:
+  uint64_t workingSet_ = 0, pagefileUsage_ = 0, pagedPool_ = 0, nonPagedPool_ = 0;
+};
+
 // The nine lines in the dialog's order: physical, paging file, virtual memory,
 // working set, page faults, pagefile usage, paged pool, non-paged pool, times.
 std::array<std::string, 9> StatusLines(const SystemStatus& s, const NumberStyle& style = UserNumberStyle());

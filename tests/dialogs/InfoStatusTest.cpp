@@ -79,6 +79,27 @@ TEST(InfoStatus, UnreadableSourcesReadZero) {
   EXPECT_EQ(StatusLines(s, kCommaGroups)[3], "Memory Usage:0 KB; Peak:0 KB");
 }
 
+TEST(InfoStatus, PeaksAreTheHighestSeenAndNeverBelowTheCurrent) {
+  TStatusPeaks peaks;
+  SystemStatus first;
+  first.workingSet = 200 * 1024;
+  first.peakWorkingSet = 300 * 1024;
+  first.pagefileUsage = 77784 * 1024;
+  first.nonPagedPool = 64 * 1024;
+  peaks.Apply(first);
+  EXPECT_EQ(StatusLines(first, kCommaGroups)[3], "Memory Usage:200 KB; Peak:300 KB");
+  EXPECT_EQ(StatusLines(first, kCommaGroups)[5], "Pagefile Usage:77,784 KB; Peak:77,784 KB");
+  EXPECT_EQ(StatusLines(first, kCommaGroups)[7], "NonPaged Pool Usage:64 KB; Peak:64 KB");
+  SystemStatus later;  // smaller figures, and the working set's peak unreadable
+  later.workingSet = 100 * 1024;
+  later.pagefileUsage = 1024;
+  later.nonPagedPool = 80 * 1024;
+  peaks.Apply(later);
+  EXPECT_EQ(StatusLines(later, kCommaGroups)[3], "Memory Usage:100 KB; Peak:300 KB");
+  EXPECT_EQ(StatusLines(later, kCommaGroups)[5], "Pagefile Usage:1 KB; Peak:77,784 KB");
+  EXPECT_EQ(StatusLines(later, kCommaGroups)[7], "NonPaged Pool Usage:80 KB; Peak:80 KB");
+}
+
 TEST(InfoStatus, TheRunningProcess) {
   const SystemStatus s = ReadSystemStatus();
   EXPECT_GT(s.totalPhys, 0u);
