@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   korvane::TProfile profile = korvane::TProfile::Parse(text);
   Check(profile.Text() == text);
   (void)profile.ReadString(section, key);
-  (void)profile.KeyCount(section);
+  (void)profile.KeyNames(section);
 
   profile.WriteString(section, key, value);
   const std::string written = profile.Text();
