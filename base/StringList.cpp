@@ -5,10 +5,19 @@
 #include "base/TextCompare.h"
 
 namespace korvane {
+namespace {
 
-size_t TStringList::LowerBound(std::string_view s) const {
-  const auto it = std::lower_bound(items_.begin(), items_.end(), s, [](const std::string& item, std::string_view key) {
-    return CompareTextIgnoreCase(item, key) < 0;
+// The sorted lists' order: the text order, then bytes among strings equal ignoring case.
+int CompareSorted(std::string_view a, std::string_view b) {
+  const int text = CompareTextIgnoreCase(a, b);
+  return text != 0 ? text : a.compare(b);
+}
+
+}  // namespace
+
+size_t TStringList::LowerBound(std::string_view s, bool ignoringCase) const {
+  const auto it = std::lower_bound(items_.begin(), items_.end(), s, [ignoringCase](const std::string& item, std::string_view key) {
+    return (ignoringCase ? CompareTextIgnoreCase(item, key) : CompareSorted(item, key)) < 0;
   });
   return static_cast<size_t>(it - items_.begin());
 }
@@ -16,12 +25,15 @@ size_t TStringList::LowerBound(std::string_view s) const {
 int TStringList::IndexOf(std::string_view s) const {
   if (sorted_) {
     const size_t i = LowerBound(s);
-    return (i < items_.size() && SameTextIgnoreCase(items_[i], s)) ? static_cast<int>(i) : -1;
+    return (i < items_.size() && items_[i] == s) ? static_cast<int>(i) : -1;
   }
-  for (size_t i = 0; i < items_.size(); ++i) {
-    if (SameTextIgnoreCase(items_[i], s)) return static_cast<int>(i);
-  }
-  return -1;
+  const auto it = std::find(items_.begin(), items_.end(), s);
+  return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
+}
+
+int TStringList::IndexOfSameText(std::string_view s) const {
+  const size_t i = LowerBound(s, true);
+  return (i < items_.size() && SameTextIgnoreCase(items_[i], s)) ? static_cast<int>(i) : -1;
 }
 
 int TStringList::Add(std::string s) {
@@ -31,7 +43,7 @@ int TStringList::Add(std::string s) {
     return static_cast<int>(items_.size() - 1);
   }
   const size_t at = LowerBound(s);
-  if (ignoreDuplicates_ && at < items_.size() && SameTextIgnoreCase(items_[at], s)) return -1;
+  if (ignoreDuplicates_ && at < items_.size() && items_[at] == s) return -1;
   items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), std::move(s));
   return static_cast<int>(at);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The program's string list: ordered strings, optionally kept sorted with the
-// case-insensitive text order, optionally ignoring an added duplicate.
+// case-insensitive text order, optionally ignoring an added duplicate. A
+// duplicate is a string of equal bytes: the lists hold paths, and on this
+// system `Clip.mp4` and `clip.mp4` are two files.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -11,15 +13,19 @@ namespace korvane {
 class TStringList {
  public:
   TStringList() = default;
-  // sorted: keep the strings in CompareTextIgnoreCase order.
-  // ignoreDuplicates: adding a string equal (ignoring case) to one held does nothing;
-  // for an unsorted list this costs a linear search.
+  // sorted: keep the strings in CompareTextIgnoreCase order, strings equal
+  // ignoring case next to each other in byte order.
+  // ignoreDuplicates: adding a string of the same bytes as one held does
+  // nothing; for an unsorted list this costs a linear search.
   TStringList(bool sorted, bool ignoreDuplicates) : sorted_(sorted), ignoreDuplicates_(ignoreDuplicates) {}
 
   // Adds s (at its sorted place or at the end); returns its index, or -1 when ignored.
   int Add(std::string s);
-  // Index of a string equal to s ignoring case, or -1.
+  // Index of a string of the same bytes as s, or -1.
   int IndexOf(std::string_view s) const;
+  // Sorted lists: the index of the first string equal to s ignoring case
+  // (the others follow it), or -1.
+  int IndexOfSameText(std::string_view s) const;
   bool Contains(std::string_view s) const { return IndexOf(s) >= 0; }
   void Delete(size_t index);
   void Clear() { items_.clear(); }
@@ -34,8 +40,9 @@ class TStringList {
   bool Sorted() const { return sorted_; }
 
  private:
-  // First index whose string does not sort before s.
-  size_t LowerBound(std::string_view s) const;
+  // First index whose string does not sort before s; ignoringCase: before s
+  // ignoring case.
+  size_t LowerBound(std::string_view s, bool ignoringCase = false) const;
 
   std::vector<std::string> items_;
   bool sorted_ = false;

@@ -78,7 +78,7 @@ void TFindFileThread::AddPath(const std::string& p) {
   // is this folder when its text is the same or it names the same folder; a
   // folder that differs only in letter case is another folder on this file
   // system and is searched too.
-  const int first = FolderQueue.IndexOf(dir);
+  const int first = FolderQueue.IndexOfSameText(dir);
   if (first >= 0) {
     for (size_t i = static_cast<size_t>(first); i < FolderQueue.Count() && SameTextIgnoreCase(FolderQueue[i], dir); ++i) {
       if (FolderQueue[i] == dir) return;

@@ -72,17 +72,20 @@ TEST_F(TickTest, BatchesOfTenEachSortedIgnoringCase) {
 }
 
 TEST_F(TickTest, ASecondCopyInTheSameBatchIsDroppedButNotInALaterOne) {
-  const std::string a = File("a.mp4");
+  const std::string a = File("a.mp4"), upper = File("Clip.mp4"), lower = File("clip.mp4");
   player.Status = TFakePlayer::kStatusPlaying;  // keep the list from moving
   search.AddPath(a);
+  search.AddPath(lower);
   search.AddPath(a);
-  WaitForFound(2);
+  search.AddPath(upper);
+  WaitForFound(4);
   tick.Tick();
-  EXPECT_EQ(view.items.size(), 1u);
+  // Names differing only in case are two files.
+  EXPECT_EQ(view.items, (std::vector<std::string>{a, upper, lower}));
   search.AddPath(a);
   WaitForFound(1);
   tick.Tick();
-  EXPECT_EQ(view.items, (std::vector<std::string>{a, a}));
+  EXPECT_EQ(view.items, (std::vector<std::string>{a, upper, lower, a}));
 }
 
 TEST_F(TickTest, RefusedFilesNeverReachTheList) {

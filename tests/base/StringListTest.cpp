@@ -70,17 +70,21 @@ TEST(TextCompare, UsesTheUsersCollationLocale) {
   EXPECT_LT(german, 0);
 }
 
-TEST(StringList, SortedIgnoringDuplicatesKeepsOneOfEachIgnoringCase) {
+TEST(StringList, SortedIgnoringDuplicatesDropsOnlyEqualBytes) {
   TStringList list(true, true);
   EXPECT_EQ(list.Add("/b/"), 0);
-  EXPECT_EQ(list.Add("/A/"), 0);
+  EXPECT_EQ(list.Add("/a/"), 0);
   EXPECT_EQ(list.Add("/a/"), -1);
-  EXPECT_EQ(list.Add("/c/"), 2);
-  ASSERT_EQ(list.Count(), 3u);
-  EXPECT_EQ(list[0], "/A/");
-  EXPECT_EQ(list[1], "/b/");
-  EXPECT_EQ(list.IndexOf("/B/"), 1);
-  EXPECT_EQ(list.IndexOf("/d/"), -1);
+  // Two files on this system: both stay, next to each other, in byte order.
+  EXPECT_EQ(list.Add("/A/"), 0);
+  EXPECT_EQ(list.Add("/c/"), 3);
+  EXPECT_EQ(list.Add("/B/"), 2);
+  EXPECT_EQ(list.Items(), (std::vector<std::string>{"/A/", "/a/", "/B/", "/b/", "/c/"}));
+  EXPECT_EQ(list.IndexOf("/b/"), 3);
+  EXPECT_EQ(list.IndexOf("/C/"), -1);
+  EXPECT_EQ(list.IndexOfSameText("/C/"), 4);
+  EXPECT_EQ(list.IndexOfSameText("/b/"), 2);
+  EXPECT_EQ(list.IndexOfSameText("/d/"), -1);
   list.Add("");
   EXPECT_EQ(list[0], "");
   EXPECT_TRUE(list.Contains(""));
@@ -99,7 +103,9 @@ TEST(StringList, UnsortedKeepsInsertionOrderAndDuplicates) {
   EXPECT_EQ(list[0], "a");
   TStringList unique(false, true);
   unique.Add("x");
-  EXPECT_EQ(unique.Add("X"), -1);
+  EXPECT_EQ(unique.Add("x"), -1);
+  EXPECT_EQ(unique.Add("X"), 1);
+  EXPECT_EQ(unique.IndexOf("X"), 1);
 }
 
 }  // namespace
