@@ -396,10 +396,12 @@ void TMainForm::MenuRenameClick() {
 }
 
 void TMainForm::MenuTrashFileClick() {
-  if (ItemIndex() < 0) return;
-  MoveToRecycleBin(Item(ItemIndex()), this);
-  // Declined or failed alike, playback goes on with the next entry.
-  FMediaList.NextMedia();
+  const int asked = ItemIndex();
+  if (asked < 0) return;
+  MoveToRecycleBin(Item(asked), this);
+  // Declined or failed alike, playback goes on with the next entry, unless the
+  // ticks inside the box have moved the list on already.
+  if (ItemIndex() == asked) FMediaList.NextMedia();
 }
 
 void TMainForm::MenuPlayerPropClick() { FPropForm->exec(); }

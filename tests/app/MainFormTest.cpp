@@ -400,5 +400,22 @@ TEST_F(MainFormFileCommands, DecliningTheTrashStillMovesOn) {
   EXPECT_EQ(ToNarrow(fake.URL()), b);
 }
 
+TEST_F(MainFormFileCommands, AFileEndingWhileDeleteAsksIsNotSkippedPast) {
+  Big("a.mp4");
+  const std::string b = Big("b.mp4");
+  Big("c.mp4");
+  FindFileThread().AddPath(dir.Path());
+  WaitForEntries(3);
+  ASSERT_EQ(List()->currentIndex(), 0);
+  // The file asked about ends while the box is up, and the ticks move the list on.
+  TModalAnswerer answer([&](QWidget* box) {
+    if (List()->currentIndex() == 0) fake.FinishMedia();
+    else qobject_cast<QMessageBox*>(box)->button(QMessageBox::No)->click();
+  });
+  Press(Qt::Key_Delete);
+  EXPECT_EQ(List()->currentIndex(), 1);
+  EXPECT_EQ(ToNarrow(fake.URL()), b);
+}
+
 }  // namespace
 }  // namespace korvane::test
