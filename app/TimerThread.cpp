@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <stdexcept>
 
 namespace korvane {
 
@@ -73,6 +74,8 @@ void TTimerThread::Terminate() {
 
 void TTimerThread::WaitFor() {
   if (!thread_.joinable()) return;
+  // The thread waits for the running tick to return, which waits here: it could never end.
+  if (running_) throw std::logic_error("TTimerThread stopped from inside its own tick");
   std::unique_lock lock(mutex_);
   while (!finished_) {
     if (pending_) {

@@ -29,7 +29,9 @@ class TTimerThread {
   void RunPending();
   // Asks the thread to end after its current pass.
   void Terminate();
-  // GUI thread: runs handed-over ticks until the thread has ended, then joins it.
+  // GUI thread: runs handed-over ticks until the thread has ended, then joins
+  // it. Called from inside a tick it throws std::logic_error (it could only
+  // wait for ever), which ends the program when it leaves the destructor.
   void WaitFor();
 
  private:

@@ -44,6 +44,22 @@ TEST(TickTimerThread, StoppingWhileATickWaitsRunsItAndReturns) {
   EXPECT_EQ(ticks, 1);
 }
 
+TEST(TickTimerThread, StoppingFromInsideATickIsARefusedCallNotASpin) {
+  TTimerThread* self = nullptr;
+  int refusals = 0;
+  TTimerThread timer([&] {
+    self->Terminate();
+    try {
+      self->WaitFor();
+    } catch (const std::logic_error&) {
+      ++refusals;
+    }
+  }, [] {});
+  self = &timer;
+  Serve(timer, [&] { return refusals > 0; });
+  EXPECT_EQ(refusals, 1);
+}
+
 TEST(TickTimerThread, AnErrorIsReportedOnceAndTickingGoesOn) {
   int ticks = 0;
   testing::internal::CaptureStderr();
