@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QUrl>
 #include <QKeyEvent>
 #include <QLabel>
@@ -22,6 +21,7 @@
 #include "app/PlayerCommands.h"
 #include "app/StartUp.h"
 #include "base/CommaText.h"
+#include "base/Paths.h"
 #include "base/Utf.h"
 #include "config/Config.h"
 #include "config/ConfigForm.h"
@@ -108,6 +108,12 @@ QIcon LoudspeakerIcon() {
   painter.drawArc(QRectF(6, 4.5, 5, 7), -60 * 16, 120 * 16);
   painter.drawArc(QRectF(6, 1.5, 9, 13), -60 * 16, 120 * 16);
   return QIcon(pixmap);
+}
+
+// A local file URL's path as bytes, taken from its percent-encoded form:
+// QUrl::toLocalFile would replace the bytes of a name that is not UTF-8.
+std::string LocalPathBytes(const QUrl& url) {
+  return PercentDecodePath(url.path(QUrl::FullyEncoded).toStdString());
 }
 
 std::unique_ptr<Ui::MainForm> LoadForm(QMainWindow* form) {
@@ -298,7 +304,7 @@ void TMainForm::dropEvent(QDropEvent* event) {
 void TMainForm::WMDropFiles(const QList<QUrl>& urls) {
   for (const QUrl& url : urls) {
     if (!url.isLocalFile()) continue;
-    std::string path = QFile::encodeName(url.toLocalFile()).toStdString();
+    std::string path = LocalPathBytes(url);
     if (path.size() > kMaxDroppedPath) path.resize(kMaxDroppedPath);
     FindFileThread().AddPath(path);
   }

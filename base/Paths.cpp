@@ -56,4 +56,24 @@ std::string PercentEncodePath(std::string_view path) {
   return out;
 }
 
+std::string PercentDecodePath(std::string_view path) {
+  const auto hex = [](char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+  };
+  std::string out;
+  for (size_t i = 0; i < path.size(); ++i) {
+    const bool escape = path[i] == '%' && i + 2 < path.size() && hex(path[i + 1]) >= 0 && hex(path[i + 2]) >= 0;
+    if (!escape) {
+      out += path[i];
+      continue;
+    }
+    out += static_cast<char>(hex(path[i + 1]) * 16 + hex(path[i + 2]));
+    i += 2;
+  }
+  return out;
+}
+
 }  // namespace korvane

@@ -24,5 +24,8 @@ std::string ChangeFileExt(std::string_view path, std::string_view ext);
 // The path as a URL path: every byte but letters, digits, "-._~" and "/" as %XX,
 // so that names which are not UTF-8 survive.
 std::string PercentEncodePath(std::string_view path);
+// The bytes of a URL path: each %XX (either case of hex digit) becomes its
+// byte, whatever the bytes form; anything else, a stray '%' included, stays.
+std::string PercentDecodePath(std::string_view path);
 
 }  // namespace korvane

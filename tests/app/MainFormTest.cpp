@@ -25,6 +25,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "base/Paths.h"
 #include "base/Utf.h"
 #include "config/Config.h"
 #include "search/FindFile.h"
@@ -334,19 +335,22 @@ class MainFormFileCommands : public MainFormControls {
   std::string Big(const std::string& name) { return dir.WriteFile(name, std::string(600000, 'x')); }
 };
 
-TEST_F(MainFormFileCommands, DroppedLocalPathsAreSearchedCutTo260Bytes) {
+TEST_F(MainFormFileCommands, DroppedLocalPathsAreSearchedByteForByteCutTo260Bytes) {
   const std::string folderFile = Big("drop/in.mp4");
   // A file whose path is exactly 260 bytes, dropped with a longer path that starts with it.
   const std::string exact = Big(std::string(259 - dir.Path().size(), 'n'));
   ASSERT_EQ(exact.size(), 260u);
+  // A name that is not UTF-8 comes as the file manager writes it, percent-encoded.
+  const std::string latin1 = Big("caf\xE9.mp4");
   Drop({QUrl(QStringLiteral("https://example.com/x.mp4")), QUrl::fromLocalFile(QString::fromStdString(dir / "drop")),
-        QUrl::fromLocalFile(QString::fromStdString(exact + "/more.mp4"))});
-  WaitForEntries(2);
-  ASSERT_EQ(List()->count(), 2);
+        QUrl::fromLocalFile(QString::fromStdString(exact + "/more.mp4")),
+        QUrl::fromEncoded(QByteArray::fromStdString("file://" + PercentEncodePath(latin1)))});
+  WaitForEntries(3);
+  ASSERT_EQ(List()->count(), 3);
   std::vector<std::string> entries;
-  for (int i = 0; i < 2; ++i) entries.push_back(List()->itemData(i).toByteArray().toStdString());
+  for (int i = 0; i < 3; ++i) entries.push_back(List()->itemData(i).toByteArray().toStdString());
   std::sort(entries.begin(), entries.end());
-  EXPECT_EQ(entries, (std::vector<std::string>{folderFile, exact}));
+  EXPECT_EQ(entries, (std::vector<std::string>{latin1, folderFile, exact}));
 }
 
 TEST_F(MainFormFileCommands, RenameProposesBaseAndTitleAndAppendsTheNewPath) {

@@ -26,5 +26,13 @@ TEST(Paths, ExtensionIsFromTheLastDotOfTheName) {
   EXPECT_EQ(ChangeFileExt("/opt/k.exe", ".ini"), "/opt/k.ini");
 }
 
+TEST(Paths, PercentDecodingGivesBackEveryByteEncoded) {
+  std::string all;
+  for (int c = 1; c < 256; ++c) all += static_cast<char>(c);
+  EXPECT_EQ(PercentDecodePath(PercentEncodePath(all)), all);
+  EXPECT_EQ(PercentDecodePath("/v/caf%e9%2Fx"), "/v/caf\xE9/x");
+  EXPECT_EQ(PercentDecodePath("100%/%4/%zz%"), "100%/%4/%zz%");
+}
+
 }  // namespace
 }  // namespace korvane

@@ -20,16 +20,24 @@ class MainFormWholeProgramDrop : public ::testing::Test {
 };
 
 // The picture is most of the window, and where a user lets go of a folder; it
-// is a surface of its own, which takes the drag events over it.
-TEST_F(MainFormWholeProgramDrop, AFolderDroppedOnThePictureIsSearched) {
+// is a surface of its own, which takes the drag events over it. A file whose
+// name is not UTF-8 dropped with it is played too.
+TEST_F(MainFormWholeProgramDrop, AFolderAndAFileDroppedOnThePictureAreSearchedAndPlayed) {
   const std::string clips = media.MakeDir("clips");
-  const std::string clip = MakeClip(clips, "a.mp4", 4);
-  ASSERT_FALSE(clip.empty());
+  const std::string clip = MakeClip(clips, "a.mp4", 3);
+  const std::string latin1 = MakeClip(media.Path(), "caf\xE9.mp4", 2);
+  ASSERT_FALSE(clip.empty() || latin1.empty());
   TKorvaneProcess korvane({});
   ASSERT_NE(korvane.Window(), 0u) << korvane.Stderr();
-  EXPECT_TRUE(DropPaths(korvane.Window(), 360, 275, {clips}));
-  EXPECT_TRUE(WaitUntil([&] { return korvane.OpenFilesBelow(clips) == std::vector<std::string>{clip}; }, 20s))
-      << korvane.Stderr();
+  EXPECT_TRUE(DropPaths(korvane.Window(), 360, 275, {clips, latin1}));
+  std::vector<std::string> played;
+  EXPECT_TRUE(WaitUntil([&] {
+    for (const std::string& path : korvane.OpenFilesBelow(media.Path()))
+      if (std::find(played.begin(), played.end(), path) == played.end()) played.push_back(path);
+    return played.size() == 2;
+  }, 30s)) << korvane.Stderr();
+  std::sort(played.begin(), played.end());
+  EXPECT_EQ(played, (std::vector<std::string>{latin1, clip}));
 }
 
 }  // namespace
