@@ -9,9 +9,12 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/MainForm.h"
+#include "app/QuitOnSignals.h"
+#include "app/StartFailure.h"
 #include "app/StartUp.h"
 #include "base/Format.h"
 #include "platform/OwnExecutable.h"
+#include "platform/QuitSignals.h"
 #include "player/MpvPlayer.h"
 
 namespace {
@@ -38,6 +41,8 @@ int main(int argc, char** argv) {
     korvane::ActivateRunningInstance(korvane::InstanceGuid, std::vector<std::string>(argv + 1, argv + argc));
     return 0;
   }
+  // Before any thread exists: a quit signal from now on waits for the event loop.
+  korvane::HoldQuitSignals();
   korvane::SetInstanceMarker(true);
   korvane::TApplication app(argc, argv);
   // libmpv needs the C library's numbers; the user's separators go to the format rules.
@@ -46,10 +51,13 @@ int main(int argc, char** argv) {
   QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
 
   std::vector<std::string> params(argv + 1, argv + argc);
-  korvane::TMainForm form(MakePlayer, std::move(params));
-  form.show();
-  const int result = app.exec();
-  // From here a later launch finds nobody to talk to; the forms go after this.
-  korvane::SetInstanceMarker(false);
-  return result;
+  return korvane::RunReportingStartFailure([&] {
+    korvane::TMainForm form(MakePlayer, std::move(params));
+    form.show();
+    const korvane::TQuitOnSignals quitOnSignals;
+    const int result = app.exec();
+    // From here a later launch finds nobody to talk to; the forms go after this.
+    korvane::SetInstanceMarker(false);
+    return result;
+  });
 }

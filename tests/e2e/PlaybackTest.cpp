@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <algorithm>
+#include <fstream>
 
 #include "tests/e2e/KorvaneProcess.h"
 
@@ -19,6 +22,15 @@ int ColoursInTheMiddle(const std::string& png) {
     pclose(pipe);
   }
   return colours;
+}
+
+// Whether the process holds SIGTERM back or catches it: from then on it is not killed by it.
+bool TakesCareOfSigterm(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  unsigned long long mask = 0;
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("SigBlk:", 0) == 0 || line.rfind("SigCgt:", 0) == 0) mask |= std::stoull(line.substr(7), nullptr, 16);
+  return mask & (1ull << (SIGTERM - 1));
 }
 
 class MainFormWholeProgram : public ::testing::Test {
@@ -67,6 +79,18 @@ TEST_F(MainFormWholeProgram, ShowsItsIconAndClosingTheWindowSavesTheSettingsAndE
   korvane.Close();
   EXPECT_EQ(korvane.WaitForExit(10s), 0) << korvane.Stderr();
   EXPECT_FALSE(ReadFile(korvane.IniPath()).empty());
+}
+
+// Once as early as the program can take it, once with the window up.
+TEST_F(MainFormWholeProgram, ASigtermEndsTheProgramAsClosingTheWindowDoes) {
+  for (const bool early : {true, false}) {
+    TKorvaneProcess korvane({});
+    if (early) ASSERT_TRUE(WaitUntil([&] { return TakesCareOfSigterm(korvane.Pid()); }, 10s));
+    else ASSERT_NE(korvane.Window(), 0u) << korvane.Stderr();
+    kill(korvane.Pid(), SIGTERM);
+    EXPECT_EQ(korvane.WaitForExit(10s), 0) << "early: " << early << "\n" << korvane.Stderr();
+    EXPECT_FALSE(ReadFile(korvane.IniPath()).empty()) << "early: " << early;
+  }
 }
 
 }  // namespace
