@@ -1,4 +1,5 @@
 #include "app/MainForm.h"
+#include "app/StartFailure.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -185,6 +186,17 @@ TEST_F(MainFormTest, AFailedSaveShowsItsErrorInAMessageBox) {
     EXPECT_EQ(shown, QString::fromStdString(path + " に書き込めません"));
   }
   EXPECT_EQ(ReadFile(readOnly), "[LowerSize]\nFLowerSize=7\n");
+}
+
+TEST_F(MainFormTest, APlayerThatCannotStartIsReportedAndEndsWithAFailure) {
+  testing::internal::CaptureStderr();
+  const int status = RunReportingStartFailure([] {
+    TMainForm form([](QWidget*) -> PlayerHost { throw PlayerError("mpv_initialize failed"); }, {});
+    return 0;
+  });
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(status, 0);
+  EXPECT_NE(err.find("cannot start: mpv_initialize failed"), std::string::npos) << err;
 }
 
 // Answers each modal dialog that comes up while it lives.
