@@ -81,6 +81,28 @@ TEST_F(MainFormWholeProgram, ShowsItsIconAndClosingTheWindowSavesTheSettingsAndE
   EXPECT_FALSE(ReadFile(korvane.IniPath()).empty());
 }
 
+// Names differing only in case are two files here, and a name that is not
+// UTF-8 comes through the command line byte for byte.
+TEST_F(MainFormWholeProgram, PlaysClipAndclipAndANameThatIsNotUtf8) {
+  const std::string clips = media.MakeDir("clips");
+  std::vector<std::string> expected;
+  for (const char* name : {"Clip.mp4", "clip.mp4"}) expected.push_back(MakeClip(clips, name, 2));
+  expected.push_back(MakeClip(media.Path(), "caf\xE9.mp4", 2));
+  for (const std::string& clip : expected) ASSERT_FALSE(clip.empty());
+
+  TKorvaneProcess korvane({clips, expected.back()});
+  ASSERT_NE(korvane.Window(), 0u) << korvane.Stderr();
+  std::vector<std::string> played;
+  EXPECT_TRUE(WaitUntil([&] {
+    for (const std::string& path : korvane.OpenFilesBelow(media.Path()))
+      if (std::find(played.begin(), played.end(), path) == played.end()) played.push_back(path);
+    return played.size() == expected.size();
+  }, 40s)) << korvane.Stderr();
+  std::sort(played.begin(), played.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(played, expected);
+}
+
 // Once as early as the program can take it, once with the window up.
 TEST_F(MainFormWholeProgram, ASigtermEndsTheProgramAsClosingTheWindowDoes) {
   for (const bool early : {true, false}) {
