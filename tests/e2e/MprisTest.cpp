@@ -1,37 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <signal.h>
-
-#include <cstdlib>
-
 #include "tests/e2e/KorvaneProcess.h"
+#include "tests/e2e/SessionBus.h"
 
 namespace korvane::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-// A session bus of the test's own; the program started while it runs finds it.
-class PrivateSessionBus {
- public:
-  PrivateSessionBus() {
-    const std::string out = CommandOutput("dbus-daemon --session --fork --print-address=1 --print-pid=1");
-    const size_t newline = out.find('\n');
-    if (newline == std::string::npos) return;
-    address_ = out.substr(0, newline);
-    pid_ = std::atoi(out.c_str() + newline + 1);
-    setenv("DBUS_SESSION_BUS_ADDRESS", address_.c_str(), 1);
-  }
-  ~PrivateSessionBus() {
-    unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    if (pid_ > 0) kill(pid_, SIGTERM);
-  }
-  bool Up() const { return pid_ > 0; }
-
- private:
-  std::string address_;
-  pid_t pid_ = -1;
-};
 
 std::string Send(const std::string& member, const std::string& args = "") {
   return CommandOutput("dbus-send --session --print-reply --reply-timeout=5000 --dest=org.mpris.MediaPlayer2.korvane "
@@ -50,7 +25,7 @@ TEST(MprisWholeProgram, TheDesktopControlsPauseAndMoveToTheNextFile) {
   TempDir media;
   const std::string clips = media.MakeDir("clips");
   for (const char* name : {"a.mp4", "b.mp4"}) ASSERT_FALSE(MakeClip(clips, name, 10).empty());
-  PrivateSessionBus bus;
+  TPrivateSessionBus bus;
   ASSERT_TRUE(bus.Up());
 
   TKorvaneProcess korvane({clips});
