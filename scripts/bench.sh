@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds and runs the benchmarks: scripts/bench.sh [app|search|config|player|...]
+# Builds and runs the benchmarks: scripts/bench.sh [app|search|config|player|soak|...]
 # With no name every benchmark runs. Each prints its figures and its ratio
-# against a peer measured in the same run.
+# against a peer measured in the same run; the soak prints what it saw and
+# fails on a stall.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"

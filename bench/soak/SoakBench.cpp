@@ -104,6 +104,7 @@ class TSoak {
 };
 
 int Main(int argc, char** argv) {
+  setenv("KORVANE_BUILD_DIR", KORVANE_BUILD_DIR, 0);
   const int presses = argc > 1 ? std::atoi(argv[1]) : 300;
   const unsigned seed = argc > 2 ? static_cast<unsigned>(std::atol(argv[2])) : std::random_device{}();
   if (const std::string reason = WholeProgramSkipReason(); !reason.empty()) {
