@@ -1,0 +1,30 @@
+#include "platform/QuitSignals.h"
+
+#include <signal.h>
+
+#include <gtest/gtest.h>
+
+namespace korvane {
+namespace {
+
+// One test: the handlers stay for the whole process.
+TEST(QuitSignals, ASignalSentWhileHeldArrivesOnceDeliveredAndAnIgnoredOneStaysIgnored) {
+  signal(SIGHUP, SIG_IGN);  // as nohup hands it down
+  HoldQuitSignals();
+  raise(SIGTERM);  // would end the test run if it were not held
+  const int fd = DeliverQuitSignals();
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(DeliverQuitSignals(), fd);
+  EXPECT_TRUE(TakeQuitSignals(fd));
+  EXPECT_FALSE(TakeQuitSignals(fd));
+  raise(SIGINT);
+  EXPECT_TRUE(TakeQuitSignals(fd));
+  raise(SIGHUP);
+  EXPECT_FALSE(TakeQuitSignals(fd));
+  struct sigaction hup {};
+  sigaction(SIGHUP, nullptr, &hup);
+  EXPECT_EQ(hup.sa_handler, SIG_IGN);
+}
+
+}  // namespace
+}  // namespace korvane
