@@ -103,16 +103,29 @@ TEST_F(MainFormWholeProgram, PlaysClipAndclipAndANameThatIsNotUtf8) {
   EXPECT_EQ(played, expected);
 }
 
-// Once as early as the program can take it, once with the window up.
+// Once as early as the program can take it, once with the window up, once
+// with the box of Delete open (the signal ends its loop too; nothing is trashed).
 TEST_F(MainFormWholeProgram, ASigtermEndsTheProgramAsClosingTheWindowDoes) {
-  for (const bool early : {true, false}) {
-    TKorvaneProcess korvane({});
-    if (early) ASSERT_TRUE(WaitUntil([&] { return TakesCareOfSigterm(korvane.Pid()); }, 10s));
-    else ASSERT_NE(korvane.Window(), 0u) << korvane.Stderr();
+  const std::string clip = MakeClip(media.Path(), "a.mp4", 4);
+  ASSERT_FALSE(clip.empty());
+  for (const std::string when : {"early", "window", "box"}) {
+    TKorvaneProcess korvane({clip});
+    if (when == "early") {
+      ASSERT_TRUE(WaitUntil([&] { return TakesCareOfSigterm(korvane.Pid()); }, 10s));
+    } else {
+      ASSERT_NE(korvane.Window(), 0u) << korvane.Stderr();
+    }
+    if (when == "box") {
+      korvane.Key("Delete");
+      ASSERT_TRUE(WaitUntil([&] {
+        return CommandOutput("xdotool search --onlyvisible --pid " + std::to_string(korvane.Pid()) + " | wc -l") == "2";
+      }, 10s));
+    }
     kill(korvane.Pid(), SIGTERM);
-    EXPECT_EQ(korvane.WaitForExit(10s), 0) << "early: " << early << "\n" << korvane.Stderr();
-    EXPECT_FALSE(ReadFile(korvane.IniPath()).empty()) << "early: " << early;
+    EXPECT_EQ(korvane.WaitForExit(10s), 0) << when << "\n" << korvane.Stderr();
+    EXPECT_FALSE(ReadFile(korvane.IniPath()).empty()) << when;
   }
+  EXPECT_FALSE(ReadFile(clip).empty());
 }
 
 }  // namespace
