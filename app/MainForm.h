@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/HandOffWindow.h"
+#include "app/HandOffServer.h"
 #include "app/MainView.h"
 #include "app/MediaList.h"
 #include "app/MprisControl.h"
@@ -144,7 +144,7 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
   std::vector<std::string> FParams;
   bool FShown = false;
   // Null when another process owns the hand-off (tests) or it could not listen.
-  std::unique_ptr<THandOffWindow> FHandOffWnd;
+  std::unique_ptr<THandOffServer> FHandOffWnd;
   // The items of the last hand-off received.
   TStringList FHandOffList;
   std::string FIniPath;  // worked out once at start: the close saves where the start read

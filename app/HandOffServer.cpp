@@ -1,4 +1,4 @@
-#include "app/HandOffWindow.h"
+#include "app/HandOffServer.h"
 
 #include <QSocketNotifier>
 
@@ -7,7 +7,7 @@
 
 namespace korvane {
 
-THandOffWindow::THandOffWindow(const std::string& path, THandOffEndpoint::Handler method) {
+THandOffServer::THandOffServer(const std::string& path, THandOffEndpoint::Handler method) {
   FStallTimer.setInterval(1000);
   connect(&FStallTimer, &QTimer::timeout, this, [this] {
     FEndpoint->DropStalled(THandOffEndpoint::Clock::now());
@@ -17,15 +17,15 @@ THandOffWindow::THandOffWindow(const std::string& path, THandOffEndpoint::Handle
   FEndpoint = std::make_unique<THandOffEndpoint>(path, std::move(method), watcher);
 }
 
-THandOffWindow::~THandOffWindow() { FEndpoint.reset(); }
+THandOffServer::~THandOffServer() { FEndpoint.reset(); }
 
-void THandOffWindow::Watch(int fd) {
+void THandOffServer::Watch(int fd) {
   auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
   connect(notifier, &QSocketNotifier::activated, this, [this, fd] { Readable(fd); });
   FNotifiers[fd] = notifier;
 }
 
-void THandOffWindow::Unwatch(int fd) {
+void THandOffServer::Unwatch(int fd) {
   const auto found = FNotifiers.find(fd);
   if (found == FNotifiers.end()) return;
   // Off at once, before the descriptor closes; deleted later, as it may be the one signalling now.
@@ -34,23 +34,23 @@ void THandOffWindow::Unwatch(int fd) {
   FNotifiers.erase(found);
 }
 
-void THandOffWindow::Readable(int fd) {
+void THandOffServer::Readable(int fd) {
   FEndpoint->Readable(fd);
   UpdateStallTimer();
 }
 
-void THandOffWindow::UpdateStallTimer() {
+void THandOffServer::UpdateStallTimer() {
   if (!FEndpoint->Busy())
     FStallTimer.stop();
   else if (!FStallTimer.isActive())
     FStallTimer.start();
 }
 
-std::unique_ptr<THandOffWindow> AllocateHandOffWindow(const std::string& className, THandOffEndpoint::Handler method) {
+std::unique_ptr<THandOffServer> AllocateHandOffWindow(const std::string& className, THandOffEndpoint::Handler method) {
   if (!HoldsInstanceLock(className)) return nullptr;
-  auto window = std::make_unique<THandOffWindow>(HandOffSocketPath(className), std::move(method));
-  if (!window->Listening()) return nullptr;
-  return window;
+  auto server = std::make_unique<THandOffServer>(HandOffSocketPath(className), std::move(method));
+  if (!server->Listening()) return nullptr;
+  return server;
 }
 
 }  // namespace korvane

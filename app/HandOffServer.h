@@ -1,5 +1,5 @@
 #pragma once
-// The hand-off window: the running instance's hand-off endpoint, served on
+// The hand-off server: the running instance's hand-off endpoint, served on
 // the GUI thread's event loop (a notifier for each descriptor, a timer that
 // drops stalled connections while there are any).
 #include <QObject>
@@ -14,10 +14,10 @@ class QSocketNotifier;
 
 namespace korvane {
 
-class THandOffWindow : public QObject, private THandOffEndpoint::IWatcher {
+class THandOffServer : public QObject, private THandOffEndpoint::IWatcher {
  public:
-  THandOffWindow(const std::string& path, THandOffEndpoint::Handler method);
-  ~THandOffWindow() override;
+  THandOffServer(const std::string& path, THandOffEndpoint::Handler method);
+  ~THandOffServer() override;
   bool Listening() const { return FEndpoint->Listening(); }
 
  private:
@@ -35,6 +35,6 @@ class THandOffWindow : public QObject, private THandOffEndpoint::IWatcher {
 // The hand-off window named className with method answering each message; only
 // the holder of the instance lock of that name gets one (it owns the socket's
 // name), anyone else and a failure to listen get none.
-std::unique_ptr<THandOffWindow> AllocateHandOffWindow(const std::string& className, THandOffEndpoint::Handler method);
+std::unique_ptr<THandOffServer> AllocateHandOffWindow(const std::string& className, THandOffEndpoint::Handler method);
 
 }  // namespace korvane
