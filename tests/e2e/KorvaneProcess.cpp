@@ -159,6 +159,8 @@ void TKorvaneProcess::Close() {
 void AskWindowToClose(unsigned long window) {
   Display* display = XOpenDisplay(nullptr);
   if (!display) return;
+  // The window may be gone already; that is no error of the test's.
+  auto* previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
   XEvent event{};
   event.xclient.type = ClientMessage;
   event.xclient.window = window;
@@ -167,6 +169,8 @@ void AskWindowToClose(unsigned long window) {
   event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
   event.xclient.data.l[1] = CurrentTime;
   XSendEvent(display, window, False, NoEventMask, &event);
+  XSync(display, False);
+  XSetErrorHandler(previous);
   XCloseDisplay(display);
 }
 
