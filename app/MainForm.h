@@ -19,10 +19,7 @@
 #include "base/StringList.h"
 #include "player/Player.h"
 
-class QDragMoveEvent;
 class QKeyEvent;
-class QLabel;
-class QWindow;
 namespace Ui {
 class MainForm;
 }
@@ -32,6 +29,8 @@ namespace korvane {
 class TConfigForm;
 class TPropForm;
 class TMprisService;
+class TStatusPanels;
+class TWindowEvents;
 
 // The player and the widget that shows its picture (null for a player without one).
 struct PlayerHost {
@@ -79,15 +78,10 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
  private:
-  void SetUpFont();
-  void SetUpColours();
-  void SetUpStatusBar();
-  void SetUpComboList();
   void FormCreate();
   void FormDestroy();
   void FormResize();
@@ -98,12 +92,6 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
   void WakeForTick();
   // Key preview: sees each key for this window before the focused control.
   void FormKeyDown(QKeyEvent* event);
-  // Whether the window-system surface is this window's or one inside it.
-  bool IsOwnSurface(const QWindow* surface) const;
-  // The player's picture is a surface of its own that takes the drags over it;
-  // they count as drags over the window. True when the event was one of them.
-  bool PictureDragEvent(QObject* watched, QEvent* event);
-  static void AcceptUrlDrag(QDragMoveEvent& event);
   // The player's events.
   void ConnectPlayerEvents();
   void FPlayerOpenStateChange(int32_t newState);
@@ -129,9 +117,7 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
   int MediaIndex() const override;
 
   std::unique_ptr<Ui::MainForm> ui;
-  std::vector<QLabel*> FStatusPanels;
-  // What each panel was last given: the tick rewrites them 100 times a second.
-  std::vector<std::string> FStatusTexts;
+  std::unique_ptr<TStatusPanels> FStatusPanels;
   std::unique_ptr<IWMPCore> FPlayer;
   TMediaList FMediaList;
   std::unique_ptr<TTickStep> FTickStep;
@@ -148,6 +134,8 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
   // The items of the last hand-off received.
   TStringList FHandOffList;
   std::string FIniPath;  // worked out once at start: the close saves where the start read
+  // Resize, key preview, picture drags and Space on the list, application-wide.
+  std::unique_ptr<TWindowEvents> FWindowEvents;
 };
 
 }  // namespace korvane

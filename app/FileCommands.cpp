@@ -1,0 +1,24 @@
+#include "app/FileCommands.h"
+
+#include "app/MainView.h"
+#include "app/MediaList.h"
+#include "dialogs/InputQuery.h"
+#include "dialogs/Rename.h"
+#include "dialogs/Trash.h"
+
+namespace korvane {
+
+std::optional<std::string> AskAndRenameCurrentMedia(IWMPCore& player, QWidget* owner) {
+  return RenameCurrentMedia(player, [owner](const RenamePlan& plan, std::string& typed) {
+    return InputQuery(owner, "ファイル名変更", plan.Prompt(), typed);
+  });
+}
+
+void TrashSelectedAndMoveOn(IMainView& view, TMediaList& list, QWidget* owner) {
+  const int asked = view.ItemIndex();
+  if (asked < 0) return;
+  MoveToRecycleBin(view.Item(asked), owner);
+  if (view.ItemIndex() == asked) list.NextMedia();
+}
+
+}  // namespace korvane

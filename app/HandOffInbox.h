@@ -1,0 +1,18 @@
+#pragma once
+// What the running instance answers each message of its hand-off endpoint.
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "base/StringList.h"
+
+namespace korvane {
+
+// An activate request calls raise and answers InstanceMarker while the instance
+// is marked; a hand-off (dwData InstanceMarker) of comma text, up to its first
+// NUL, is split into received and each item goes to the search in order.
+// Everything else, and the hand-off itself, is answered 0.
+uint32_t AnswerHandOff(uint32_t dwData, std::string_view lpData, TStringList& received,
+                       const std::function<void()>& raise);
+
+}  // namespace korvane
