@@ -3,7 +3,7 @@
 #include <QComboBox>
 #include <QSignalBlocker>
 
-#include "base/Utf.h"
+#include "dialogs/QtText.h"
 
 namespace korvane {
 
@@ -22,7 +22,7 @@ void AppendEntry(QComboBox& list, const std::string& path) {
   // selection changes only by the user or by the moves through the list.
   const QSignalBlocker quiet(&list);
   const int index = list.currentIndex();
-  list.addItem(QString::fromUtf8(ToDisplayText(ToWide(path))), QByteArray::fromStdString(path));
+  list.addItem(ShownText(path), QByteArray::fromStdString(path));
   list.setCurrentIndex(index);
 }
 

@@ -1,21 +1,11 @@
 #include "app/MediaList.h"
 
-#include <sys/stat.h>
-
 #include "base/Format.h"
 #include "base/Utf.h"
 #include "config/Config.h"
+#include "platform/FileKind.h"
 
 namespace korvane {
-
-namespace {
-
-bool IsExistingFile(const std::string& path) {
-  struct stat st {};
-  return !path.empty() && stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
-
-}  // namespace
 
 bool IsReadyStatus(const std::u16string& status) { return status.empty() || status == kStatusReady; }
 bool IsStoppedStatus(const std::u16string& status) { return status.empty() || status == kStatusStopped; }
@@ -41,7 +31,7 @@ void TMediaList::ComboListSelect() {
     // rather than by recursion so a long run of them cannot exhaust the stack.
     for (;;) {
       const std::string path = view_.Item(view_.ItemIndex());
-      if (IsExistingFile(path)) {
+      if (IsExistingNonFolder(path)) {
         Open(path);
         return;
       }

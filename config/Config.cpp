@@ -6,6 +6,7 @@
 
 #include <string_view>
 
+#include "base/AsciiText.h"
 #include "base/Paths.h"
 
 namespace korvane {
@@ -32,14 +33,6 @@ int64_t FilterSize(const std::string& path, const struct stat& st) {
   return st.st_size;
 }
 
-bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && IsBlankOrControl(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlankOrControl(s.back())) s.remove_suffix(1);
-  return s;
-}
-
 // One line per item. The items are not trimmed as a whole text, which would
 // drop an empty first item and so change the set on an apply without edits.
 // An empty last item (the set holding only the empty string) keeps its line
@@ -60,7 +53,7 @@ void SplitLinesInto(std::string_view text, TNameSet& set) {
   set.Clear();
   while (!text.empty()) {
     const size_t end = text.find_first_of("\r\n");
-    set.Add(std::string(TrimBlanks(text.substr(0, end))));
+    set.Add(std::string(TrimControls(text.substr(0, end))));
     if (end == std::string_view::npos) break;
     const size_t next = (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? end + 2 : end + 1;
     text.remove_prefix(next);

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "base/AsciiText.h"
 #include "base/Paths.h"
 #include "base/TextCompare.h"
 #include "base/Utf.h"
@@ -16,13 +17,8 @@
 namespace korvane {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
+// The blanks around names and values; a line break never reaches here.
+std::string_view Trim(std::string_view s) { return TrimAny(s, " \t\r\v\f"); }
 
 bool IsQuote(char c) { return c == '"' || c == '\''; }
 

@@ -23,6 +23,7 @@
 #include "dialogs/MessageBox.h"
 #include "dialogs/Info.h"
 #include "dialogs/OsDescription.h"
+#include "dialogs/QtText.h"
 #include "dialogs/ShellOpen.h"
 #include "dialogs/SysInfo.h"
 #include "dialogs/VersionInfo.h"
@@ -36,8 +37,6 @@ constexpr int kTimerInterval = 500;
 constexpr int kPanelBorder = 10;
 constexpr int kFormMargin = 8;
 constexpr int kIconSize = 32;
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // The form asks for its fonts by their Windows names.
 void RegisterFontSubstitutes() {
@@ -88,18 +87,18 @@ void TInfoForm::FormCreate() {
   // Read through the running image: the file at exePath_ may have been replaced since the start.
   fileVersion_ = GetVersionValue("FileVersion", kOwnImage);
   SetFormCaption();
-  ui_->LblFileDescription->setText(Q(GetVersionValue("FileDescription", kOwnImage)));
-  ui_->LblExeName->setText(Q(ExtractFileName(exePath_)));
+  ui_->LblFileDescription->setText(QtText(GetVersionValue("FileDescription", kOwnImage)));
+  ui_->LblExeName->setText(QtText(ExtractFileName(exePath_)));
   ui_->AppIcon->setPixmap(QApplication::windowIcon().pixmap(kIconSize, kIconSize));
   UpdateStatus();
-  ui_->LblOsVersion->setText(Q(OsVersionLine(GetOSDescription())));
-  ui_->LblExeVersion->setText(Q(Format("Ver.%s", {fileVersion_})));
+  ui_->LblOsVersion->setText(QtText(OsVersionLine(GetOSDescription())));
+  ui_->LblExeVersion->setText(QtText(Format("Ver.%s", {fileVersion_})));
   FitToContents();
   CenterOnWorkArea();
 }
 
 void TInfoForm::SetFormCaption() {
-  setWindowTitle(Q(InfoFormCaption(ApplicationTitle(exePath_), fileVersion_, objectName().toStdString())));
+  setWindowTitle(QtText(InfoFormCaption(ApplicationTitle(exePath_), fileVersion_, objectName().toStdString())));
 }
 
 void TInfoForm::CenterOnWorkArea() {
@@ -131,7 +130,7 @@ void TInfoForm::UpdateStatus() {
   QLabel* const labels[] = {ui_->LblPhys,           ui_->LblPageFile,       ui_->LblVirtual,
                             ui_->LblWorkingSetSize, ui_->LblPageFaultCount, ui_->LblPagefileUsage,
                             ui_->LblPagedPoolUsage, ui_->LblNonPagedPoolUsage, ui_->LblProcessTime};
-  for (size_t i = 0; i < lines.size(); ++i) labels[i]->setText(Q(lines[i]));
+  for (size_t i = 0; i < lines.size(); ++i) labels[i]->setText(QtText(lines[i]));
 }
 
 void TInfoForm::Timer1Timer() {
@@ -180,7 +179,7 @@ void TInfoForm::RunClick(QObject* Sender, Handler handler) {
   try {
     (this->*handler)(Sender);
   } catch (const std::exception& error) {
-    ShowErrorBox(this, Q(ApplicationTitle(exePath_)), QString::fromUtf8(error.what()));
+    ShowErrorBox(this, QtText(ApplicationTitle(exePath_)), QString::fromUtf8(error.what()));
   }
 }
 
@@ -228,7 +227,7 @@ void ShowFileProperties(const std::string& FileName) {
   QDBusMessage call = QDBusMessage::createMethodCall(
       QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
       QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItemProperties"));
-  call << QStringList{QUrl::fromLocalFile(Q(FileName)).toString()} << QString();
+  call << QStringList{QUrl::fromLocalFile(QtText(FileName)).toString()} << QString();
   bus.send(call);
 }
 

@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "base/AsciiText.h"
 #include "base/Format.h"
 #include "base/Paths.h"
 #include "dialogs/Info.h"
@@ -9,10 +10,7 @@ namespace korvane {
 std::string ApplicationTitle(const std::string& exePath) {
   std::string title = ExtractFileName(exePath);
   title.resize(std::min(title.find('.'), title.size()));
-  for (size_t i = 1; i < title.size(); ++i) {
-    if (title[i] >= 'A' && title[i] <= 'Z') title[i] = static_cast<char>(title[i] + 32);
-  }
-  return title;
+  return title.empty() ? title : title.front() + AsciiLower(title.substr(1));
 }
 
 std::string InfoFormCaption(const std::string& title, const std::string& fileVersion, const std::string& formName) {

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "base/Utf.h"
+#include "dialogs/QtText.h"
 
 namespace korvane {
 
@@ -15,15 +16,14 @@ namespace {
 
 // Lone surrogates carry the bytes that are not UTF-8 through the edit field.
 QString ToQt(const std::string& text) { return QString::fromStdU16String(ToWide(text)); }
-QString Shown(const std::string& text) { return QString::fromStdString(ToDisplayText(ToWide(text))); }
 
 }  // namespace
 
 bool InputQuery(QWidget* owner, const std::string& caption, const std::string& prompt, std::string& value,
                 int maxLength) {
   QDialog dialog(owner);
-  dialog.setWindowTitle(Shown(caption));
-  auto* label = new QLabel(Shown(prompt), &dialog);
+  dialog.setWindowTitle(ShownText(caption));
+  auto* label = new QLabel(ShownText(prompt), &dialog);
   label->setTextFormat(Qt::PlainText);  // a file name is never markup
   auto* edit = new QLineEdit(&dialog);
   edit->setObjectName("InputEdit");

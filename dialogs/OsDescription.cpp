@@ -2,12 +2,13 @@
 
 #include <sys/utsname.h>
 
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
+#include "base/AsciiText.h"
 #include "base/Format.h"
+#include "base/Lines.h"
 #include "base/TextCompare.h"
+#include "platform/WholeFile.h"
 
 namespace korvane {
 namespace {
@@ -81,14 +82,6 @@ std::string ServicePackAndBuild(const OsVersionRecord& r, bool hotfixQ246009) {
   return Format("%s (Build %d)", {r.csd, build});
 }
 
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 std::string Unquote(std::string_view v) {
   if (v.size() >= 2 && v.front() == '\'' && v.back() == '\'') return std::string(v.substr(1, v.size() - 2));
   if (v.empty() || v.front() != '"') return std::string(v);
@@ -146,12 +139,8 @@ std::string DescribeBasic(std::string_view platform, uint32_t major, uint32_t mi
 }
 
 std::optional<std::string> OsReleaseValue(std::string_view osRelease, std::string_view key) {
-  size_t pos = 0;
-  while (pos < osRelease.size()) {
-    const size_t eol = std::min(osRelease.find('\n', pos), osRelease.size());
-    std::string_view line = osRelease.substr(pos, eol - pos);
-    pos = eol + 1;
-    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.remove_suffix(1);
+  for (std::string_view line : Lines(osRelease)) {
+    line = TrimRightAny(line, "\r ");
     if (line.size() > key.size() && line.substr(0, key.size()) == key && line[key.size()] == '=') {
       return Unquote(line.substr(key.size() + 1));
     }
@@ -179,13 +168,10 @@ std::string DescribeKernelBasic(std::string_view sysname, std::string_view relea
 }
 
 std::string GetOSDescriptionDetailed() {
-  std::string osRelease;
-  try {
-    osRelease = ReadWholeFile("/etc/os-release");
-  } catch (const std::runtime_error&) {
-    osRelease = ReadWholeFile("/usr/lib/os-release");
-  }
-  return DescribeLinux(osRelease, Uname().release);
+  std::optional<std::string> osRelease = ReadWholeFile("/etc/os-release");
+  if (!osRelease) osRelease = ReadWholeFile("/usr/lib/os-release");
+  if (!osRelease) throw std::runtime_error("cannot read /usr/lib/os-release");
+  return DescribeLinux(*osRelease, Uname().release);
 }
 
 std::string GetOSDescriptionBasic() {

@@ -3,25 +3,23 @@
 #include <QString>
 
 #include "base/Paths.h"
-#include "base/Utf.h"
 #include "dialogs/MessageBox.h"
+#include "dialogs/QtText.h"
 #include "dialogs/Trash.h"
 
 namespace korvane {
 
 namespace {
 
-QString Shown(const std::string& text) { return QString::fromStdString(ToDisplayText(ToWide(text))); }
-
 bool UserConfirms(const std::string& path, QWidget* owner) {
   return ShowMessageBox(owner, QMessageBox::Question, QStringLiteral("ファイルの削除"),
-                        QStringLiteral("ゴミ箱に移動しますか?\n") + Shown(ExtractFileName(path)),
+                        QStringLiteral("ゴミ箱に移動しますか?\n") + ShownText(ExtractFileName(path)),
                         QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 void ShowFailure(const std::string& path, const std::string& reason, QWidget* owner) {
   ShowMessageBox(owner, QMessageBox::Warning, QStringLiteral("ファイルの削除エラー"),
-                 Shown(ExtractFileName(path)) + QStringLiteral(" をゴミ箱に移動できませんでした。\n") + Shown(reason));
+                 ShownText(ExtractFileName(path)) + QStringLiteral(" をゴミ箱に移動できませんでした。\n") + ShownText(reason));
 }
 
 }  // namespace

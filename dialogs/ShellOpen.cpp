@@ -15,6 +15,7 @@
 
 #include "base/Paths.h"
 #include "base/TextCompare.h"
+#include "dialogs/QtText.h"
 
 namespace korvane {
 namespace {
@@ -81,23 +82,21 @@ void StartMixer(TShellOpener& opener, const std::vector<std::string>& parameters
 
 TShellOpener* installedOpener = nullptr;
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
 // The desktop's handlers start in folders of their own choosing: only the
 // programs started here get the working folder.
 class TDesktopOpener : public TShellOpener {
  public:
   void OpenPath(const std::string& path, const std::string&) override {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(Q(path)));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QtText(path)));
   }
   void OpenAddress(const std::string& address, const std::string&) override {
-    QDesktopServices::openUrl(QUrl(Q(address), QUrl::TolerantMode));
+    QDesktopServices::openUrl(QUrl(QtText(address), QUrl::TolerantMode));
   }
   void StartDetached(const std::string& program, const std::vector<std::string>& arguments,
                      const std::string& workingDir) override {
     QStringList args;
-    for (const auto& a : arguments) args << Q(a);
-    QProcess::startDetached(Q(program), args, Q(workingDir));
+    for (const auto& a : arguments) args << QtText(a);
+    QProcess::startDetached(QtText(program), args, QtText(workingDir));
   }
   std::string FindProgram(const std::string& name) override {
     const char* path = getenv("PATH");

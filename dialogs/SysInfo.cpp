@@ -7,9 +7,11 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <vector>
+
+#include "base/Lines.h"
+#include "platform/WholeFile.h"
 
 namespace korvane {
 namespace {
@@ -34,12 +36,8 @@ std::string GroupedHundredths(double value, const NumberStyle& style) {
   return whole + style.decimalSeparator + fraction;
 }
 
-std::string ReadText(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  if (in) text << in.rdbuf();
-  return text.str();
-}
+// What a file of /proc holds; "" when it cannot be read.
+std::string ReadText(const char* path) { return ReadWholeFile(path).value_or(""); }
 
 uint64_t Minus(uint64_t a, uint64_t b) { return a > b ? a - b : 0; }
 
@@ -73,11 +71,7 @@ std::string FormatSeconds(int32_t Seconds) {
 }
 
 uint64_t KiloBytesField(std::string_view text, std::string_view key) {
-  size_t pos = 0;
-  while (pos < text.size()) {
-    const size_t eol = std::min(text.find('\n', pos), text.size());
-    const std::string_view line = text.substr(pos, eol - pos);
-    pos = eol + 1;
+  for (const std::string_view line : Lines(text)) {
     if (line.size() <= key.size() || line.substr(0, key.size()) != key || line[key.size()] != ':') continue;
     uint64_t kb = 0;
     for (char c : line.substr(key.size() + 1)) {

@@ -11,7 +11,9 @@
 #include <ctime>
 
 #include "base/Paths.h"
+#include "platform/FileKind.h"
 #include "platform/FileMove.h"
+#include "platform/SystemError.h"
 
 namespace korvane {
 
@@ -20,11 +22,6 @@ namespace {
 // Room left in a name for ".trashinfo" and a clash counter.
 constexpr size_t kMaxTrashName = 200;
 constexpr int kMaxClashes = 100000;
-
-bool Fail(std::string* error, const std::string& what, int err) {
-  if (error) *error = what + ": " + std::strerror(err);
-  return false;
-}
 
 std::string JoinPath(const std::string& dir, const std::string& name) {
   return IncludeTrailingPathDelimiter(dir) + name;
@@ -45,10 +42,10 @@ struct Location {
 bool Locate(const std::string& path, Location& where, std::string* error) {
   const std::string trimmed = ExcludeTrailingPathDelimiter(path);
   where.name = ExtractFileName(trimmed);
-  if (where.name.empty() || where.name == "." || where.name == "..") return Fail(error, path, EINVAL);
+  if (where.name.empty() || where.name == "." || where.name == "..") return FailWith(EINVAL, error, path);
   const std::string folder = ExtractFilePath(trimmed);
   char* real = realpath(folder.empty() ? "." : folder.c_str(), nullptr);
-  if (!real) return Fail(error, "ファイルが見つかりません", errno);
+  if (!real) return FailWith(errno, error, "ファイルが見つかりません");
   where.dir = real;
   free(real);
   return true;
@@ -88,20 +85,9 @@ std::string TopDirOf(std::string dir, dev_t device) {
   return dir;
 }
 
-bool IsFolder(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// A real folder (no link) of this user.
-bool IsOwnFolder(const std::string& path) {
-  struct stat st;
-  return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid();
-}
-
 bool MakeFolder(const std::string& path, std::string* error) {
   if (mkdir(path.c_str(), 0700) == 0 || (errno == EEXIST && IsFolder(path))) return true;
-  return Fail(error, "ゴミ箱を作成できません (" + path + ")", errno == EEXIST ? ENOTDIR : errno);
+  return FailWith(errno == EEXIST ? ENOTDIR : errno, error, "ゴミ箱を作成できません (" + path + ")");
 }
 
 bool MakeFolders(const std::string& path, std::string* error) {
@@ -121,8 +107,8 @@ struct TrashDir {
 // real folder of this user before anything goes in.
 bool PrepareTrash(const TrashDir& trash, std::string* error) {
   if (!MakeFolder(trash.root, error)) return false;
-  if (!trash.topDir.empty() && !IsOwnFolder(trash.root)) {
-    return Fail(error, "ゴミ箱を使えません (" + trash.root + ")", EPERM);
+  if (!trash.topDir.empty() && !IsOwnRealFolder(trash.root)) {
+    return FailWith(EPERM, error, "ゴミ箱を使えません (" + trash.root + ")");
   }
   return MakeFolder(JoinPath(trash.root, "files"), error) && MakeFolder(JoinPath(trash.root, "info"), error);
 }
@@ -197,7 +183,7 @@ bool WriteAll(int fd, const std::string& text) {
 enum class PutResult { Done, NameTaken, Failed };
 
 PutResult FailPut(std::string* error, const std::string& what, int err) {
-  Fail(error, what, err);
+  FailWith(err, error, what);
   return PutResult::Failed;
 }
 
@@ -230,7 +216,7 @@ std::optional<TrashedFile> TrashFile(const std::string& path, std::string* error
   if (!Locate(path, where, error)) return std::nullopt;
   struct stat st;
   if (lstat(where.Path().c_str(), &st) != 0) {
-    Fail(error, "ファイルが見つかりません", errno);
+    FailWith(errno, error, "ファイルが見つかりません");
     return std::nullopt;
   }
   TrashDir trash;
@@ -243,7 +229,7 @@ std::optional<TrashedFile> TrashFile(const std::string& path, std::string* error
       case PutResult::NameTaken: break;
     }
   }
-  Fail(error, "ゴミ箱に同じ名前が多すぎます", EEXIST);
+  FailWith(EEXIST, error, "ゴミ箱に同じ名前が多すぎます");
   return std::nullopt;
 }
 

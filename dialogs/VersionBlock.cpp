@@ -2,7 +2,9 @@
 
 #include <stdexcept>
 
+#include "base/AsciiText.h"
 #include "base/IntParse.h"
+#include "base/Lines.h"
 
 namespace korvane {
 namespace {
@@ -97,8 +99,7 @@ std::optional<NodeView> ReadNode(std::span<const uint8_t> b, size_t pos, size_t 
 bool SameKey(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
   }
   return true;
 }
@@ -114,11 +115,7 @@ std::optional<NodeView> FindChild(std::span<const uint8_t> b, const NodeView& pa
   return std::nullopt;
 }
 
-std::string Trim(std::string_view s) {
-  const auto first = s.find_first_not_of(" \t\r");
-  if (first == std::string_view::npos) return "";
-  return std::string(s.substr(first, s.find_last_not_of(" \t\r") - first + 1));
-}
+std::string Trim(std::string_view s) { return std::string(TrimAny(s, " \t\r")); }
 
 [[noreturn]] void BadLine(std::string_view line) {
   throw std::invalid_argument("version block data: cannot read line '" + std::string(line) + "'");
@@ -190,11 +187,8 @@ std::vector<uint8_t> SerializeVersionBlock(const VersionNode& root) {
 VersionBlockData ParseVersionBlockData(std::string_view text) {
   VersionBlockData d;
   enum class Section { None, Fixed, Strings, Translation } section = Section::None;
-  size_t pos = 0;
-  while (pos < text.size()) {
-    const size_t eol = std::min(text.find('\n', pos), text.size());
-    const std::string line = Trim(text.substr(pos, eol - pos));
-    pos = eol + 1;
+  for (const std::string_view raw : Lines(text)) {
+    const std::string line = Trim(raw);
     if (line.empty() || line[0] == '#') continue;
     if (line.front() == '[' && line.back() == ']') {
       const std::string name = line.substr(1, line.size() - 2);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/AsciiText.h"
 #include "base/Format.h"
 #include "dialogs/ElfSection.h"
 #include "dialogs/VersionBlock.h"
@@ -16,13 +17,6 @@ std::string Hex4(uint32_t v) {
   char buf[8];
   std::snprintf(buf, sizeof buf, "%04X", v & 0xFFFF);
   return buf;
-}
-
-std::string TrimControls(std::string s) {
-  size_t first = 0, last = s.size();
-  while (first < last && static_cast<unsigned char>(s[first]) <= ' ') ++first;
-  while (last > first && static_cast<unsigned char>(s[last - 1]) <= ' ') --last;
-  return s.substr(first, last - first);
 }
 
 }  // namespace
@@ -52,7 +46,7 @@ std::string GetVersionValue(const std::string& KeyName, const std::string& FileN
   if (!value || value->bytes.empty()) return "";
   std::string text(value->bytes.begin(), value->bytes.end());
   text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
-  return TrimControls(std::move(text));
+  return std::string(TrimControls(text));
 }
 
 }  // namespace korvane

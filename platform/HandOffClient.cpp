@@ -15,12 +15,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-bool ServedByThisUser(int fd) {
-  ucred peer{};
-  socklen_t size = sizeof peer;
-  return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == geteuid();
-}
-
 // A full backlog refuses a non-blocking connect for now rather than making it wait.
 bool ConnectUntil(int fd, const sockaddr_un& address, Clock::time_point deadline) {
   for (;;) {
@@ -37,7 +31,7 @@ THandOffClient::THandOffClient(const std::string& path, std::chrono::millisecond
   if (!FillUnixAddress(path, address)) return;
   fd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd_ < 0) return;
-  if (!ConnectUntil(fd_, address, Clock::now() + timeout_) || !ServedByThisUser(fd_)) Disconnect();
+  if (!ConnectUntil(fd_, address, Clock::now() + timeout_) || !PeerIsThisUser(fd_)) Disconnect();
 }
 
 THandOffClient::~THandOffClient() { Disconnect(); }

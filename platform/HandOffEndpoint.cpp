@@ -18,12 +18,6 @@ namespace {
 constexpr int kMessagesPerTurn = 8;
 constexpr size_t kReadChunk = 64 * 1024;
 
-bool FromThisUser(int fd) {
-  ucred peer{};
-  socklen_t size = sizeof peer;
-  return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == geteuid();
-}
-
 // Removes what an ended instance left at path; anything but a socket stays and makes bind fail.
 void RemoveStaleSocket(const std::string& path) {
   struct stat st;
@@ -88,7 +82,7 @@ void THandOffEndpoint::AcceptPending() {
       if (errno == EINTR || errno == ECONNABORTED) continue;
       return;
     }
-    if (!FromThisUser(fd) || connections_.size() >= kMaxConnections) {
+    if (!PeerIsThisUser(fd) || connections_.size() >= kMaxConnections) {
       close(fd);  // unread
       continue;
     }

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <set>
 
+#include "platform/FileKind.h"
+
 namespace korvane {
 namespace {
 
@@ -54,9 +56,9 @@ std::string XdgRuntimeFolder() {
 std::string FallbackFolder() {
   const std::string path = "/tmp/korvane-" + std::to_string(geteuid());
   if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return "";
-  struct stat st;
-  if (lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != geteuid()) return "";
-  return (st.st_mode & 077) == 0 || chmod(path.c_str(), 0700) == 0 ? path : "";
+  mode_t mode = 0;
+  if (!IsOwnRealFolder(path, &mode)) return "";
+  return (mode & 077) == 0 || chmod(path.c_str(), 0700) == 0 ? path : "";
 }
 
 std::string LockPath(const std::string& folder, const std::string& name) { return folder + "/korvane-" + name + ".lock"; }

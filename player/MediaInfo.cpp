@@ -2,18 +2,12 @@
 
 #include <cstdio>
 
+#include "base/AsciiText.h"
 #include "base/Paths.h"
 
 namespace korvane {
 
 namespace {
-
-std::string Lower(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return s;
-}
 
 std::string Fixed(double v, int decimals) {
   char buf[64];
@@ -28,14 +22,14 @@ const std::string kEmpty;
 }  // namespace
 
 void MediaAttributes::Add(std::string name, std::string value) {
-  std::string key = Lower(name);
+  std::string key = AsciiLower(name);
   if (index_.count(key)) {
     // A tag named like a fact or like an earlier tag stays reachable under a prefixed name.
     for (int n = 1;; ++n) {
       std::string alt = "Tag" + (n > 1 ? std::to_string(n) : std::string()) + "." + name;
-      if (!index_.count(Lower(alt))) {
+      if (!index_.count(AsciiLower(alt))) {
         name = alt;
-        key = Lower(alt);
+        key = AsciiLower(alt);
         break;
       }
     }
@@ -69,7 +63,7 @@ const std::string& MediaAttributes::name(int32_t index) const {
 }
 
 const std::string& MediaAttributes::value(const std::string& name) const {
-  const auto it = index_.find(Lower(name));
+  const auto it = index_.find(AsciiLower(name));
   return it == index_.end() ? kEmpty : items_[it->second].second;
 }
 
@@ -81,7 +75,7 @@ std::string FileNameWithoutExtension(const std::string& path) {
 
 std::string MediaDisplayName(const std::string& path, const std::vector<std::pair<std::string, std::string>>& tags) {
   for (const auto& [key, value] : tags) {
-    if (Lower(key) == "title" && !Blank(value)) return value;
+    if (AsciiLower(key) == "title" && !Blank(value)) return value;
   }
   return FileNameWithoutExtension(path);
 }

@@ -12,6 +12,7 @@
 
 #include "base/Paths.h"
 #include "base/TextCompare.h"
+#include "platform/FileKind.h"
 
 namespace korvane {
 
@@ -33,12 +34,6 @@ std::string RealPath(const std::string& path) {
   std::string out(resolved);
   free(resolved);
   return out;
-}
-
-// An existing path that is not a folder (a link is followed).
-bool IsExistingFile(const std::string& path) {
-  struct stat st{};
-  return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
 }  // namespace
@@ -214,7 +209,7 @@ void TFindFileThread::SearchFolder(const std::string& path, int depth, Walk& wal
         // is the existence test (one more system call per file would treble
         // the time of a walk). An entry of a listing read in advance is asked
         // again, since its folder's subfolders were walked in between.
-        if (listing || IsExistingFile(full)) AppendFound(full);
+        if (listing || IsExistingNonFolder(full)) AppendFound(full);
         break;
       default:  // a symbolic link, or a file system that does not tell the type
         LookAtOther(full, depth, walk);
