@@ -30,6 +30,7 @@
 #include "base/Utf.h"
 #include "config/Config.h"
 #include "search/FindFile.h"
+#include "tests/support/ModalAnswers.h"
 #include "tests/support/FakePlayer.h"
 #include "tests/support/TempDir.h"
 
@@ -198,20 +199,6 @@ TEST_F(MainFormTest, APlayerThatCannotStartIsReportedAndEndsWithAFailure) {
   EXPECT_NE(status, 0);
   EXPECT_NE(err.find("cannot start: mpv_initialize failed"), std::string::npos) << err;
 }
-
-// Answers each modal dialog that comes up while it lives.
-class TModalAnswerer {
- public:
-  explicit TModalAnswerer(std::function<void(QWidget*)> answer) {
-    QObject::connect(&timer_, &QTimer::timeout, [answer] {
-      if (QWidget* modal = QApplication::activeModalWidget()) answer(modal);
-    });
-    timer_.start(20);
-  }
-
- private:
-  QTimer timer_;
-};
 
 class MainFormControls : public MainFormTest {
  protected:
@@ -397,7 +384,7 @@ TEST_F(MainFormFileCommands, DeleteTrashesTheSelectedFileAndMovesOn) {
   FindFileThread().AddPath(only);
   WaitForEntries(1);
   ASSERT_EQ(List()->currentIndex(), 0);
-  TModalAnswerer answer([](QWidget* box) { qobject_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click(); });
+  BoxAnswerer answer({QMessageBox::Yes});
   Press(Qt::Key_Delete);
   EXPECT_EQ(access(only.c_str(), F_OK), -1);
   EXPECT_EQ(access((dir / "data/Trash/files/only.mp4").c_str(), F_OK), 0);
@@ -409,7 +396,7 @@ TEST_F(MainFormFileCommands, DecliningTheTrashStillMovesOn) {
   const std::string a = Big("a.mp4"), b = Big("b.mp4");
   FindFileThread().AddPath(dir.Path());
   WaitForEntries(2);
-  TModalAnswerer answer([](QWidget* box) { qobject_cast<QMessageBox*>(box)->button(QMessageBox::No)->click(); });
+  BoxAnswerer answer({QMessageBox::No});
   Press(Qt::Key_Delete);
   EXPECT_EQ(access(a.c_str(), F_OK), 0);
   EXPECT_EQ(List()->currentIndex(), 1);
@@ -424,9 +411,10 @@ TEST_F(MainFormFileCommands, AFileEndingWhileDeleteAsksIsNotSkippedPast) {
   WaitForEntries(3);
   ASSERT_EQ(List()->currentIndex(), 0);
   // The file asked about ends while the box is up, and the ticks move the list on.
-  TModalAnswerer answer([&](QWidget* box) {
-    if (List()->currentIndex() == 0) fake.FinishMedia();
-    else qobject_cast<QMessageBox*>(box)->button(QMessageBox::No)->click();
+  BoxAnswerer answer({QMessageBox::No}, [&](QMessageBox&) {
+    if (List()->currentIndex() != 0) return true;
+    fake.FinishMedia();
+    return false;
   });
   Press(Qt::Key_Delete);
   EXPECT_EQ(List()->currentIndex(), 1);

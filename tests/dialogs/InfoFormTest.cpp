@@ -15,7 +15,7 @@
 #include "dialogs/ShellOpen.h"
 #include "dialogs/VersionInfo.h"
 #include "platform/OwnExecutable.h"
-#include "tests/dialogs/WidgetTestSupport.h"
+#include "tests/support/ModalAnswers.h"
 #include "tests/support/TempDir.h"
 
 namespace korvane {

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/dialogs/WidgetTestSupport.h"
+#include "tests/support/ModalAnswers.h"
 
 namespace korvane {
 namespace {

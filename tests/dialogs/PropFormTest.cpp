@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "base/Utf.h"
-#include "tests/dialogs/WidgetTestSupport.h"
+#include "tests/support/ModalAnswers.h"
 #include "tests/support/FakePlayer.h"
 
 namespace korvane {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "dialogs/Trash.h"
-#include "tests/dialogs/WidgetTestSupport.h"
+#include "tests/support/ModalAnswers.h"
 #include "tests/support/TempDir.h"
 
 namespace korvane {

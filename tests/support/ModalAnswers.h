@@ -1,6 +1,6 @@
 #pragma once
-// Widget tests of the dialogs (their application comes from WidgetTestMain.cpp):
-// timers that act on modal dialogs and message boxes the way a user would.
+// Widget tests: timers that act on modal dialogs and message boxes the way a
+// user would.
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
@@ -19,10 +19,13 @@ struct SeenBox {
   bool plainText = false;  // names and system texts are never markup
 };
 
-// Clicks the next answer on each message box that becomes modal.
+// Clicks the next answer on each message box that becomes modal, once ready
+// says so for it (always, when not given); ready may act on what the box is over.
 class BoxAnswerer {
  public:
-  explicit BoxAnswerer(std::deque<QMessageBox::StandardButton> answers) : answers_(std::move(answers)) {
+  explicit BoxAnswerer(std::deque<QMessageBox::StandardButton> answers,
+                       std::function<bool(QMessageBox&)> ready = {})
+      : answers_(std::move(answers)), ready_(std::move(ready)) {
     QObject::connect(&timer_, &QTimer::timeout, [this] { Answer(); });
     timer_.start(10);
   }
@@ -31,13 +34,28 @@ class BoxAnswerer {
  private:
   void Answer() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box || answers_.empty()) return;
+    if (!box || answers_.empty() || (ready_ && !ready_(*box))) return;
     seen.push_back({box->text(), box->parentWidget(), box->defaultButton() == box->button(QMessageBox::Yes),
                     box->textFormat() == Qt::PlainText});
     box->button(answers_.front())->click();
     answers_.pop_front();
   }
   std::deque<QMessageBox::StandardButton> answers_;
+  std::function<bool(QMessageBox&)> ready_;
+  QTimer timer_;
+};
+
+// Acts on each modal dialog that comes up while it lives.
+class TModalAnswerer {
+ public:
+  explicit TModalAnswerer(std::function<void(QWidget*)> answer) {
+    QObject::connect(&timer_, &QTimer::timeout, [answer] {
+      if (QWidget* modal = QApplication::activeModalWidget()) answer(modal);
+    });
+    timer_.start(20);
+  }
+
+ private:
   QTimer timer_;
 };
 
