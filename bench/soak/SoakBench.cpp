@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/support/BenchSupport.h"
 #include "tests/e2e/KorvaneProcess.h"
 #include "tests/e2e/SessionBus.h"
 
@@ -138,17 +139,7 @@ int Main(int argc, char** argv) {
 }  // namespace korvane::test
 
 int main(int argc, char** argv) {
-  const char* display = std::getenv("DISPLAY");
-  if ((!display || !*display) && !std::getenv("KORVANE_BENCH_NO_XVFB")) {
-    // A private X server for the run, as the player benchmark has.
-    setenv("KORVANE_BENCH_NO_XVFB", "1", 1);
-    std::vector<char*> args = {const_cast<char*>("xvfb-run"), const_cast<char*>("-a"), const_cast<char*>("-s"),
-                               const_cast<char*>("-screen 0 1280x1024x24 -noreset")};
-    for (int i = 0; i < argc; ++i) args.push_back(argv[i]);
-    args.push_back(nullptr);
-    execvp("xvfb-run", args.data());
-    std::perror("xvfb-run");
-    return 1;
-  }
+  // A private X server for the run, as the other benchmarks have.
+  korvane::bench::RunUnderXvfbWithoutDisplay(argc, argv);
   return korvane::test::Main(argc, argv);
 }
