@@ -195,29 +195,34 @@ void TFindFileThread::SearchFolder(const std::string& path, int depth, Walk& wal
       ++next;
     }
     full.assign(dir).append(name);
-    if (FEntryHook) FEntryHook(full, depth);
-    switch (type) {
-      case DT_DIR:
-        SearchFolder(full, depth + 1, walk);
-        break;
-      case DT_REG:
-      case DT_FIFO:
-      case DT_CHR:
-      case DT_BLK:
-      case DT_SOCK:
-        // An open listing has just named it a file that is not a folder, which
-        // is the existence test (one more system call per file would treble
-        // the time of a walk). An entry of a listing read in advance is asked
-        // again, since its folder's subfolders were walked in between.
-        if (listing || IsExistingNonFolder(full)) AppendFound(full);
-        break;
-      default:  // a symbolic link, or a file system that does not tell the type
-        LookAtOther(full, depth, walk);
-        break;
-    }
+    LookAtEntry(full, type, listing != nullptr, depth, walk);
   }
   if (listing) closedir(listing);
   walk.chain.pop_back();
+}
+
+void TFindFileThread::LookAtEntry(const std::string& full, unsigned char type, bool fromOpenListing, int depth,
+                                  Walk& walk) {
+  if (FEntryHook) FEntryHook(full, depth);
+  switch (type) {
+    case DT_DIR:
+      SearchFolder(full, depth + 1, walk);
+      break;
+    case DT_REG:
+    case DT_FIFO:
+    case DT_CHR:
+    case DT_BLK:
+    case DT_SOCK:
+      // An open listing has just named it a file that is not a folder, which
+      // is the existence test (one more system call per file would treble
+      // the time of a walk). An entry of a listing read in advance is asked
+      // again, since its folder's subfolders were walked in between.
+      if (fromOpenListing || IsExistingNonFolder(full)) AppendFound(full);
+      break;
+    default:  // a symbolic link, or a file system that does not tell the type
+      LookAtOther(full, depth, walk);
+      break;
+  }
 }
 
 void TFindFileThread::LookAtOther(const std::string& full, int depth, Walk& walk) {

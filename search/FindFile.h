@@ -80,6 +80,8 @@ class TFindFileThread {
 
   void Execute();
   void SearchFolder(const std::string& path, int depth, Walk& walk);
+  // One entry of a listing, of the type the listing gave.
+  void LookAtEntry(const std::string& full, unsigned char type, bool fromOpenListing, int depth, Walk& walk);
   // A listed entry that is a symbolic link (or of unknown type).
   void LookAtOther(const std::string& full, int depth, Walk& walk);
   bool LinkLeadsIntoWalk(const std::string& full, const FolderId& target, const Walk& walk) const;
