@@ -13,6 +13,7 @@
 #include "base/Paths.h"
 #include "base/TextCompare.h"
 #include "base/Utf.h"
+#include "platform/WholeFile.h"
 
 namespace korvane {
 namespace {
@@ -69,17 +70,6 @@ std::string EncodeValue(std::string_view value) {
 }
 
 [[noreturn]] void ThrowErrno(const std::string& what) { throw std::system_error(errno, std::generic_category(), what); }
-
-void WriteAll(int fd, std::string_view bytes, const std::string& what) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ThrowErrno(what);
-    }
-    bytes.remove_prefix(static_cast<size_t>(n));
-  }
-}
 
 // The file a save must replace: the end of a chain of symbolic links, so the
 // links stay, also when that file does not exist yet.
@@ -286,7 +276,7 @@ void ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
     if (::fchown(fd, old.st_uid, old.st_gid) != 0) errno = 0;
   }
   try {
-    WriteAll(fd, bytes, tempPath);
+    if (!WriteAll(fd, bytes)) ThrowErrno(tempPath);
   } catch (const std::system_error& e) {
     ::close(fd);
     fail(e.code().value(), tempPath);

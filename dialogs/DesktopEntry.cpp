@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "base/Paths.h"
+#include "platform/WholeFile.h"
 
 namespace korvane {
 namespace {
@@ -30,15 +31,6 @@ std::string EscapeValue(const std::string& s) {
 
 [[noreturn]] void FailWithErrno(int code) { throw std::runtime_error(std::strerror(code)); }
 
-void WriteAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) FailWithErrno(n < 0 ? errno : EIO);
-    done += static_cast<size_t>(n);
-  }
-}
 
 }  // namespace
 
@@ -76,7 +68,7 @@ void CreateShortcut(const std::string& Target, const std::string& Folder, const 
   const int fd = mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) FailWithErrno(errno);
   try {
-    WriteAll(fd, DesktopEntryText(Target, Name));
+    if (!WriteAll(fd, DesktopEntryText(Target, Name))) FailWithErrno(errno);
     if (fchmod(fd, 0755) != 0 || fsync(fd) != 0) FailWithErrno(errno);
   } catch (...) {
     close(fd);

@@ -1,6 +1,5 @@
 #include "dialogs/InfoForm.h"
 
-#include <pwd.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -27,6 +26,7 @@
 #include "dialogs/ShellOpen.h"
 #include "dialogs/SysInfo.h"
 #include "dialogs/VersionInfo.h"
+#include "platform/HomeFolder.h"
 #include "platform/OwnExecutable.h"
 #include "ui_InfoForm.h"
 
@@ -46,12 +46,6 @@ void RegisterFontSubstitutes() {
     return true;
   }();
   (void)done;
-}
-
-std::string HomeFolder() {
-  if (const char* home = getenv("HOME"); home && *home) return home;
-  const passwd* pw = getpwuid(getuid());
-  return pw && pw->pw_dir ? pw->pw_dir : "";
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "dialogs/Trash.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,7 +12,9 @@
 #include "base/Paths.h"
 #include "platform/FileKind.h"
 #include "platform/FileMove.h"
+#include "platform/HomeFolder.h"
 #include "platform/SystemError.h"
+#include "platform/WholeFile.h"
 
 namespace korvane {
 
@@ -51,16 +52,15 @@ bool Locate(const std::string& path, Location& where, std::string* error) {
   return true;
 }
 
-std::string HomeFolder() {
-  const char* home = getenv("HOME");
-  if (home && *home) return home;
-  const passwd* entry = getpwuid(getuid());
-  return entry && entry->pw_dir ? entry->pw_dir : "/";
+// The home folder, or the root when there is none.
+std::string HomeOrRoot() {
+  const std::string home = HomeFolder();
+  return home.empty() ? "/" : home;
 }
 
 std::string HomeTrashRoot() {
   const char* dataHome = getenv("XDG_DATA_HOME");
-  const std::string base = dataHome && dataHome[0] == '/' ? dataHome : JoinPath(HomeFolder(), ".local/share");
+  const std::string base = dataHome && dataHome[0] == '/' ? dataHome : JoinPath(HomeOrRoot(), ".local/share");
   return JoinPath(base, "Trash");
 }
 
@@ -169,16 +169,7 @@ std::string TrashName(const std::string& name, int clash) {
   return stem + ext;
 }
 
-bool WriteAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return fsync(fd) == 0;
-}
+bool WriteAndSync(int fd, const std::string& text) { return WriteAll(fd, text) && fsync(fd) == 0; }
 
 enum class PutResult { Done, NameTaken, Failed };
 
@@ -195,7 +186,7 @@ PutResult PutUnder(const TrashDir& trash, const Location& where, const std::stri
   const int fd = open(placed.info.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0 && errno == EEXIST) return PutResult::NameTaken;
   if (fd < 0) return FailPut(error, "ゴミ箱に記録できません (" + placed.info + ")", errno);
-  const bool written = WriteAll(fd, TrashInfoText(trash, where.Path()));
+  const bool written = WriteAndSync(fd, TrashInfoText(trash, where.Path()));
   const int writeError = errno;
   close(fd);
   if (!written) {
