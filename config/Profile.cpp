@@ -18,7 +18,7 @@
 namespace korvane {
 namespace {
 
-// The blanks around names and values; a line break never reaches here.
+// Cuts the blanks around names and values; '\n' is not one of them.
 std::string_view Trim(std::string_view s) { return TrimAny(s, " \t\r\v\f"); }
 
 bool IsQuote(char c) { return c == '"' || c == '\''; }
