@@ -22,7 +22,6 @@
 #include <algorithm>
 #include <QSlider>
 #include <QTest>
-#include <QTimer>
 #include <cstdlib>
 #include <map>
 
@@ -174,17 +173,11 @@ TEST_F(MainFormTest, AFailedSaveShowsItsErrorInAMessageBox) {
   for (const std::string& path : {dir / "missing/Korvane.ini", readOnly}) {
     setenv("KORVANE_INI", path.c_str(), 1);
     auto form = MakeForm();
-    QString shown;
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [&] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        shown = box->textFormat() == Qt::PlainText ? box->text() : "not plain text";
-        box->accept();
-      }
-    });
-    closer.start(20);
+    BoxAnswerer user({QMessageBox::Ok});
     form.reset();
-    EXPECT_EQ(shown, QString::fromStdString(path + " に書き込めません"));
+    ASSERT_EQ(user.seen.size(), 1u);
+    EXPECT_TRUE(user.seen[0].plainText);
+    EXPECT_EQ(user.seen[0].text, QString::fromStdString(path + " に書き込めません"));
   }
   EXPECT_EQ(ReadFile(readOnly), "[LowerSize]\nFLowerSize=7\n");
 }
