@@ -2,6 +2,7 @@
 
 #include "app/MainView.h"
 #include "app/MediaList.h"
+#include "app/UndoTrash.h"
 #include "dialogs/InputQuery.h"
 #include "dialogs/Rename.h"
 #include "dialogs/Trash.h"
@@ -14,10 +15,10 @@ std::optional<std::string> AskAndRenameCurrentMedia(IWMPCore& player, QWidget* o
   });
 }
 
-void TrashSelectedAndMoveOn(IMainView& view, TMediaList& list, QWidget* owner) {
+void TrashSelectedAndMoveOn(IMainView& view, TMediaList& list, TUndoTrash& undo, QWidget* owner) {
   const int asked = view.ItemIndex();
   if (asked < 0) return;
-  MoveToRecycleBin(view.Item(asked), owner);
+  if (std::optional<TrashedFile> trashed = MoveToRecycleBin(view.Item(asked), owner)) undo.Remember(*trashed, asked);
   if (view.ItemIndex() == asked) list.NextMedia();
 }
 

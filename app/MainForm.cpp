@@ -55,6 +55,7 @@ TMainForm::TMainForm(const PlayerFactory& makePlayer, std::vector<std::string> p
     : ui(LoadForm(this)),
       FPlayer(PlacePlayer(makePlayer, ui->PnlMain)),
       FMediaList(*FPlayer, *this),
+      FUndoTrash(*this, FMediaList, [this](const TrashedFile& trashed) { return RestoreFromRecycleBin(trashed, this); }),
       FParams(std::move(params)) {
   move(kDesignLeft, kDesignTop);
   ApplyMainFormLook(*this, *ui);
@@ -202,7 +203,9 @@ void TMainForm::MenuRenameClick() {
   if (const auto renamed = AskAndRenameCurrentMedia(*FPlayer, this)) AppendItem(*renamed);
 }
 
-void TMainForm::MenuTrashFileClick() { TrashSelectedAndMoveOn(*this, FMediaList, this); }
+void TMainForm::MenuTrashFileClick() { TrashSelectedAndMoveOn(*this, FMediaList, FUndoTrash, this); }
+
+void TMainForm::MenuUndoTrashClick() { FUndoTrash.Undo(); }
 
 void TMainForm::MenuPlayerPropClick() { FPropForm->exec(); }
 void TMainForm::MenuConfClick() { FConfigForm->exec(); }

@@ -16,6 +16,7 @@
 #include "app/MprisControl.h"
 #include "app/TickStep.h"
 #include "app/TimerThread.h"
+#include "app/UndoTrash.h"
 #include "base/StringList.h"
 #include "player/Player.h"
 
@@ -70,6 +71,7 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
   void MenuVolume90Click();
   void MenuRenameClick();
   void MenuTrashFileClick();
+  void MenuUndoTrashClick();
   void MenuPlayerPropClick();
   void MenuConfClick();
   void MenuVersionClick();
@@ -120,6 +122,7 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
   std::unique_ptr<TStatusPanels> FStatusPanels;
   std::unique_ptr<IWMPCore> FPlayer;
   TMediaList FMediaList;
+  TUndoTrash FUndoTrash;
   std::unique_ptr<TTickStep> FTickStep;
   std::unique_ptr<TTimerThread> FTimerThread;
   // The dialogs live as long as the window.

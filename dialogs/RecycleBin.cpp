@@ -24,11 +24,19 @@ void ShowFailure(const std::string& path, const std::string& reason, QWidget* ow
 
 }  // namespace
 
-bool MoveToRecycleBin(const std::string& path, QWidget* owner) {
-  if (!UserConfirms(path, owner)) return false;
+std::optional<TrashedFile> MoveToRecycleBin(const std::string& path, QWidget* owner) {
+  if (!UserConfirms(path, owner)) return std::nullopt;
   std::string reason;
-  if (TrashFile(path, &reason)) return true;
-  ShowFailure(path, reason, owner);
+  std::optional<TrashedFile> trashed = TrashFile(path, &reason);
+  if (!trashed) ShowFailure(path, reason, owner);
+  return trashed;
+}
+
+bool RestoreFromRecycleBin(const TrashedFile& trashed, QWidget* owner) {
+  std::string reason;
+  if (RestoreFromTrash(trashed, &reason)) return true;
+  ShowMessageBox(owner, QMessageBox::Warning, QStringLiteral("ゴミ箱から戻す"),
+                 Shown(ExtractFileName(trashed.original)) + QStringLiteral(" を戻せませんでした。\n") + Shown(reason));
   return false;
 }
 

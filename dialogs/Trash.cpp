@@ -182,7 +182,8 @@ PutResult FailPut(std::string* error, const std::string& what, int err) {
 // then moves the file under it; a move that fails takes its record back.
 PutResult PutUnder(const TrashDir& trash, const Location& where, const std::string& name, TrashedFile& placed,
                    std::string* error) {
-  placed = {JoinPath(JoinPath(trash.root, "files"), name), JoinPath(JoinPath(trash.root, "info"), name + ".trashinfo")};
+  placed = {JoinPath(JoinPath(trash.root, "files"), name), JoinPath(JoinPath(trash.root, "info"), name + ".trashinfo"),
+            where.Path()};
   const int fd = open(placed.info.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0 && errno == EEXIST) return PutResult::NameTaken;
   if (fd < 0) return FailPut(error, "ゴミ箱に記録できません (" + placed.info + ")", errno);

@@ -11,6 +11,7 @@ namespace korvane {
 struct TrashedFile {
   std::string file;  // where the file now lies, under <trash>/files/
   std::string info;  // its record, <trash>/info/<name>.trashinfo
+  std::string original;  // where it came from, its folder's links resolved
 };
 
 // Moves path (a file, or the link itself for a symbolic link) into the trash
@@ -19,8 +20,18 @@ struct TrashedFile {
 // file system can take it, the file stays where it is and error says why.
 std::optional<TrashedFile> TrashFile(const std::string& path, std::string* error = nullptr);
 
+// Takes a file that TrashFile put in the trash back to its original path, then
+// removes its record. Never replaces anything: when a file stands at the
+// original path, the folder is gone or takes no files, or the trashed file is
+// no longer in the trash (emptied, restored or replaced by another program),
+// nothing moves and error says why. A folder now on another file system gets a
+// copy, written whole before it takes the name, and the trashed file goes.
+bool RestoreFromTrash(const TrashedFile& trashed, std::string* error = nullptr);
+
 // Asks the user (a message box owned by owner), then trashes path; a failure
-// is shown in a message box too. True when the file went to the trash.
-bool MoveToRecycleBin(const std::string& path, QWidget* owner);
+// is shown in a message box too. Where the file went, when it went to the trash.
+std::optional<TrashedFile> MoveToRecycleBin(const std::string& path, QWidget* owner);
+// Restores a trashed file; a failure is shown in a message box owned by owner.
+bool RestoreFromRecycleBin(const TrashedFile& trashed, QWidget* owner);
 
 }  // namespace korvane

@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -31,6 +33,88 @@ bool MoveFileNoReplace(const std::string& from, const std::string& to, std::stri
   if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
   if (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP) return LinkThenUnlink(from, to, error);
   return FailWith(errno, error);
+}
+
+namespace {
+
+bool CopyData(int in, int out) {
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = read(in, buffer, sizeof buffer);
+    if (n == 0) return true;
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    for (ssize_t done = 0; done < n;) {
+      const ssize_t w = write(out, buffer + done, static_cast<size_t>(n - done));
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) return false;
+      done += w;
+    }
+  }
+}
+
+// The file's bytes, mode and times under a fresh temporary name beside to,
+// flushed; "" (errno set) when that fails, leaving nothing behind.
+std::string CopyBesideTarget(const std::string& from, const struct stat& st, const std::string& to) {
+  const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (in < 0) return "";
+  std::string temp = to + ".korvane-XXXXXX";
+  const int out = mkostemp(temp.data(), O_CLOEXEC);
+  if (out < 0) {
+    const int err = errno;
+    close(in);
+    errno = err;
+    return "";
+  }
+  const timespec times[2] = {st.st_atim, st.st_mtim};
+  const bool copied = CopyData(in, out) && fchmod(out, st.st_mode & 07777) == 0 && futimens(out, times) == 0 &&
+                      fsync(out) == 0;
+  const int err = errno;
+  close(in);
+  if (close(out) != 0 || !copied) {
+    unlink(temp.c_str());
+    errno = copied ? EIO : err;
+    return "";
+  }
+  return temp;
+}
+
+bool CopyLink(const std::string& from, const struct stat& st, const std::string& to, std::string* error) {
+  std::string target(static_cast<size_t>(st.st_size) + 1, '\0');
+  const ssize_t n = readlink(from.c_str(), target.data(), target.size());
+  if (n < 0 || static_cast<size_t>(n) >= target.size()) return Fail(n < 0 ? errno : EIO, error);
+  target.resize(static_cast<size_t>(n));
+  if (symlink(target.c_str(), to.c_str()) != 0) return Fail(errno, error);  // refuses an existing to
+  return true;
+}
+
+bool CopyAcross(const std::string& from, const std::string& to, std::string* error) {
+  struct stat st;
+  if (lstat(from.c_str(), &st) != 0) return Fail(errno, error);
+  if (S_ISLNK(st.st_mode)) {
+    if (!CopyLink(from, st, to, error)) return false;
+  } else {
+    if (!S_ISREG(st.st_mode)) return Fail(EXDEV, error);
+    const std::string temp = CopyBesideTarget(from, st, to);
+    if (temp.empty()) return Fail(errno, error);
+    if (!MoveFileNoReplace(temp, to, error)) {
+      const int err = errno;
+      unlink(temp.c_str());
+      return Fail(err, error);
+    }
+  }
+  if (unlink(from.c_str()) == 0) return true;
+  const int err = errno;
+  unlink(to.c_str());  // ours: the name was free when the copy took it
+  return Fail(err, error);
+}
+
+}  // namespace
+
+bool MoveFileNoReplaceAcrossMounts(const std::string& from, const std::string& to, std::string* error) {
+  if (MoveFileNoReplace(from, to, error)) return true;
+  if (errno != EXDEV) return false;
+  return CopyAcross(from, to, error);
 }
 
 }  // namespace korvane

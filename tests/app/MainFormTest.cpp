@@ -82,6 +82,7 @@ TEST_F(MainFormTest, MenuItemsCarryTheirCaptionsShortCutsAndTags) {
       {"MenuVolume50", {"50%", "Ctrl+5", 50}},            {"MenuVolume90", {"90%", "Ctrl+9", 90}},
       {"MenuVolume100", {"100%", "Ctrl+A", 100}},         {"MenuPlayerProp", {"プレイヤーのプロパティ確認...", "", 0}},
       {"MenuConf", {"設定...", "", 0}},                   {"MenuVersion", {"このプログラムのバージョン...", "", 0}},
+      {"MenuUndoTrash", {"ゴミ箱から戻す", "Ctrl+Z", 0}},
   };
   for (const auto& [name, item] : expected) {
     auto* action = Child<QAction>(*form, name.c_str());
@@ -90,7 +91,7 @@ TEST_F(MainFormTest, MenuItemsCarryTheirCaptionsShortCutsAndTags) {
     EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(item.shortcut))) << name;
     EXPECT_EQ(action->property("Tag").toInt(), item.tag) << name;
   }
-  EXPECT_EQ(form->findChildren<QAction*>(QRegularExpression("^Menu")).size(), 27);
+  EXPECT_EQ(form->findChildren<QAction*>(QRegularExpression("^Menu")).size(), 28);
 }
 
 TEST_F(MainFormTest, StartsWithItsDesignTextsAndSetsThePlayerUp) {
@@ -325,6 +326,11 @@ class MainFormFileCommands : public MainFormControls {
     for (int i = 0; i < 300 && List()->count() < count; ++i) ProcessEventsFor(10);
   }
   std::string Big(const std::string& name) { return dir.WriteFile(name, std::string(600000, 'x')); }
+  // The offscreen platform does not give the window back its activation after a box.
+  void Reactivate() {
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  }
 };
 
 TEST_F(MainFormFileCommands, DroppedLocalPathsAreSearchedByteForByteCutTo260Bytes) {
@@ -412,6 +418,42 @@ TEST_F(MainFormFileCommands, AFileEndingWhileDeleteAsksIsNotSkippedPast) {
   Press(Qt::Key_Delete);
   EXPECT_EQ(List()->currentIndex(), 1);
   EXPECT_EQ(ToNarrow(fake.URL()), b);
+}
+
+TEST_F(MainFormFileCommands, CtrlZBringsTrashedFilesBackNewestFirstAndPlaysThem) {
+  Press(Qt::Key_Z, Qt::ControlModifier);  // nothing to undo: nothing happens
+  const std::string a = Big("a.mp4"), b = Big("b.mp4");
+  Big("c.mp4");
+  FindFileThread().AddPath(dir.Path());
+  WaitForEntries(3);
+  {
+    TModalAnswerer yes([](QWidget* box) { qobject_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click(); });
+    for (int i = 0; i < 2; ++i) {
+      Press(Qt::Key_Delete);
+      Reactivate();
+    }
+  }
+  ASSERT_EQ(List()->currentIndex(), 2);
+  // b's name is taken meanwhile: b stays in the trash, the box says why, and
+  // the next Ctrl+Z goes on to a.
+  dir.WriteFile("b.mp4", "new");
+  QString told;
+  TModalAnswerer ok([&](QWidget* box) {
+    told = qobject_cast<QMessageBox*>(box)->text();
+    qobject_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
+  });
+  Press(Qt::Key_Z, Qt::ControlModifier);
+  Reactivate();
+  EXPECT_TRUE(told.contains(QStringLiteral("同じ名前"))) << told.toStdString();
+  EXPECT_EQ(ReadFile(b), "new");
+  EXPECT_EQ(List()->currentIndex(), 2);
+  Press(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(ReadFile(a), std::string(600000, 'x'));
+  EXPECT_EQ(List()->currentIndex(), 0);
+  EXPECT_EQ(ToNarrow(fake.URL()), a);
+  EXPECT_EQ(fake.PlayState, wmppsPlaying);
+  EXPECT_EQ(access((dir / "data/Trash/info/a.mp4.trashinfo").c_str(), F_OK), -1);
+  EXPECT_EQ(List()->count(), 3);
 }
 
 }  // namespace

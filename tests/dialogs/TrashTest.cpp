@@ -229,6 +229,59 @@ TEST_F(TrashHome, GioListsAndRestoresTrashedFiles) {
   EXPECT_EQ(Names(HomeTrash() + "/files").size(), 2u);
 }
 
+TEST_F(TrashHome, RestorePutsTheFileBackThenDropsItsRecord) {
+  const std::string path = dir_.WriteFile("media/clip 1.mp4", "bytes");
+  const auto placed = TrashFile(path);
+  ASSERT_TRUE(placed);
+  EXPECT_EQ(placed->original, path);
+  std::string error;
+  ASSERT_TRUE(RestoreFromTrash(*placed, &error)) << error;
+  EXPECT_EQ(ReadFile(path), "bytes");
+  EXPECT_TRUE(Names(HomeTrash() + "/files").empty());
+  EXPECT_TRUE(Names(HomeTrash() + "/info").empty());
+  if (const auto list = GioSession("gio trash --list")) {
+    EXPECT_EQ(*list, "");
+  }
+}
+
+TEST_F(TrashHome, RestoreNeverReplacesAndSaysWhyNothingMoved) {
+  const auto taken = TrashFile(dir_.WriteFile("media/taken.mp4", "old"));
+  dir_.WriteFile("media/taken.mp4", "new");
+  const auto emptied = TrashFile(dir_.WriteFile("media/emptied.mp4", "e"));
+  const auto gone = TrashFile(dir_.WriteFile("gone/clip.mp4", "g"));
+  ASSERT_TRUE(taken && emptied && gone);
+  ASSERT_EQ(unlink(emptied->file.c_str()) | unlink(emptied->info.c_str()) | rmdir((dir_ / "gone").c_str()), 0);
+  std::string error;
+  EXPECT_FALSE(RestoreFromTrash(*taken, &error));
+  EXPECT_EQ(error, "元の場所に同じ名前のファイルがあります");
+  EXPECT_EQ(ReadFile(taken->original), "new");
+  EXPECT_EQ(ReadFile(taken->file), "old");
+  EXPECT_TRUE(Exists(taken->info));
+  EXPECT_FALSE(RestoreFromTrash(*emptied, &error));
+  EXPECT_EQ(error.rfind("ゴミ箱にありません", 0), 0u) << error;
+  EXPECT_FALSE(Exists(emptied->original));
+  EXPECT_FALSE(RestoreFromTrash(*gone, &error));
+  EXPECT_EQ(error, "元のフォルダがありません");
+  EXPECT_EQ(ReadFile(gone->file), "g");
+  EXPECT_TRUE(Exists(gone->info));
+}
+
+TEST_F(TrashHome, AFileTheFileManagerRestoredIsNotTakenAgain) {
+  if (!GioSession("gio trash --list")) GTEST_SKIP() << "gio's trash service cannot run here";
+  const std::string path = dir_.WriteFile("media/clip.mp4", "ours");
+  const auto placed = TrashFile(path);
+  ASSERT_TRUE(placed);
+  ASSERT_TRUE(GioSession("gio trash --restore trash:///clip.mp4"));
+  ASSERT_EQ(rename(path.c_str(), (path + ".moved").c_str()), 0);
+  // Another file of that name, from another folder, now has the name in the trash.
+  ASSERT_TRUE(TrashFile(dir_.WriteFile("other/clip.mp4", "other")));
+  std::string error;
+  EXPECT_FALSE(RestoreFromTrash(*placed, &error));
+  EXPECT_EQ(error.rfind("ゴミ箱にありません", 0), 0u) << error;
+  EXPECT_FALSE(Exists(path));
+  EXPECT_EQ(ReadFile(placed->file), "other");
+}
+
 // A tmpfs mounted in a mount namespace of this process alone, so nothing
 // outlives the test.
 class PrivateMount {
@@ -316,6 +369,34 @@ TEST_F(TrashTopLevel, ReadOnlyMountKeepsTheFileAndSaysWhy) {
   EXPECT_NE(error.find("Read-only"), std::string::npos) << error;
   EXPECT_EQ(ReadFile(path), "stay");
   EXPECT_FALSE(Exists(HomeTrash() + "/files/clip.mp4"));
+}
+
+TEST_F(TrashTopLevel, RestoreOnAReadOnlyMountMovesNothing) {
+  const auto placed = TrashFile(dir_.WriteFile("mnt/sub/clip.mp4", "top"));
+  ASSERT_TRUE(placed);
+  ASSERT_TRUE(mount_->MakeReadOnly());
+  std::string error;
+  EXPECT_FALSE(RestoreFromTrash(*placed, &error));
+  EXPECT_EQ(error, "元のフォルダに書き込めません");
+  EXPECT_EQ(ReadFile(placed->file), "top");
+  EXPECT_TRUE(Exists(placed->info));
+}
+
+TEST_F(TrashTopLevel, RestoreIntoAFolderNowOnAnotherMountCopiesItWhole) {
+  const std::string path = dir_.WriteFile("mnt/sub/clip.mp4", std::string(300000, 'v'));
+  ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+  const auto placed = TrashFile(path);
+  ASSERT_TRUE(placed);
+  const std::string sub = Top() + "/sub";
+  ASSERT_EQ(mount("tmpfs", sub.c_str(), "tmpfs", 0, "size=1m"), 0);
+  std::string error;
+  EXPECT_TRUE(RestoreFromTrash(*placed, &error)) << error;
+  EXPECT_EQ(ReadFile(path), std::string(300000, 'v'));
+  EXPECT_EQ(ModeOf(path), 0640u);
+  EXPECT_EQ(Names(sub), std::set<std::string>{"clip.mp4"});  // no temporary left behind
+  EXPECT_FALSE(Exists(placed->file));
+  EXPECT_FALSE(Exists(placed->info));
+  umount2(sub.c_str(), MNT_DETACH);
 }
 
 }  // namespace

@@ -1,0 +1,75 @@
+// Bringing a trashed file back: the reverse of TrashFile, checked first against
+// what other programs may have done to the trash since.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+#include "base/Paths.h"
+#include "dialogs/Trash.h"
+#include "platform/FileMove.h"
+
+namespace korvane {
+
+namespace {
+
+bool Fail(std::string* error, const std::string& what) {
+  if (error) *error = what;
+  return false;
+}
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0;
+}
+
+// The Path key of a record, decoded; "" when the record cannot be read.
+std::string RecordedPath(const std::string& info) {
+  std::ifstream in(info, std::ios::binary);
+  std::string line;
+  while (std::getline(in, line))
+    if (line.rfind("Path=", 0) == 0) return PercentDecodePath(std::string_view(line).substr(5));
+  return "";
+}
+
+// Whether the record still names the original: absolute in the home trash,
+// relative to the mount's top in a top-level one.
+bool RecordNames(const std::string& info, const std::string& original) {
+  const std::string recorded = RecordedPath(info);
+  if (recorded.empty()) return false;
+  if (recorded[0] == '/') return recorded == original;
+  return original.size() > recorded.size() &&
+         original.compare(original.size() - recorded.size(), recorded.size(), recorded) == 0 &&
+         original[original.size() - recorded.size() - 1] == '/';
+}
+
+std::string WhyNotMoved(int err) {
+  switch (err) {
+    case EEXIST:
+    case ENOTEMPTY: return "元の場所に同じ名前のファイルがあります";
+    case ENOENT:
+    case ENOTDIR: return "元のフォルダがありません";
+    case EACCES:
+    case EPERM:
+    case EROFS: return "元のフォルダに書き込めません";
+    default: return std::string("戻せません: ") + std::strerror(err);
+  }
+}
+
+}  // namespace
+
+bool RestoreFromTrash(const TrashedFile& trashed, std::string* error) {
+  if (!Exists(trashed.file) || !RecordNames(trashed.info, trashed.original))
+    return Fail(error, "ゴミ箱にありません (空にされたか、ほかのプログラムが戻しました)");
+  // Asked beforehand only to give the plain reason; the move itself refuses
+  // a name taken in the meantime.
+  if (Exists(trashed.original)) return Fail(error, WhyNotMoved(EEXIST));
+  if (!MoveFileNoReplaceAcrossMounts(trashed.file, trashed.original)) return Fail(error, WhyNotMoved(errno));
+  // The record goes only once the file is back; one left over names nothing.
+  unlink(trashed.info.c_str());
+  return true;
+}
+
+}  // namespace korvane
