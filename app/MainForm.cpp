@@ -12,6 +12,7 @@
 #include "app/ListEntries.h"
 #include "app/MainFormLook.h"
 #include "app/MprisService.h"
+#include "app/PlaybackSpeed.h"
 #include "app/PlayerCommands.h"
 #include "app/StartUp.h"
 #include "app/StatusPanels.h"
@@ -206,6 +207,8 @@ void TMainForm::MenuRenameClick() {
 void TMainForm::MenuTrashFileClick() { TrashSelectedAndMoveOn(*this, FMediaList, FUndoTrash, this); }
 
 void TMainForm::MenuUndoTrashClick() { FUndoTrash.Undo(); }
+
+void TMainForm::MenuSpeedUpClick() { ChangeSpeed(*FPlayer, SenderTag()); }
 
 void TMainForm::MenuPlayerPropClick() { FPropForm->exec(); }
 void TMainForm::MenuConfClick() { FConfigForm->exec(); }

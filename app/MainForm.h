@@ -72,6 +72,7 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
   void MenuRenameClick();
   void MenuTrashFileClick();
   void MenuUndoTrashClick();
+  void MenuSpeedUpClick();
   void MenuPlayerPropClick();
   void MenuConfClick();
   void MenuVersionClick();

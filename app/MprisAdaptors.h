@@ -7,8 +7,10 @@
 #include <QStringList>
 #include <QVariantMap>
 #include <functional>
+#include <iterator>
 
 #include "app/MprisControl.h"
+#include "app/PlaybackSpeed.h"
 
 namespace korvane {
 
@@ -55,8 +57,8 @@ class TMprisPlayerAdaptor : public QDBusAbstractAdaptor {
   Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
   Q_PROPERTY(QString PlaybackStatus READ PlaybackStatus)
   Q_PROPERTY(double Rate READ Rate)
-  Q_PROPERTY(double MinimumRate READ Rate)
-  Q_PROPERTY(double MaximumRate READ Rate)
+  Q_PROPERTY(double MinimumRate READ MinimumRate)
+  Q_PROPERTY(double MaximumRate READ MaximumRate)
   Q_PROPERTY(QVariantMap Metadata READ Metadata)
   Q_PROPERTY(double Volume READ Volume WRITE SetVolume)
   Q_PROPERTY(qlonglong Position READ Position)
@@ -71,7 +73,9 @@ class TMprisPlayerAdaptor : public QDBusAbstractAdaptor {
   // onSeek runs after each seek asked for over the bus.
   TMprisPlayerAdaptor(TMprisObject* object, IWMPCore& player, IMprisTarget& target, std::function<void()> onSeek);
   QString PlaybackStatus() const;
-  double Rate() const { return 1.0; }
+  double Rate() const { return player_.settings().rate(); }
+  double MinimumRate() const { return kSpeedSteps[0]; }
+  double MaximumRate() const { return std::end(kSpeedSteps)[-1]; }
   QVariantMap Metadata() const;
   double Volume() const;
   void SetVolume(double volume);

@@ -50,6 +50,7 @@ MprisSnapshot TakeSnapshot(IWMPCore& player, const IMprisTarget& target) {
   snapshot.status = PlaybackStatusName(target.PlayState());
   snapshot.track = CurrentTrack(player, target.MediaIndex());
   snapshot.volume = MprisVolume(player);
+  snapshot.rate = player.settings().rate();
   snapshot.canSeek = !snapshot.track.url.empty();
   return snapshot;
 }

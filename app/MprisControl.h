@@ -46,6 +46,7 @@ struct MprisSnapshot {
   std::string status = "Stopped";
   MprisTrack track;
   double volume = 0;
+  double rate = 1;
   bool canSeek = false;
   bool operator==(const MprisSnapshot&) const = default;
 };

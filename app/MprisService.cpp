@@ -85,6 +85,7 @@ void TMprisService::Bus::SendChanges(const MprisSnapshot& now) {
   if (now.status != shown.status) changed.insert(QStringLiteral("PlaybackStatus"), QString::fromStdString(now.status));
   if (now.track != shown.track) changed.insert(QStringLiteral("Metadata"), MetadataMap(now.track));
   if (now.volume != shown.volume) changed.insert(QStringLiteral("Volume"), now.volume);
+  if (now.rate != shown.rate) changed.insert(QStringLiteral("Rate"), now.rate);
   if (now.canSeek != shown.canSeek) changed.insert(QStringLiteral("CanSeek"), now.canSeek);
   shown = now;
   QDBusMessage signal = QDBusMessage::createSignal(QString::fromLatin1(kObjectPath),

@@ -1,5 +1,6 @@
 #include "app/TickStep.h"
 
+#include "app/PlaybackSpeed.h"
 #include "base/Format.h"
 #include "base/StringList.h"
 #include "base/Utf.h"
@@ -8,7 +9,7 @@ namespace korvane {
 
 void TTickStep::Tick() {
   if (search_.PendingCount() <= 0) {
-    view_.SetStatusText("", 2);
+    view_.SetStatusText(SpeedText(player_.settings().rate()), 2);
   } else {
     view_.SetStatusText(kSearchHint, 2);
     // Asked only while files wait, so an earlier press still counts here.

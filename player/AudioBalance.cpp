@@ -25,4 +25,10 @@ std::string BalanceFilter(int32_t balance) {
   return buf;
 }
 
+std::string AudioFilterChain(int32_t balance, double rate) {
+  const std::string balanceFilter = BalanceFilter(balance);
+  if (rate == 1.0) return balanceFilter;
+  return "@korvane-tempo:scaletempo2" + (balanceFilter.empty() ? "" : "," + balanceFilter);
+}
+
 }  // namespace korvane

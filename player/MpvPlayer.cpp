@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <utility>
 
 #include "base/Utf.h"
@@ -63,7 +64,8 @@ class TMpvPlayer::Settings : public IWMPSettings {
   bool mute() override { return p_.mute_; }
   void setMute(bool value) override { p_.SetMute(value); }
   int32_t playCount() override { return 1; }
-  double rate() override { return 1.0; }
+  double rate() override { return p_.rate_; }
+  void setRate(double value) override { p_.SetRate(value); }
   int32_t volume() override { return p_.volume_; }
   void setVolume(int32_t value) override { p_.SetVolume(value); }
   bool isAvailable(const std::u16string& name) override {
@@ -283,7 +285,14 @@ void TMpvPlayer::SetBalance(int32_t value) {
   const int32_t clamped = ClampBalance(value);
   if (clamped == balance_) return;
   balance_ = clamped;
-  engine_->SetText("af", BalanceFilter(balance_));
+  engine_->SetText("af", AudioFilterChain(balance_, rate_));
+}
+
+void TMpvPlayer::SetRate(double value) {
+  if (!std::isfinite(value) || value <= 0 || value == rate_) return;
+  rate_ = value;
+  engine_->SetDouble("speed", rate_);
+  engine_->SetText("af", AudioFilterChain(balance_, rate_));
 }
 
 }  // namespace korvane

@@ -76,6 +76,7 @@ class TMpvPlayer : public QObject, public IWMPCore {
   void SetVolume(int32_t value);
   void SetMute(bool value);
   void SetBalance(int32_t value);
+  void SetRate(double value);
 
   // Engine commands.
   void Load();
@@ -129,6 +130,7 @@ class TMpvPlayer : public QObject, public IWMPCore {
   int32_t volume_ = 50;
   bool mute_ = false;
   int32_t balance_ = 0;
+  double rate_ = 1.0;
   bool stretchToFit_ = false;
 
   WMPEvents events_;

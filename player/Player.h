@@ -81,6 +81,7 @@ class IWMPSettings {
   virtual void setMute(bool value) = 0;
   virtual int32_t playCount() = 0;
   virtual double rate() = 0;
+  virtual void setRate(double value) = 0;  // 1 is normal speed; the pitch stays
   virtual int32_t volume() = 0;
   virtual void setVolume(int32_t value) = 0;  // 0..100, clamped
   virtual bool isAvailable(const std::u16string& name) = 0;  // "Rate", ...

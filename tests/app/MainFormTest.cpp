@@ -82,7 +82,8 @@ TEST_F(MainFormTest, MenuItemsCarryTheirCaptionsShortCutsAndTags) {
       {"MenuVolume50", {"50%", "Ctrl+5", 50}},            {"MenuVolume90", {"90%", "Ctrl+9", 90}},
       {"MenuVolume100", {"100%", "Ctrl+A", 100}},         {"MenuPlayerProp", {"プレイヤーのプロパティ確認...", "", 0}},
       {"MenuConf", {"設定...", "", 0}},                   {"MenuVersion", {"このプログラムのバージョン...", "", 0}},
-      {"MenuUndoTrash", {"ゴミ箱から戻す", "Ctrl+Z", 0}},
+      {"MenuUndoTrash", {"ゴミ箱から戻す", "Ctrl+Z", 0}},      {"MenuSpeedUp", {"再生速度を上げる", "]", 1}},
+      {"MenuSpeedDown", {"再生速度を下げる", "[", -1}},   {"MenuSpeedNormal", {"標準の速度", "Backspace", 0}},
   };
   for (const auto& [name, item] : expected) {
     auto* action = Child<QAction>(*form, name.c_str());
@@ -91,7 +92,7 @@ TEST_F(MainFormTest, MenuItemsCarryTheirCaptionsShortCutsAndTags) {
     EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(item.shortcut))) << name;
     EXPECT_EQ(action->property("Tag").toInt(), item.tag) << name;
   }
-  EXPECT_EQ(form->findChildren<QAction*>(QRegularExpression("^Menu")).size(), 28);
+  EXPECT_EQ(form->findChildren<QAction*>(QRegularExpression("^Menu")).size(), 31);
 }
 
 TEST_F(MainFormTest, StartsWithItsDesignTextsAndSetsThePlayerUp) {
@@ -272,6 +273,20 @@ TEST_F(MainFormControls, VolumeShortCutsAndTheBalanceBar) {
   EXPECT_EQ(fake.Volume, 0);
   Child<QSlider>(*form, "TrackBalance")->setValue(-50);
   EXPECT_EQ(fake.Balance, -50);
+}
+
+TEST_F(MainFormControls, SpeedKeysStepTheRateAndTheThirdPanelShowsIt) {
+  Press(Qt::Key_BracketRight);
+  Press(Qt::Key_BracketRight);
+  EXPECT_EQ(fake.Rate, 1.5);
+  ProcessEventsFor(50);
+  EXPECT_EQ(form->StatusText(2), "×1.50");
+  Press(Qt::Key_BracketLeft);
+  EXPECT_EQ(fake.Rate, 1.25);
+  Press(Qt::Key_Backspace);
+  EXPECT_EQ(fake.Rate, 1.0);
+  ProcessEventsFor(50);
+  EXPECT_EQ(form->StatusText(2), "");
 }
 
 TEST_F(MainFormControls, TheLabelsAndTheCaptionFollowThePlayer) {

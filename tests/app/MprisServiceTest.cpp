@@ -254,9 +254,14 @@ TEST_F(MprisService, RefreshAnnouncesOnlyWhatChanged) {
   player_.pause();
   player_.Position = 30;  // the position is never announced
   service_->Refresh();
-  Property(kPlayer, QStringLiteral("Volume"));  // a round trip, after which both signals have arrived
-  ASSERT_TRUE(PumpUntil([&] { return recorder.Changes.size() >= 2; }));
-  ASSERT_EQ(recorder.Changes.size(), 2u);
+  player_.setRate(1.5);
+  service_->Refresh();
+  EXPECT_DOUBLE_EQ(Property(kPlayer, QStringLiteral("Rate")).toDouble(), 1.5);
+  EXPECT_DOUBLE_EQ(Property(kPlayer, QStringLiteral("MaximumRate")).toDouble(), 4.0);
+  Property(kPlayer, QStringLiteral("Volume"));  // a round trip, after which the signals have arrived
+  ASSERT_TRUE(PumpUntil([&] { return recorder.Changes.size() >= 3; }));
+  ASSERT_EQ(recorder.Changes.size(), 3u);
+  EXPECT_EQ(recorder.Changes[2].value("Rate").toDouble(), 1.5);
   EXPECT_EQ(recorder.Changes[0].keys(), (QStringList{"CanSeek", "Metadata", "PlaybackStatus"}));
   EXPECT_EQ(recorder.Changes[0].value("PlaybackStatus").toString(), "Playing");
   QVariantMap meta = qdbus_cast<QVariantMap>(recorder.Changes[0].value("Metadata"));

@@ -111,6 +111,20 @@ TEST_F(TickTest, TheSearchHintShowsOnlyWhileFilesWait) {
   EXPECT_EQ(view.panels[2], "");
 }
 
+TEST_F(TickTest, TheSpeedShowsWhereTheSearchHintIsNot) {
+  player.Rate = 1.5;
+  tick.Tick();
+  EXPECT_EQ(view.panels[2], "×1.50");
+  File("in/a.mp4");
+  search.AddPath(dir / "in");
+  WaitForFound(1);
+  tick.Tick();
+  EXPECT_EQ(view.panels[2], kSearchHint);
+  player.Rate = 1.0;
+  tick.Tick();
+  EXPECT_EQ(view.panels[2], "");
+}
+
 TEST_F(TickTest, EscapeIsAskedOnlyWhileFilesWaitAndThenCancels) {
   escapeDown = true;
   tick.Tick();

@@ -369,6 +369,24 @@ TEST_F(MpvPlayerTest, VolumeMuteAndBalanceReachTheEngineClamped) {
   EXPECT_EQ(s().volume(), 70);
 }
 
+TEST_F(MpvPlayerTest, TheRateKeepsThePitchWithTheBalanceAndHoldsForTheNextFile) {
+  s().setBalance(-40);
+  s().setRate(1.5);
+  EXPECT_EQ(s().rate(), 1.5);
+  ASSERT_TRUE(Open(test::ClipMp4()));
+  ASSERT_TRUE(PlayAndWait());
+  ASSERT_TRUE(WaitFor([&] { return player->engineProperty("speed") == "1.500000"; })) << player->engineProperty("speed");
+  EXPECT_NE(player->engineProperty("af").find("scaletempo2"), std::string::npos) << player->engineProperty("af");
+  EXPECT_NE(player->engineProperty("af").find("c0=1.00*c0|c1=0.60*c1"), std::string::npos);
+  ASSERT_TRUE(Open(test::ClipMp4()));
+  ASSERT_TRUE(PlayAndWait());
+  EXPECT_EQ(player->engineProperty("speed"), "1.500000");
+  s().setRate(1.0);
+  s().setBalance(0);
+  ASSERT_TRUE(WaitFor([&] { return player->engineProperty("af").empty(); })) << player->engineProperty("af");
+  EXPECT_EQ(player->engineProperty("speed"), "1.000000");
+}
+
 TEST_F(MpvPlayerTest, AttributesOfATaggedClip) {
   const std::string path = test::TaggedMp4();
   ASSERT_TRUE(Open(path));

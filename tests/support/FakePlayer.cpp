@@ -239,7 +239,12 @@ void TFakePlayer::setMute(bool value) {
 }
 
 int32_t TFakePlayer::playCount() { Check("playCount"); return 1; }
-double TFakePlayer::rate() { Check("rate"); return 1.0; }
+double TFakePlayer::rate() { Check("rate"); return Rate; }
+void TFakePlayer::setRate(double value) {
+  Check("setRate");
+  Calls.push_back("setRate " + FormatFixed(value, 2, NumberStyle{}));
+  Rate = value;
+}
 int32_t TFakePlayer::volume() { Check("volume"); return Volume; }
 
 void TFakePlayer::setVolume(int32_t value) {

@@ -69,7 +69,7 @@ class TFakePlayer : public IWMPCore, public IWMPControls, public IWMPSettings {
 
   // Every changing call in order: "play", "stop", "pause", "setURL <url>",
   // "setCurrentPosition <seconds>", "setVolume <n>", "setMute <0|1>",
-  // "setBalance <n>", "setStretchToFit <0|1>", "SetObjectRects <l,t,r,b>".
+  // "setBalance <n>", "setRate <r>", "setStretchToFit <0|1>", "SetObjectRects <l,t,r,b>".
   std::vector<std::string> Calls;
   std::vector<std::u16string> URLsPut;
   std::vector<double> PositionsPut;
@@ -84,6 +84,7 @@ class TFakePlayer : public IWMPCore, public IWMPControls, public IWMPSettings {
   int32_t Volume = 50;
   bool Mute = false;
   int32_t Balance = 0;
+  double Rate = 1.0;
   bool StretchToFit = false;
   std::u16string VersionInfo = u"1.0.0.fake";
   // false: "Play", "Pause", "Stop" are always available. true: as a real
@@ -125,6 +126,7 @@ class TFakePlayer : public IWMPCore, public IWMPControls, public IWMPSettings {
   void setMute(bool value) override;
   int32_t playCount() override;
   double rate() override;
+  void setRate(double value) override;
   int32_t volume() override;
   void setVolume(int32_t value) override;
   bool getMode(const std::u16string& mode) override;
