@@ -57,11 +57,13 @@ TMainForm::TMainForm(const PlayerFactory& makePlayer, std::vector<std::string> p
       FPlayer(PlacePlayer(makePlayer, ui->PnlMain)),
       FMediaList(*FPlayer, *this),
       FUndoTrash(*this, FMediaList, [this](const TrashedFile& trashed) { return RestoreFromRecycleBin(trashed, this); }),
+      FPictureClicks(*FPlayer),
       FParams(std::move(params)) {
   move(kDesignLeft, kDesignTop);
   ApplyMainFormLook(*this, *ui);
   FStatusPanels = std::make_unique<TStatusPanels>(*ui->StatusBar);
   SetStatusText(kSearchHint, 2);
+  FFullScreen = std::make_unique<TFullScreen>(*this, *ui->PnlMain, std::vector<QWidget*>{menuBar(), ui->Panel2, ui->Panel1, ui->StatusBar});
   FWindowEvents = std::make_unique<TWindowEvents>(*this, *ui->PnlMain, *ui->ComboList, WindowEventHandlers{
       [this] { FormResize(); }, [this](QKeyEvent& key) { FormKeyDown(&key); },
       [this](QDropEvent& drop) { dropEvent(&drop); }});
@@ -210,12 +212,15 @@ void TMainForm::MenuUndoTrashClick() { FUndoTrash.Undo(); }
 
 void TMainForm::MenuSpeedUpClick() { ChangeSpeed(*FPlayer, SenderTag()); }
 
+void TMainForm::MenuFullScreenClick() { FFullScreen->Toggle(); }
+
 void TMainForm::MenuPlayerPropClick() { FPropForm->exec(); }
 void TMainForm::MenuConfClick() { FConfigForm->exec(); }
 void TMainForm::MenuVersionClick() { ShowAboutDialog(this); }
 
 void TMainForm::FormKeyDown(QKeyEvent* event) {
   if (event->key() == Qt::Key_Space) TogglePlayPause(*FPlayer);
+  if (event->key() == Qt::Key_Escape) FFullScreen->Leave();  // the search still sees it
 }
 
 void TMainForm::ConnectPlayerEvents() {
@@ -225,6 +230,7 @@ void TMainForm::ConnectPlayerEvents() {
   events.StatusChange = [this] { FPlayerStatusChange(); };
   events.MediaChange = [this](IWMPMedia& item) { FPlayerMediaChange(item); };
   events.Click = [this](int16_t button, int16_t shift, int32_t x, int32_t y) { FPlayerClick(button, shift, x, y); };
+  events.DoubleClick = [this](int16_t, int16_t, int32_t, int32_t) { FPlayerDoubleClick(); };
   FPlayer->setEvents(std::move(events));
 }
 
@@ -249,7 +255,12 @@ void TMainForm::FPlayerMediaChange(IWMPMedia& item) {
 }
 
 void TMainForm::FPlayerClick(int16_t, int16_t, int32_t x, int32_t y) {
-  if (InClickZone(x, y, ui->PnlMain->width(), ui->PnlMain->height())) TogglePlayPause(*FPlayer);
+  FPictureClicks.Click(InClickZone(x, y, ui->PnlMain->width(), ui->PnlMain->height()));
+}
+
+void TMainForm::FPlayerDoubleClick() {
+  FPictureClicks.DoubleClick();
+  FFullScreen->Toggle();
 }
 
 }  // namespace korvane

@@ -10,10 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "app/FullScreen.h"
 #include "app/HandOffServer.h"
 #include "app/MainView.h"
 #include "app/MediaList.h"
 #include "app/MprisControl.h"
+#include "app/PlayerCommands.h"
 #include "app/TickStep.h"
 #include "app/TimerThread.h"
 #include "app/UndoTrash.h"
@@ -73,6 +75,7 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
   void MenuTrashFileClick();
   void MenuUndoTrashClick();
   void MenuSpeedUpClick();
+  void MenuFullScreenClick();
   void MenuPlayerPropClick();
   void MenuConfClick();
   void MenuVersionClick();
@@ -102,6 +105,7 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
   void FPlayerStatusChange();
   void FPlayerMediaChange(IWMPMedia& item);
   void FPlayerClick(int16_t button, int16_t shiftState, int32_t x, int32_t y);
+  void FPlayerDoubleClick();
   // The Tag of the menu item or control that raised the running handler.
   int SenderTag() const;
 
@@ -124,6 +128,8 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
   std::unique_ptr<IWMPCore> FPlayer;
   TMediaList FMediaList;
   TUndoTrash FUndoTrash;
+  TPictureClicks FPictureClicks;
+  std::unique_ptr<TFullScreen> FFullScreen;
   std::unique_ptr<TTickStep> FTickStep;
   std::unique_ptr<TTimerThread> FTimerThread;
   // The dialogs live as long as the window.

@@ -1,5 +1,7 @@
 #include "app/PlayerCommands.h"
 
+#include <utility>
+
 #include "base/Format.h"
 #include "base/Utf.h"
 
@@ -45,6 +47,15 @@ std::string MediaCaption(const std::string& title, IWMPMedia& media) {
   const int width = media.imageSourceWidth();
   const int height = media.imageSourceHeight();
   return Format("%s %dx%D %s", {title, width, height, name});
+}
+
+void TPictureClicks::Click(bool inZone) {
+  clickToggled_ = inZone;
+  if (inZone) TogglePlayPause(player_);
+}
+
+void TPictureClicks::DoubleClick() {
+  if (std::exchange(clickToggled_, false)) TogglePlayPause(player_);
 }
 
 }  // namespace korvane

@@ -17,6 +17,19 @@ void JumpToEndMinus10(IWMPCore& player);
 void SetVolumeOrToggleMute(IWMPCore& player, int tag);
 // Plays when the player can play, else pauses when it can pause.
 void TogglePlayPause(IWMPCore& player);
+// Clicks on the picture: one in the click zone toggles play and pause at once;
+// a double click, whose first click has come as a click already, takes that
+// toggle back, so a double click leaves play and pause as they were.
+class TPictureClicks {
+ public:
+  explicit TPictureClicks(IWMPCore& player) : player_(player) {}
+  void Click(bool inZone);
+  void DoubleClick();
+
+ private:
+  IWMPCore& player_;
+  bool clickToggled_ = false;
+};
 // Whether a click at (x, y) on a picture of width × height toggles play and
 // pause: left 50 and top 0 inclusive, right width − 50 and bottom height − 100 exclusive.
 bool InClickZone(int x, int y, int width, int height);

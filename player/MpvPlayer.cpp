@@ -95,6 +95,9 @@ TMpvPlayer::TMpvPlayer(QWidget* parent, MpvPlayerOptions options)
   widget_->SetClickSink([this](int16_t button, int16_t shift, int32_t x, int32_t y) {
     if (events_.Click) events_.Click(button, shift, x, y);
   });
+  widget_->SetDoubleClickSink([this](int16_t button, int16_t shift, int32_t x, int32_t y) {
+    if (events_.DoubleClick) events_.DoubleClick(button, shift, x, y);
+  });
   mpv_set_wakeup_callback(
       engine_->handle(),
       [](void* self) {

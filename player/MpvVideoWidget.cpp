@@ -34,6 +34,14 @@ void TClickGesture::Press(QMouseEvent* event) {
   event->accept();
 }
 
+void TClickGesture::DoubleClick(QMouseEvent* event, const QRect& area) {
+  pressed_ = false;
+  const QPoint p = event->position().toPoint();
+  if (doubleClickSink_ && area.contains(p))
+    doubleClickSink_(ClickButtonCode(event->button()), ClickShiftCode(event->modifiers()), p.x(), p.y());
+  event->accept();
+}
+
 void TClickGesture::Release(QMouseEvent* event, const QRect& area) {
   if (!pressed_) return;
   pressed_ = false;
@@ -196,6 +204,10 @@ void TMpvRenderWindow::mousePressEvent(QMouseEvent* event) { click_.Press(event)
 
 void TMpvRenderWindow::mouseReleaseEvent(QMouseEvent* event) { click_.Release(event, QRect(QPoint(0, 0), size())); }
 
+void TMpvRenderWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+  click_.DoubleClick(event, QRect(QPoint(0, 0), size()));
+}
+
 void TMpvRenderWindow::focusInEvent(QFocusEvent*) {
   // Should the window system hand it the focus anyway, give it back to the
   // main window, whose short-cuts are the program's interface.
@@ -243,9 +255,16 @@ void TMpvVideoWidget::SetClickSink(ClickSink sink) {
   if (window_) window_->SetClickSink(std::move(sink));
 }
 
+void TMpvVideoWidget::SetDoubleClickSink(ClickSink sink) {
+  click_.SetDoubleClickSink(sink);
+  if (window_) window_->SetDoubleClickSink(std::move(sink));
+}
+
 void TMpvVideoWidget::mousePressEvent(QMouseEvent* event) { click_.Press(event); }
 
 void TMpvVideoWidget::mouseReleaseEvent(QMouseEvent* event) { click_.Release(event, rect()); }
+
+void TMpvVideoWidget::mouseDoubleClickEvent(QMouseEvent* event) { click_.DoubleClick(event, rect()); }
 
 void TMpvVideoWidget::resizeEvent(QResizeEvent* event) {
   if (container_) container_->setGeometry(QRect(QPoint(0, 0), event->size()));

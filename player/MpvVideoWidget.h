@@ -35,15 +35,21 @@ int16_t ClickButtonCode(Qt::MouseButton button);
 int16_t ClickShiftCode(Qt::KeyboardModifiers modifiers);
 
 // A press and then a release inside the area: a click, reported to the sink.
+// The second press of a double click (a window sees it as a press, then a
+// double click; a widget as the double click alone) is a double click, and its
+// release no click: a double click is one click, then one double click.
 class TClickGesture {
  public:
   void SetSink(ClickSink sink) { sink_ = std::move(sink); }
+  void SetDoubleClickSink(ClickSink sink) { doubleClickSink_ = std::move(sink); }
   void Press(QMouseEvent* event);
+  void DoubleClick(QMouseEvent* event, const QRect& area);
   void Release(QMouseEvent* event, const QRect& area);
 
  private:
   bool pressed_ = false;
   ClickSink sink_;
+  ClickSink doubleClickSink_;
 };
 
 class TMpvRenderWindow : public QWindow {
@@ -61,12 +67,14 @@ class TMpvRenderWindow : public QWindow {
   int FramesRendered() const { return frames_.load(); }
 
   void SetClickSink(ClickSink sink) { click_.SetSink(std::move(sink)); }
+  void SetDoubleClickSink(ClickSink sink) { click_.SetDoubleClickSink(std::move(sink)); }
 
  protected:
   void exposeEvent(QExposeEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
 
  private:
@@ -102,11 +110,13 @@ class TMpvVideoWidget : public QWidget {
   static TMpvVideoWidget* Create(QWidget* parent, mpv_handle* mpv, bool drawn);
 
   void SetClickSink(ClickSink sink);
+  void SetDoubleClickSink(ClickSink sink);
   TMpvRenderWindow* renderWindow() const { return window_; }
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:

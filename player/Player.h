@@ -119,6 +119,8 @@ struct WMPEvents {
   std::function<void(IWMPMedia& item)> MediaChange;
   // Button and shift state as the control reports them; x, y relative to the control.
   std::function<void(int16_t button, int16_t shiftState, int32_t x, int32_t y)> Click;
+  // The second press of a double click; its first click came as a Click.
+  std::function<void(int16_t button, int16_t shiftState, int32_t x, int32_t y)> DoubleClick;
 };
 
 class IWMPCore {

@@ -14,6 +14,8 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QScreen>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -25,6 +27,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "app/FullScreen.h"
 #include "base/Paths.h"
 #include "base/Utf.h"
 #include "config/Config.h"
@@ -84,6 +87,7 @@ TEST_F(MainFormTest, MenuItemsCarryTheirCaptionsShortCutsAndTags) {
       {"MenuConf", {"設定...", "", 0}},                   {"MenuVersion", {"このプログラムのバージョン...", "", 0}},
       {"MenuUndoTrash", {"ゴミ箱から戻す", "Ctrl+Z", 0}},      {"MenuSpeedUp", {"再生速度を上げる", "]", 1}},
       {"MenuSpeedDown", {"再生速度を下げる", "[", -1}},   {"MenuSpeedNormal", {"標準の速度", "Backspace", 0}},
+      {"MenuFullScreen", {"全画面表示", "F11", 0}},
   };
   for (const auto& [name, item] : expected) {
     auto* action = Child<QAction>(*form, name.c_str());
@@ -92,7 +96,7 @@ TEST_F(MainFormTest, MenuItemsCarryTheirCaptionsShortCutsAndTags) {
     EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(item.shortcut))) << name;
     EXPECT_EQ(action->property("Tag").toInt(), item.tag) << name;
   }
-  EXPECT_EQ(form->findChildren<QAction*>(QRegularExpression("^Menu")).size(), 31);
+  EXPECT_EQ(form->findChildren<QAction*>(QRegularExpression("^Menu")).size(), 32);
 }
 
 TEST_F(MainFormTest, StartsWithItsDesignTextsAndSetsThePlayerUp) {
@@ -287,6 +291,69 @@ TEST_F(MainFormControls, SpeedKeysStepTheRateAndTheThirdPanelShowsIt) {
   EXPECT_EQ(fake.Rate, 1.0);
   ProcessEventsFor(50);
   EXPECT_EQ(form->StatusText(2), "");
+}
+
+TEST_F(MainFormControls, F11ShowsThePictureAloneWithEveryKeyAndF11OrEscGoesBack) {
+  OpenClip();
+  const QRect before = form->geometry();
+  const std::vector<QWidget*> chrome = {form->menuBar(), Child<QWidget>(*form, "Panel1"), Child<QWidget>(*form, "Panel2"),
+                                        Child<QWidget>(*form, "StatusBar")};
+  for (const bool byEscape : {false, true}) {
+    Press(Qt::Key_F11);
+    EXPECT_TRUE(form->isFullScreen());
+    EXPECT_EQ(form->geometry(), form->screen()->geometry());
+    for (QWidget* widget : chrome) EXPECT_FALSE(widget->isVisible()) << widget->objectName().toStdString();
+    EXPECT_EQ(Child<QWidget>(*form, "PnlMain")->palette().color(QPalette::Window), QColor(Qt::black));
+    Press(Qt::Key_Right);  // the menu's keys, with the menu hidden
+    Press(byEscape ? Qt::Key_Escape : Qt::Key_F11);
+    EXPECT_FALSE(form->isFullScreen());
+    EXPECT_EQ(form->geometry(), before);
+    for (QWidget* widget : chrome) EXPECT_TRUE(widget->isVisible()) << widget->objectName().toStdString();
+    EXPECT_EQ(Child<QWidget>(*form, "PnlMain")->palette().color(QPalette::Window), QColor(Qt::white));
+  }
+  EXPECT_EQ(fake.PositionsPut, (std::vector<double>{10.0, 20.0}));
+}
+
+TEST_F(MainFormControls, InFullScreenThePointerHidesAfterASecondStillUntilItMoves) {
+  Press(Qt::Key_F11);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+  ProcessEventsFor(kPointerHideMs + 300);
+  ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::BlankCursor);
+  QTest::mouseMove(form->windowHandle(), QPoint(100, 100));
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+  ProcessEventsFor(kPointerHideMs + 300);
+  EXPECT_NE(QGuiApplication::overrideCursor(), nullptr);
+  Press(Qt::Key_F11);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainFormControls, ADoubleClickTogglesFullScreenAndLeavesPlayAsItWas) {
+  OpenClip();
+  fake.Click(1, 0, 60, 10);
+  ASSERT_EQ(fake.PlayState, wmppsPlaying);
+  fake.DoubleClick(1, 0, 60, 10);
+  EXPECT_TRUE(form->isFullScreen());
+  EXPECT_EQ(fake.PlayState, wmppsPlaying);
+  fake.DoubleClick(1, 0, 10, 10);  // in the margin: no toggle to take back
+  EXPECT_FALSE(form->isFullScreen());
+  EXPECT_EQ(fake.PlayState, wmppsPlaying);
+}
+
+TEST_F(MainFormControls, FullScreenWaitsForAnOpenDialogAndANormalWindow) {
+  auto* fullScreen = Child<QAction>(*form, "MenuFullScreen");
+  bool duringDialog = true;
+  TModalAnswerer answer([&](QWidget* dialog) {
+    fullScreen->trigger();
+    duringDialog = form->isFullScreen();
+    dialog->close();
+  });
+  Child<QAction>(*form, "MenuConf")->trigger();
+  EXPECT_FALSE(duringDialog);
+  form->showMinimized();
+  fullScreen->trigger();
+  EXPECT_FALSE(form->isFullScreen());
+  form->showNormal();
 }
 
 TEST_F(MainFormControls, TheLabelsAndTheCaptionFollowThePlayer) {

@@ -9,6 +9,7 @@
 
 #include "tests/e2e/DesktopDriver.h"
 #include "tests/e2e/KorvaneProcess.h"
+#include "tests/e2e/SessionBus.h"
 
 namespace korvane::test {
 namespace {
@@ -16,6 +17,24 @@ namespace {
 using namespace std::chrono_literals;
 
 bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+// A property of the desktop controls' player interface, as dbus-send prints it.
+std::string MprisProperty(const std::string& name) {
+  return CommandOutput("dbus-send --session --print-reply --reply-timeout=5000 --dest=org.mpris.MediaPlayer2.korvane "
+                       "/org/mpris/MediaPlayer2 org.freedesktop.DBus.Properties.Get "
+                       "string:org.mpris.MediaPlayer2.Player string:" + name + " 2>&1");
+}
+
+// ImageMagick's view of a screenshot: "<w>x<h>", or the brightest channel
+// (0..1) inside a region given as "WxH+X+Y".
+std::string ImageSize(const std::string& png) { return CommandOutput("identify -format %wx%h " + ShellQuote(png)); }
+double Brightest(const std::string& png, const std::string& region) {
+  return std::atof(CommandOutput("identify -format '%[fx:maxima]' " + ShellQuote(png + "[" + region + "]")).c_str());
+}
+bool SamePixels(const std::string& a, const std::string& b, const std::string& region) {
+  return CommandOutput("compare -metric AE " + ShellQuote(a + "[" + region + "]") + " " + ShellQuote(b + "[" + region + "]") +
+                       " null: 2>&1") == "0";
+}
 
 class MainFormWholeProgramFiles : public ::testing::Test {
  protected:
@@ -125,6 +144,56 @@ TEST_F(MainFormWholeProgramFiles, DeleteAsksThenTrashesRestorablyAndPlaysTheNext
   Gio("--restore trash:///b.mp4");
   EXPECT_EQ(ReadFile(b), bBytes);
   EXPECT_EQ(Gio("--list"), "");
+  EXPECT_TRUE(korvane.Running());
+}
+
+// The three commands beyond the first ones, on the real program: Ctrl+Z takes
+// the trashed file back and plays it, ] twice plays at 1.5 times shown in the
+// status bar, F11 shows the picture alone and F11 again the window as it was.
+TEST_F(MainFormWholeProgramFiles, CtrlZUndoesTheTrashThenFasterThenFullScreen) {
+  if (CommandOutput("command -v dbus-daemon").empty()) GTEST_SKIP() << "dbus-daemon is not installed";
+  const std::string a = MakeClip(clips, "a.mp4", 30), b = MakeClip(clips, "b.mp4", 30);
+  ASSERT_FALSE(a.empty() || b.empty());
+  const std::string aBytes = ReadFile(a);
+  TPrivateSessionBus bus;
+  ASSERT_TRUE(bus.Up());
+  TKorvaneProcess korvane({clips}, kAnySize);
+  ASSERT_TRUE(WaitForOpen(korvane, a)) << korvane.Stderr();
+  const unsigned long box = OpenDialog(korvane, "Delete", "ファイルの削除");
+  ASSERT_NE(box, 0u) << korvane.Stderr();
+  KeyTo(box, "Return");
+  ASSERT_TRUE(WaitForOnlyOpen(korvane, b));
+  ASSERT_FALSE(Exists(a));
+
+  korvane.Key("ctrl+z");
+  ASSERT_TRUE(WaitForOnlyOpen(korvane, a)) << korvane.Stderr();
+  EXPECT_EQ(ReadFile(a), aBytes);
+  EXPECT_EQ(Gio("--list"), "");
+  EXPECT_TRUE(WaitUntil([&] { return MprisProperty("PlaybackStatus").find("\"Playing\"") != std::string::npos; }, 10s));
+
+  const std::string normal = media / "normal.png", faster = media / "faster.png", full = media / "full.png",
+                    back = media / "back.png";
+  ASSERT_TRUE(korvane.Screenshot(normal));
+  const std::string size = ImageSize(normal);
+  const int width = std::atoi(size.c_str()), height = std::atoi(size.substr(size.find('x') + 1).c_str());
+  const std::string panel2 = "40x15+" + std::to_string(380) + "+" + std::to_string(height - 17);
+  korvane.Key("bracketright");
+  korvane.Key("bracketright");
+  EXPECT_TRUE(WaitUntil([&] { return MprisProperty("Rate").find("double 1.5") != std::string::npos; }, 5s))
+      << MprisProperty("Rate");
+  ASSERT_TRUE(WaitUntil([&] { return korvane.Screenshot(faster) && !SamePixels(normal, faster, panel2); }, 5s))
+      << "status panel 2 shows no speed";
+
+  korvane.Key("F11");
+  // The clip (4:3) fills the screen's width: above and below it only black,
+  // where the menu and the strips were.
+  EXPECT_TRUE(WaitUntil([&] {
+    return korvane.Screenshot(full) && ImageSize(full) == "1280x1024" && Brightest(full, "1280x20+0+0") == 0 &&
+           Brightest(full, "1280x20+0+1004") == 0;
+  }, 5s)) << ImageSize(full);
+  korvane.Key("F11");
+  ASSERT_TRUE(WaitUntil([&] { return korvane.Screenshot(back) && ImageSize(back) == size; }, 5s)) << ImageSize(back);
+  EXPECT_TRUE(SamePixels(faster, back, std::to_string(width) + "x20+0+0")) << "the menu bar is not back";
   EXPECT_TRUE(korvane.Running());
 }
 

@@ -114,6 +114,15 @@ TEST_F(MpvPlayerGuiTest, ShortcutsWorkAfterAClickOnThePicture) {
   for (const auto& e : log.entries) clicks += e.rfind("click 1 0 ", 0) == 0;
   EXPECT_EQ(clicks, 1) << log.Joined();
   EXPECT_TRUE(window->isActiveWindow());
+
+  // A double click on the picture's own window is one click, then one double click.
+  log.entries.clear();
+  xdotool.start("xdotool", {"click", "--repeat", "2", "--delay", "60", "1"});
+  ASSERT_TRUE(WaitFor([&] { return xdotool.state() == QProcess::NotRunning; }, 8000));
+  test::Pump(300);
+  EXPECT_EQ(log.entries.size(), 2u) << log.Joined();
+  EXPECT_EQ(log.entries.at(0).rfind("click 1 0 ", 0), 0u) << log.Joined();
+  EXPECT_EQ(log.entries.at(1), "doubleclick 1");
 }
 
 }  // namespace

@@ -52,6 +52,7 @@ void EventLog::Attach(IWMPCore& player) {
     entries.push_back("click " + std::to_string(b) + " " + std::to_string(s) + " " + std::to_string(x) + " " +
                       std::to_string(y));
   };
+  ev.DoubleClick = [this](int16_t b, int16_t, int32_t, int32_t) { entries.push_back("doubleclick " + std::to_string(b)); };
   player.setEvents(std::move(ev));
 }
 

@@ -21,7 +21,7 @@ bool WaitFor(const std::function<bool()>& pred, int timeoutMs = 5000);
 void Pump(int ms);
 
 struct EventLog {
-  // One entry per event: "open 13", "play 3", "status", "media <name> <w>x<h>", "click b s x y".
+  // One entry per event: "open 13", "play 3", "status", "media <name> <w>x<h>", "click b s x y", "doubleclick b".
   std::vector<std::string> entries;
   void Attach(IWMPCore& player);
   bool Has(const std::string& entry) const;

@@ -98,6 +98,11 @@ void TFakePlayer::Click(int16_t button, int16_t shiftState, int32_t x, int32_t y
   if (events_.Click) events_.Click(button, shiftState, x, y);
 }
 
+void TFakePlayer::DoubleClick(int16_t button, int16_t shiftState, int32_t x, int32_t y) {
+  Click(button, shiftState, x, y);
+  if (events_.DoubleClick) events_.DoubleClick(button, shiftState, x, y);
+}
+
 std::u16string TFakePlayer::URL() {
   Check("URL");
   return url_;

@@ -66,6 +66,8 @@ class TFakePlayer : public IWMPCore, public IWMPControls, public IWMPSettings {
   void FinishMedia();
   // Fires the Click event as the player would for a click at (x, y).
   void Click(int16_t button, int16_t shiftState, int32_t x, int32_t y);
+  // Fires Click, then DoubleClick, as the player does for a double click at (x, y).
+  void DoubleClick(int16_t button, int16_t shiftState, int32_t x, int32_t y);
 
   // Every changing call in order: "play", "stop", "pause", "setURL <url>",
   // "setCurrentPosition <seconds>", "setVolume <n>", "setMute <0|1>",

@@ -1,0 +1,49 @@
+#pragma once
+// Full screen for the main window: only the picture shows, on black, over the
+// whole screen; the mouse pointer hides after a second without movement. Going
+// back restores the window's state and place as they were.
+#include <QObject>
+#include <QRect>
+#include <QTimer>
+#include <vector>
+
+class QMainWindow;
+class QWidget;
+
+namespace korvane {
+
+inline constexpr int kPointerHideMs = 1000;
+
+class TFullScreen : public QObject {
+ public:
+  // picture: the panel that stays; chrome: everything else shown in the window.
+  TFullScreen(QMainWindow& window, QWidget& picture, std::vector<QWidget*> chrome);
+  ~TFullScreen() override;
+
+  bool Active() const { return active_; }
+  // Neither acts while the window is minimised or a modal dialog is open.
+  void Toggle();
+  void Leave();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void Enter();
+  bool MayChange() const;
+  void SetPictureColour(const QColor& colour);
+  void HidePointer();
+  void ShowPointer();
+
+  QMainWindow& window_;
+  QWidget& picture_;
+  std::vector<QWidget*> chrome_;
+  bool active_ = false;
+  bool pointerHidden_ = false;
+  QTimer pointerTimer_;
+  // What Leave restores.
+  Qt::WindowStates savedState_;
+  QRect savedGeometry_;
+};
+
+}  // namespace korvane
