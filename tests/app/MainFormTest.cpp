@@ -279,20 +279,6 @@ TEST_F(MainFormControls, VolumeShortCutsAndTheBalanceBar) {
   EXPECT_EQ(fake.Balance, -50);
 }
 
-TEST_F(MainFormControls, SpeedKeysStepTheRateAndTheThirdPanelShowsIt) {
-  Press(Qt::Key_BracketRight);
-  Press(Qt::Key_BracketRight);
-  EXPECT_EQ(fake.Rate, 1.5);
-  ProcessEventsFor(50);
-  EXPECT_EQ(form->StatusText(2), "×1.50");
-  Press(Qt::Key_BracketLeft);
-  EXPECT_EQ(fake.Rate, 1.25);
-  Press(Qt::Key_Backspace);
-  EXPECT_EQ(fake.Rate, 1.0);
-  ProcessEventsFor(50);
-  EXPECT_EQ(form->StatusText(2), "");
-}
-
 TEST_F(MainFormControls, F11ShowsThePictureAloneWithEveryKeyAndF11OrEscGoesBack) {
   OpenClip();
   const QRect before = form->geometry();

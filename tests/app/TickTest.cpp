@@ -97,9 +97,10 @@ TEST_F(TickTest, RefusedFilesNeverReachTheList) {
   EXPECT_TRUE(player.URLsPut.empty());
 }
 
-TEST_F(TickTest, TheSearchHintShowsOnlyWhileFilesWait) {
+TEST_F(TickTest, TheSearchHintShowsOnlyWhileFilesWaitAndTheSpeedOtherwise) {
   tick.Tick();
   EXPECT_EQ(view.panels[2], "");
+  player.Rate = 1.5;
   for (int i = 0; i < 12; ++i) File(Format("in/%d.mp4", {i}));
   search.AddPath(dir / "in");
   WaitForFound(12);
@@ -108,21 +109,7 @@ TEST_F(TickTest, TheSearchHintShowsOnlyWhileFilesWait) {
   tick.Tick();  // takes the last two
   EXPECT_EQ(view.panels[2], kSearchHint);
   tick.Tick();
-  EXPECT_EQ(view.panels[2], "");
-}
-
-TEST_F(TickTest, TheSpeedShowsWhereTheSearchHintIsNot) {
-  player.Rate = 1.5;
-  tick.Tick();
   EXPECT_EQ(view.panels[2], "×1.50");
-  File("in/a.mp4");
-  search.AddPath(dir / "in");
-  WaitForFound(1);
-  tick.Tick();
-  EXPECT_EQ(view.panels[2], kSearchHint);
-  player.Rate = 1.0;
-  tick.Tick();
-  EXPECT_EQ(view.panels[2], "");
 }
 
 TEST_F(TickTest, EscapeIsAskedOnlyWhileFilesWaitAndThenCancels) {
