@@ -385,15 +385,19 @@ TEST_F(TrashTopLevel, RestoreOnAReadOnlyMountMovesNothing) {
 TEST_F(TrashTopLevel, RestoreIntoAFolderNowOnAnotherMountCopiesItWhole) {
   const std::string path = dir_.WriteFile("mnt/sub/clip.mp4", std::string(300000, 'v'));
   ASSERT_EQ(chmod(path.c_str(), 0640), 0);
-  const auto placed = TrashFile(path);
-  ASSERT_TRUE(placed);
+  const std::string link = Top() + "/sub/link.mp4";
+  ASSERT_EQ(symlink("clip.mp4", link.c_str()), 0);
+  const auto placed = TrashFile(path), placedLink = TrashFile(link);
+  ASSERT_TRUE(placed && placedLink);
   const std::string sub = Top() + "/sub";
   ASSERT_EQ(mount("tmpfs", sub.c_str(), "tmpfs", 0, "size=1m"), 0);
   std::string error;
   EXPECT_TRUE(RestoreFromTrash(*placed, &error)) << error;
+  EXPECT_TRUE(RestoreFromTrash(*placedLink, &error)) << error;
   EXPECT_EQ(ReadFile(path), std::string(300000, 'v'));
   EXPECT_EQ(ModeOf(path), 0640u);
-  EXPECT_EQ(Names(sub), std::set<std::string>{"clip.mp4"});  // no temporary left behind
+  EXPECT_EQ(ReadFile(link), std::string(300000, 'v'));
+  EXPECT_EQ(Names(sub), (std::set<std::string>{"clip.mp4", "link.mp4"}));  // no temporary left behind
   EXPECT_FALSE(Exists(placed->file));
   EXPECT_FALSE(Exists(placed->info));
   umount2(sub.c_str(), MNT_DETACH);
