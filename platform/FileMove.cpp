@@ -58,7 +58,8 @@ bool CopyData(int in, int out) {
 std::string CopyBesideTarget(const std::string& from, const struct stat& st, const std::string& to) {
   const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
   if (in < 0) return "";
-  std::string temp = to + ".korvane-XXXXXX";
+  // A short hidden name: the target's own may leave no room for a suffix.
+  std::string temp = to.substr(0, to.rfind('/') + 1) + ".korvane-XXXXXX";
   const int out = mkostemp(temp.data(), O_CLOEXEC);
   if (out < 0) {
     const int err = errno;
