@@ -36,7 +36,7 @@ bool RestoreFromRecycleBin(const TrashedFile& trashed, QWidget* owner) {
   std::string reason;
   if (RestoreFromTrash(trashed, &reason)) return true;
   ShowMessageBox(owner, QMessageBox::Warning, QStringLiteral("ゴミ箱から戻す"),
-                 Shown(ExtractFileName(trashed.original)) + QStringLiteral(" を戻せませんでした。\n") + Shown(reason));
+                 ShownText(ExtractFileName(trashed.original)) + QStringLiteral(" を戻せませんでした。\n") + ShownText(reason));
   return false;
 }
 

@@ -9,20 +9,16 @@
 
 #include "base/Paths.h"
 #include "dialogs/Trash.h"
+#include "platform/FileKind.h"
 #include "platform/FileMove.h"
 
 namespace korvane {
 
 namespace {
 
-bool Fail(std::string* error, const std::string& what) {
+bool Refuse(std::string* error, const std::string& what) {
   if (error) *error = what;
   return false;
-}
-
-bool Exists(const std::string& path) {
-  struct stat st;
-  return lstat(path.c_str(), &st) == 0;
 }
 
 // The Path key of a record, decoded; "" when the record cannot be read.
@@ -61,12 +57,12 @@ std::string WhyNotMoved(int err) {
 }  // namespace
 
 bool RestoreFromTrash(const TrashedFile& trashed, std::string* error) {
-  if (!Exists(trashed.file) || !RecordNames(trashed.info, trashed.original))
-    return Fail(error, "ゴミ箱にありません (空にされたか、ほかのプログラムが戻しました)");
+  if (!IsNameTaken(trashed.file) || !RecordNames(trashed.info, trashed.original))
+    return Refuse(error, "ゴミ箱にありません (空にされたか、ほかのプログラムが戻しました)");
   // Asked beforehand only to give the plain reason; the move itself refuses
   // a name taken in the meantime.
-  if (Exists(trashed.original)) return Fail(error, WhyNotMoved(EEXIST));
-  if (!MoveFileNoReplaceAcrossMounts(trashed.file, trashed.original)) return Fail(error, WhyNotMoved(errno));
+  if (IsNameTaken(trashed.original)) return Refuse(error, WhyNotMoved(EEXIST));
+  if (!MoveFileNoReplaceAcrossMounts(trashed.file, trashed.original)) return Refuse(error, WhyNotMoved(errno));
   // The record goes only once the file is back; one left over names nothing.
   unlink(trashed.info.c_str());
   return true;

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/SystemError.h"
+#include "platform/WholeFile.h"
 
 namespace korvane {
 
@@ -43,13 +44,7 @@ bool CopyData(int in, int out) {
     const ssize_t n = read(in, buffer, sizeof buffer);
     if (n == 0) return true;
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    for (ssize_t done = 0; done < n;) {
-      const ssize_t w = write(out, buffer + done, static_cast<size_t>(n - done));
-      if (w < 0 && errno == EINTR) continue;
-      if (w <= 0) return false;
-      done += w;
-    }
+    if (n < 0 || !WriteAll(out, std::string_view(buffer, static_cast<size_t>(n)))) return false;
   }
 }
 
@@ -83,31 +78,31 @@ std::string CopyBesideTarget(const std::string& from, const struct stat& st, con
 bool CopyLink(const std::string& from, const struct stat& st, const std::string& to, std::string* error) {
   std::string target(static_cast<size_t>(st.st_size) + 1, '\0');
   const ssize_t n = readlink(from.c_str(), target.data(), target.size());
-  if (n < 0 || static_cast<size_t>(n) >= target.size()) return Fail(n < 0 ? errno : EIO, error);
+  if (n < 0 || static_cast<size_t>(n) >= target.size()) return FailWith(n < 0 ? errno : EIO, error);
   target.resize(static_cast<size_t>(n));
-  if (symlink(target.c_str(), to.c_str()) != 0) return Fail(errno, error);  // refuses an existing to
+  if (symlink(target.c_str(), to.c_str()) != 0) return FailWith(errno, error);  // refuses an existing to
   return true;
 }
 
 bool CopyAcross(const std::string& from, const std::string& to, std::string* error) {
   struct stat st;
-  if (lstat(from.c_str(), &st) != 0) return Fail(errno, error);
+  if (lstat(from.c_str(), &st) != 0) return FailWith(errno, error);
   if (S_ISLNK(st.st_mode)) {
     if (!CopyLink(from, st, to, error)) return false;
   } else {
-    if (!S_ISREG(st.st_mode)) return Fail(EXDEV, error);
+    if (!S_ISREG(st.st_mode)) return FailWith(EXDEV, error);
     const std::string temp = CopyBesideTarget(from, st, to);
-    if (temp.empty()) return Fail(errno, error);
+    if (temp.empty()) return FailWith(errno, error);
     if (!MoveFileNoReplace(temp, to, error)) {
       const int err = errno;
       unlink(temp.c_str());
-      return Fail(err, error);
+      return FailWith(err, error);
     }
   }
   if (unlink(from.c_str()) == 0) return true;
   const int err = errno;
   unlink(to.c_str());  // ours: the name was free when the copy took it
-  return Fail(err, error);
+  return FailWith(err, error);
 }
 
 }  // namespace
