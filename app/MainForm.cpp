@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <QVBoxLayout>
 
+#include "app/ConfigLifetime.h"
 #include "app/Drops.h"
 #include "app/FileCommands.h"
 #include "app/HandOffInbox.h"
@@ -21,7 +22,6 @@
 #include "config/Config.h"
 #include "config/ConfigForm.h"
 #include "dialogs/Info.h"
-#include "dialogs/MessageBox.h"
 #include "dialogs/Prop.h"
 #include "dialogs/PropForm.h"
 #include "dialogs/ShellOpen.h"
@@ -91,9 +91,7 @@ void TMainForm::FormCreate() {
   ui->LblOpenState->clear();
   ui->LblPlayState->clear();
   ui->LblStatusTxt->clear();
-  ConfigStore = new TConfig();
-  FIniPath = ConfigFilePath();
-  ConfigStore->LoadFromFile(FIniPath);
+  FIniPath = OpenConfigStore();
   FPlayer->setStretchToFit(true);
   FTickStep = std::make_unique<TTickStep>(*FPlayer, static_cast<IMainView&>(*this), FMediaList, FindFileThread(), *ConfigStore, EscapeKeyState);
   FTimerThread = std::make_unique<TTimerThread>([this] { Tick(); }, [this] { WakeForTick(); });
@@ -106,13 +104,7 @@ void TMainForm::FormDestroy() {
   FTimerThread.reset();  // serves a queued tick while it waits for the thread
   FTickStep.reset();
   FindFileThread().Cancel();
-  try {
-    ConfigStore->SaveToFile(FIniPath);
-  } catch (const std::exception& e) {
-    ShowErrorBox(this, windowTitle(), QString::fromUtf8(e.what()));
-  }
-  delete ConfigStore;
-  ConfigStore = nullptr;
+  CloseConfigStore(FIniPath, this);
 }
 
 void TMainForm::WakeForTick() {
@@ -207,11 +199,8 @@ void TMainForm::MenuRenameClick() {
 }
 
 void TMainForm::MenuTrashFileClick() { TrashSelectedAndMoveOn(*this, FMediaList, FUndoTrash, this); }
-
 void TMainForm::MenuUndoTrashClick() { FUndoTrash.Undo(); }
-
 void TMainForm::MenuSpeedUpClick() { ChangeSpeed(*FPlayer, SenderTag()); }
-
 void TMainForm::MenuFullScreenClick() { FFullScreen->Toggle(); }
 
 void TMainForm::MenuPlayerPropClick() { FPropForm->exec(); }

@@ -1,0 +1,28 @@
+#include "app/ConfigLifetime.h"
+
+#include <QWidget>
+#include <stdexcept>
+
+#include "config/Config.h"
+#include "dialogs/MessageBox.h"
+
+namespace korvane {
+
+std::string OpenConfigStore() {
+  ConfigStore = new TConfig();
+  std::string iniPath = ConfigFilePath();
+  ConfigStore->LoadFromFile(iniPath);
+  return iniPath;
+}
+
+void CloseConfigStore(const std::string& iniPath, QWidget* owner) {
+  try {
+    ConfigStore->SaveToFile(iniPath);
+  } catch (const std::exception& e) {
+    ShowErrorBox(owner, owner->windowTitle(), QString::fromUtf8(e.what()));
+  }
+  delete ConfigStore;
+  ConfigStore = nullptr;
+}
+
+}  // namespace korvane

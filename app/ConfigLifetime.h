@@ -1,0 +1,15 @@
+#pragma once
+// The configuration store lives as long as the main window: read at its
+// creation, written back at its close to the file the start read.
+#include <string>
+
+class QWidget;
+
+namespace korvane {
+
+// Creates ConfigStore and loads it; the ini path it was read from.
+std::string OpenConfigStore();
+// Saves ConfigStore to iniPath, a failure told in a box over owner, and frees it.
+void CloseConfigStore(const std::string& iniPath, QWidget* owner);
+
+}  // namespace korvane
