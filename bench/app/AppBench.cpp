@@ -8,6 +8,10 @@
 // playlist-prev, seek 30; on the 10 s GOP `seek 30 relative+exact`, the work
 // Korvane does there).
 //
+// Down and Up run on the list's clips given as files in name order: a folder
+// enters Korvane's list in the order its listing gives, sorted only within each
+// batch of ten the tick takes, so with more than ten clips its order is not mpv's.
+//
 // Each clip shows a solid colour of its own in the middle of the picture, and
 // the seek clips change colour over time, so both players' times end alike: when
 // the X server's pixels in the middle of the window turn the expected colour.
@@ -185,39 +189,44 @@ class Screen {
 
 // ---------------------------------------------------------------- one started player
 
-// The command line for one start of a player on `target` (a folder or a file),
+// The command line for one start of a player on `targets` (folders or files),
 // with its settings in workDir; `seekExact` asks for the exact +30 s seek where
 // the player has a choice.
 struct Command {
   std::vector<std::string> environment;  // NAME=value
   std::vector<std::string> args;
 };
-using Program = Command (*)(const std::string& target, const std::string& workDir, bool seekExact);
+using Targets = std::vector<std::string>;
+using Program = Command (*)(const Targets& targets, const std::string& workDir, bool seekExact);
 
-Command KorvaneCommand(const std::string& target, const std::string& workDir, bool) {
+Command KorvaneCommand(const Targets& targets, const std::string& workDir, bool) {
   // Its own runtime folder (instance lock, hand-off) and settings for each start.
   const std::string runtime = workDir + "/run";
   mkdir(runtime.c_str(), 0700);
   std::ofstream(workDir + "/Korvane.ini") << "[LowerSize]\nFLowerSize=0\n";
-  return {{"XDG_RUNTIME_DIR=" + runtime, "KORVANE_INI=" + workDir + "/Korvane.ini"}, {KorvaneProgram(), target}};
+  Command command{{"XDG_RUNTIME_DIR=" + runtime, "KORVANE_INI=" + workDir + "/Korvane.ini"}, {KorvaneProgram()}};
+  command.args.insert(command.args.end(), targets.begin(), targets.end());
+  return command;
 }
 
-Command MpvCommand(const std::string& target, const std::string& workDir, bool seekExact) {
+Command MpvCommand(const Targets& targets, const std::string& workDir, bool seekExact) {
   const std::string conf = workDir + "/input.conf";
   std::ofstream(conf) << "DOWN playlist-next\nUP playlist-prev\nHOME seek 0 absolute\nCtrl+RIGHT seek 30"
                       << (seekExact ? " relative+exact\n" : "\n");
-  return {{}, {"mpv", "--no-config", "--input-conf=" + conf, "--input-default-bindings=no", "--input-terminal=no",
-          "--keep-open=yes", "--hwdec=auto-safe", "--vo=gpu", "--gpu-sw=yes", "--audio-fallback-to-null=yes",
-          "--osd-level=0", "--really-quiet", kMpvGeometry, "--force-window=yes", target}};
+  Command command{{}, {"mpv", "--no-config", "--input-conf=" + conf, "--input-default-bindings=no", "--input-terminal=no",
+                       "--keep-open=yes", "--hwdec=auto-safe", "--vo=gpu", "--gpu-sw=yes", "--audio-fallback-to-null=yes",
+                       "--osd-level=0", "--really-quiet", kMpvGeometry, "--force-window=yes"}};
+  command.args.insert(command.args.end(), targets.begin(), targets.end());
+  return command;
 }
 
 class Session {
  public:
-  Session(Screen& screen, Program program, const std::string& target, bool seekExact = false)
+  Session(Screen& screen, Program program, const Targets& targets, bool seekExact = false)
       : screen_(screen) {
     char dirTemplate[] = "/tmp/korvane-bench-app-XXXXXX";
     if (mkdtemp(dirTemplate)) workDir_ = dirTemplate;
-    Command command = program(target, workDir_, seekExact);
+    Command command = program(targets, workDir_, seekExact);
     name_ = command.args[0].substr(command.args[0].rfind('/') + 1);
     started_ = Clock::now();
     pid_ = fork();
@@ -244,17 +253,18 @@ class Session {
   Clock::time_point Started() const { return started_; }
 
   // Milliseconds from `from` until the middle of the window shows `colour`; -1 on timeout.
-  double WaitColour(const Rgb& colour, Clock::time_point from) {
+  double WaitColour(const Rgb& colour, Clock::time_point from) { return WaitAnyColour({colour}, from); }
+
+  // Likewise for any of `colours`.
+  double WaitAnyColour(const std::vector<Rgb>& colours, Clock::time_point from) {
     std::optional<Rgb> shown;
     while (Ms(from) < kTimeoutMs) {
       if (!window_) window_ = screen_.WindowOf(pid_);
-      if (window_) {
-        shown = screen_.MiddleColour(window_);
-        if (shown && Near(*shown, colour)) return Ms(from);
-      }
+      if (window_ && Shown(colours)) return Ms(from);
       std::this_thread::sleep_for(1ms);
     }
-    std::fprintf(stderr, "%s: waited in vain for %s, showing %s\n", name_.c_str(), Hex(colour).c_str(),
+    if (window_) shown = screen_.MiddleColour(window_);
+    std::fprintf(stderr, "%s: waited in vain for %s, showing %s\n", name_.c_str(), Hex(colours[0]).c_str(),
                  shown ? Hex(*shown).c_str() : "no window");
     return -1;
   }
@@ -302,20 +312,21 @@ void Keep(std::vector<double>& into, double ms) {
   if (ms >= 0) into.push_back(ms);
 }
 
-void MeasureLaunches(Screen& screen, Program program, const std::string& folder, const Rgb& first,
+// The first file a player takes from a folder is its own choice: any clip's picture ends the time.
+void MeasureLaunches(Screen& screen, Program program, const std::string& folder, const std::vector<Rgb>& clips,
                      int launches, Rows& rows) {
   for (int i = 0; i < launches; ++i) {
-    Session s(screen, program, folder);
-    Keep(rows.launch, s.WaitColour(first, s.Started()));
+    Session s(screen, program, {folder});
+    Keep(rows.launch, s.WaitAnyColour(clips, s.Started()));
   }
 }
 
 // Down through the whole list and Up back, until each has `runs` samples. Before
 // each key the colour on screen tells where the player is, so a press that
 // went elsewhere than to the neighbour is counted as such and not timed.
-void MeasureMoves(Screen& screen, Program program, const std::string& folder, const std::vector<Rgb>& clips,
-                  int runs, Rows& rows) {
-  Session s(screen, program, folder);
+void MeasureMoves(Screen& screen, Program program, const Targets& files, const std::vector<Rgb>& clips, int runs,
+                  Rows& rows) {
+  Session s(screen, program, files);
   if (s.WaitColour(clips[0], s.Started()) < 0) return;
   const size_t last = clips.size() - 1;
   size_t at = 0;
@@ -339,7 +350,7 @@ void MeasureMoves(Screen& screen, Program program, const std::string& folder, co
 // Home shows the first colour again, Ctrl+Right (+30 s) the second.
 void MeasureSeeks(Screen& screen, Program program, const std::string& clip, bool exact,
                   const std::vector<ColourStep>& steps, int runs, std::vector<double>& out) {
-  Session s(screen, program, clip, exact);
+  Session s(screen, program, {clip}, exact);
   if (s.WaitColour(steps[0].colour, s.Started()) < 0) return;
   for (int run = 0; run < runs; ++run) {
     std::this_thread::sleep_for(std::chrono::milliseconds(IdleMs(run)));
@@ -351,6 +362,7 @@ void MeasureSeeks(Screen& screen, Program program, const std::string& clip, bool
 
 struct Bench {
   std::string folder, gop2, gop10;
+  Targets files;  // the folder's clips in name order
   std::vector<Rgb> clips;
   std::vector<ColourStep> seekSteps;
 };
@@ -372,14 +384,15 @@ std::optional<Bench> MakeMedia() {
     if (i == 0 && std::system(("mkdir -p '" + SelfDir() + "/bench-media/list'").c_str()) != 0) return std::nullopt;
     const std::string path = Media(name, ClipArgs(8, 25, {{0, b.clips.back()}}));
     if (path.empty()) return std::nullopt;
+    b.files.push_back(path);
     b.folder = path.substr(0, path.rfind('/'));
   }
   return b;
 }
 
 void Measure(Screen& screen, Program program, const Bench& b, int runs, int launches, Rows& rows) {
-  MeasureLaunches(screen, program, b.folder, b.clips[0], launches, rows);
-  MeasureMoves(screen, program, b.folder, b.clips, runs, rows);
+  MeasureLaunches(screen, program, b.folder, b.clips, launches, rows);
+  MeasureMoves(screen, program, b.files, b.clips, runs, rows);
   MeasureSeeks(screen, program, b.gop2, false, b.seekSteps, runs, rows.seek2);
   MeasureSeeks(screen, program, b.gop10, true, b.seekSteps, runs, rows.seek10);
 }
