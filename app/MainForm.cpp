@@ -55,7 +55,7 @@ std::unique_ptr<IWMPCore> PlacePlayer(const PlayerFactory& makePlayer, QWidget* 
 TMainForm::TMainForm(const PlayerFactory& makePlayer, std::vector<std::string> params)
     : ui(LoadForm(this)),
       FPlayer(PlacePlayer(makePlayer, ui->PnlMain)),
-      FMediaList(*FPlayer, *this),
+      FMediaList(*FPlayer, *this, dynamic_cast<INeighbourHint*>(FPlayer.get())),
       FUndoTrash(*this, FMediaList, [this](const TrashedFile& trashed) { return RestoreFromRecycleBin(trashed, this); }),
       FPictureClicks(*FPlayer),
       FParams(std::move(params)) {
@@ -196,6 +196,7 @@ void TMainForm::BtnSndVolClick() { ShellOpen("sndvol32.exe", ""); }
 void TMainForm::MenuRenameClick() {
   // The old entry stays; the list skips it once its file is gone.
   if (const auto renamed = AskAndRenameCurrentMedia(*FPlayer, this)) AppendItem(*renamed);
+  FMediaList.HintNeighbours();
 }
 
 void TMainForm::MenuTrashFileClick() { TrashSelectedAndMoveOn(*this, FMediaList, FUndoTrash, this); }

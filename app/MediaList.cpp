@@ -26,6 +26,11 @@ void TMediaList::Open(const std::string& path) {
 void TMediaList::ComboListSelect() {
   if (view_.ItemIndex() < 0) return;
   player_.controls().stop();
+  SelectExisting();
+  HintNeighbours();
+}
+
+void TMediaList::SelectExisting() {
   try {
     // Entries whose files are gone are skipped as NextMedia would, in a loop
     // rather than by recursion so a long run of them cannot exhaust the stack.
@@ -55,6 +60,7 @@ void TMediaList::NextMedia() {
     ComboListSelect();
   } else {
     player_.setURL(u"");
+    HintNeighbours();
   }
 }
 
@@ -66,7 +72,15 @@ void TMediaList::PrevMedia() {
   } else {
     view_.SetItemIndex(-1);
     player_.setURL(u"");
+    HintNeighbours();
   }
+}
+
+void TMediaList::HintNeighbours() {
+  if (!hint_) return;
+  const int index = view_.ItemIndex(), count = view_.ItemCount();
+  hint_->HintNeighbours(index > 0 && index <= count ? view_.Item(index - 1) : "",
+                        index + 1 < count ? view_.Item(index + 1) : "");
 }
 
 }  // namespace korvane

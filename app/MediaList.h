@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/MainView.h"
+#include "player/NeighbourHint.h"
 #include "player/Player.h"
 
 namespace korvane {
@@ -18,7 +19,9 @@ std::string MegabyteText(int64_t size);
 
 class TMediaList {
  public:
-  TMediaList(IWMPCore& player, IMainView& view) : player_(player), view_(view) {}
+  // hint, when given, hears of the entries around the selection after each move.
+  TMediaList(IWMPCore& player, IMainView& view, INeighbourHint* hint = nullptr)
+      : player_(player), view_(view), hint_(hint) {}
 
   // Plays the selected entry. An entry whose file is gone is skipped downwards
   // until an existing file or the end of the list; a failure to open or start
@@ -26,13 +29,18 @@ class TMediaList {
   void ComboListSelect();
   void NextMedia();
   void PrevMedia();
+  // Tells the hint the entries above and below the selection; called after the
+  // moves here and by whoever else changes the list (it grows, a file is renamed).
+  void HintNeighbours();
 
  private:
+  void SelectExisting();
   // Opens the file, shows its size and starts it, unless the player kept no URL.
   void Open(const std::string& path);
 
   IWMPCore& player_;
   IMainView& view_;
+  INeighbourHint* hint_;
 };
 
 }  // namespace korvane

@@ -26,11 +26,14 @@ void TTickStep::Tick() {
 void TTickStep::TakeFoundFiles() {
   TStringList batch(true, true);
   search_.TakeFound(batch, kBatchSize);
+  bool grown = false;
   for (const std::string& path : batch) {
     if (!config_.AcceptFile(path)) continue;
     view_.AppendItem(path);
+    grown = true;
     if (IsReadyStatus(player_.status())) list_.NextMedia();
   }
+  if (grown) list_.HintNeighbours();  // the entry below the last one may be new
 }
 
 void TTickStep::ShowPosition(IWMPMedia& media) {

@@ -23,6 +23,30 @@ class MediaListTest : public ::testing::Test {
   TMediaList list{player, view};
 };
 
+struct RecordedHints : INeighbourHint {
+  void HintNeighbours(const std::string& prev, const std::string& next) override { hints.push_back({prev, next}); }
+  std::vector<std::pair<std::string, std::string>> hints;
+};
+
+TEST_F(MediaListTest, EveryMoveTellsTheHintTheEntriesAroundTheSelection) {
+  RecordedHints hint;
+  TMediaList hinted{player, view, &hint};
+  const std::string a = File("a.mp4"), b = File("b.mp4"), c = File("c.mp4");
+  view.items = {a};
+  hinted.NextMedia();
+  view.items.push_back(b);
+  hinted.HintNeighbours();  // the list grew
+  view.items.push_back(c);
+  hinted.NextMedia();
+  hinted.NextMedia();
+  hinted.NextMedia();  // past the end: the selection stays on c
+  hinted.PrevMedia();
+  hinted.PrevMedia();
+  hinted.PrevMedia();  // above the top: nothing selected, the first entry is next
+  using Hint = std::pair<std::string, std::string>;
+  EXPECT_EQ(hint.hints, (std::vector<Hint>{{"", ""}, {"", b}, {a, c}, {b, ""}, {b, ""}, {a, c}, {"", b}, {"", a}}));
+}
+
 TEST_F(MediaListTest, EmptyListDownAndUpClearTheURL) {
   list.NextMedia();
   EXPECT_EQ(player.Calls, std::vector<std::string>{"setURL "});

@@ -1,11 +1,14 @@
 // The player's plain logic, without mpv: time texts, seeks, states, attributes, balance.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "player/AudioBalance.h"
 #include "player/MediaInfo.h"
 #include "player/PlayerStateMachine.h"
 #include "player/PlayerTime.h"
 #include "player/SeekController.h"
+#include "player/StandbyPlan.h"
 
 namespace korvane {
 namespace {
@@ -380,6 +383,57 @@ TEST(MpvPlayerStates, BufferingWhilePlaying) {
   EXPECT_TRUE(m.isPlaying());
   m.EngineBuffering(false);
   EXPECT_EQ(m.playState(), wmppsPlaying);
+}
+
+// Files by name with a stamp each; a missing name is a file that is gone.
+struct FakeFiles {
+  std::map<std::string, FileStamp> stamps;
+  StampReader Reader() const {
+    return [this](const std::string& path) -> std::optional<FileStamp> {
+      auto it = stamps.find(path);
+      return it == stamps.end() ? std::nullopt : std::optional<FileStamp>(it->second);
+    };
+  }
+};
+
+TEST(MpvPlayerStandby, TheNextAndThePreviousNeverTheCurrentNorTwice) {
+  EXPECT_EQ(WantedStandbys("a", "c", "b", true), (std::vector<std::string>{"c", "a"}));
+  EXPECT_EQ(WantedStandbys("a", "a", "b", true), std::vector<std::string>{"a"});
+  EXPECT_EQ(WantedStandbys("", "b", "b", true), std::vector<std::string>{});  // a list of one, or the same file twice
+  EXPECT_EQ(WantedStandbys("a", "c", "b", false), std::vector<std::string>{});
+  EXPECT_TRUE(OpenAheadAffordable(1920, 1080, 2));
+  EXPECT_FALSE(OpenAheadAffordable(3840, 2160, 4));
+  EXPECT_TRUE(OpenAheadAffordable(3840, 2160, 8));
+}
+
+TEST(MpvPlayerStandby, AStandbyStandsInOnlyForItsOwnUnchangedFile) {
+  FakeFiles files{{{"a", {10, 1, 1, 1}}, {"b", {20, 2, 1, 2}}}};
+  std::vector<StandbySlot> slots{{"a", {10, 1, 1, 1}}, {"b", {20, 2, 1, 2}, true}};
+  EXPECT_EQ(SlotFor(slots, "a", files.Reader()), 0);
+  EXPECT_EQ(SlotFor(slots, "b", files.Reader()), -1);  // the engine failed on it
+  EXPECT_EQ(SlotFor(slots, "", files.Reader()), -1);
+  files.stamps["a"].mtimeNs = 5;  // written since it was opened ahead
+  EXPECT_EQ(SlotFor(slots, "a", files.Reader()), -1);
+  files.stamps.erase("a");  // gone
+  EXPECT_EQ(SlotFor(slots, "a", files.Reader()), -1);
+}
+
+TEST(MpvPlayerStandby, HeldFilesStayOthersGoToFreeSlotsThenNewOnesWithinTwo) {
+  FakeFiles files{{{"a", {1}}, {"b", {2}}, {"c", {3}}, {"d", {4}}}};
+  // Down from b to c: a is let go, d takes its slot, b stays.
+  StandbyPlan plan = PlanStandbys({{"a", {1}}, {"b", {2}}}, {"d", "b"}, files.Reader());
+  EXPECT_EQ(plan.load, (std::vector<std::string>{"d", ""}));
+  EXPECT_EQ(plan.release, (std::vector<bool>{false, false}));
+  EXPECT_TRUE(plan.create.empty());
+  // Nothing held yet: two new cores at most, a gone file never opened.
+  plan = PlanStandbys({}, {"c", "x", "a"}, files.Reader());
+  EXPECT_EQ(plan.create, (std::vector<std::string>{"c", "a"}));
+  // One neighbour left (a list of two): the other slot lets its file go; a
+  // changed file is opened again in its slot.
+  files.stamps["c"].size = 30;
+  plan = PlanStandbys({{"b", {2}}, {"c", {3}}}, {"c"}, files.Reader());
+  EXPECT_EQ(plan.load, (std::vector<std::string>{"c", ""}));
+  EXPECT_EQ(plan.release, (std::vector<bool>{false, true}));
 }
 
 TEST(MpvPlayerMediaInfo, NameIsTitleElseFileName) {
