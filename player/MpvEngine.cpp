@@ -211,6 +211,11 @@ void TMpvEngine::StopFile() {
   mpv_command(mpv_, argv);
 }
 
+void TMpvEngine::StopFileLater() {
+  const char* argv[] = {"stop", nullptr};
+  mpv_command_async(mpv_, 0, argv);
+}
+
 void TMpvEngine::Seek(const SeekCommand& command) {
   mpv_node args[3];
   mpv_node_list list{3, args, nullptr};

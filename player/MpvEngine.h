@@ -60,6 +60,8 @@ class TMpvEngine {
   int64_t LoadFile(const std::string& path);
   // Drops the file, synchronously: an asynchronous stop could overtake a load issued right after it.
   void StopFile();
+  // Drops the file without waiting: for a core that is not current.
+  void StopFileLater();
   // Sends the seek with its reply id (see SeekController).
   void Seek(const SeekCommand& command);
 

@@ -1,5 +1,7 @@
 #include "player/MpvMedia.h"
 
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdint>
 
@@ -7,6 +9,13 @@
 #include "player/PlayerTime.h"
 
 namespace korvane {
+
+std::string AbsoluteMediaPath(const std::string& path) {
+  if (path.empty() || path[0] == '/') return path;
+  char cwd[4096];
+  if (!getcwd(cwd, sizeof cwd)) return path;
+  return std::string(cwd) + "/" + path;
+}
 
 TMpvMedia::TMpvMedia(std::u16string url, std::string path)
     : url_(std::move(url)), path_(std::move(path)), name_(ToWide(FileNameWithoutExtension(path_))) {}

@@ -9,6 +9,9 @@
 
 namespace korvane {
 
+// The path as the engine is given it: relative paths taken from the working folder.
+std::string AbsoluteMediaPath(const std::string& path);
+
 class TMpvMedia : public IWMPMedia {
  public:
   TMpvMedia(std::u16string url, std::string path);

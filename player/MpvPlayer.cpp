@@ -4,7 +4,6 @@
 
 #include <mpv/client.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <utility>
@@ -17,13 +16,6 @@
 namespace korvane {
 
 namespace {
-
-std::string AbsolutePath(const std::string& path) {
-  if (!path.empty() && path[0] == '/') return path;
-  char cwd[4096];
-  if (!getcwd(cwd, sizeof cwd)) return path;
-  return std::string(cwd) + "/" + path;
-}
 
 // A file the engine may be given: an existing regular file (a folder would be
 // opened as a play list of its files, a device could block).
@@ -98,18 +90,12 @@ TMpvPlayer::TMpvPlayer(QWidget* parent, MpvPlayerOptions options)
   widget_->SetDoubleClickSink([this](int16_t button, int16_t shift, int32_t x, int32_t y) {
     if (events_.DoubleClick) events_.DoubleClick(button, shift, x, y);
   });
-  mpv_set_wakeup_callback(
-      engine_->handle(),
-      [](void* self) {
-        auto* player = static_cast<TMpvPlayer*>(self);
-        if (player->wakeupPending_.exchange(true)) return;
-        QMetaObject::invokeMethod(player, [player] { player->ProcessMpvEvents(); }, Qt::QueuedConnection);
-      },
-      this);
+  WatchEngine();
 }
 
 TMpvPlayer::~TMpvPlayer() {
   mpv_set_wakeup_callback(engine_->handle(), nullptr, nullptr);
+  standbys_.reset();  // their windows before the widget that holds them
   // The render context goes before the core; then the picture's widget.
   if (renderWindow_) renderWindow_->FreeRenderContext();
   engine_.reset();
@@ -141,6 +127,7 @@ void TMpvPlayer::Load() {
   ended_ = false;
   rewindOnPlay_ = false;
   seekable_ = false;
+  if (AdoptStandby()) return;
   engine_->SetFlag("pause", !state_.playRequested());
   entry_ = engine_->LoadFile(media_->path());
   if (!entry_) state_.EngineFailed();
@@ -197,7 +184,7 @@ void TMpvPlayer::setURL(const std::u16string& url) {
   // From here on the engine's reports of the previous file are not the current
   // file's: a late end of it would otherwise fail the new one.
   entry_ = 0;
-  const std::string path = AbsolutePath(ToNarrow(url));
+  const std::string path = AbsoluteMediaPath(ToNarrow(url));
   media_ = std::make_shared<TMpvMedia>(url, path);
   seek_.Reset();  // a position put from here on waits for the file to open
   state_.Open();

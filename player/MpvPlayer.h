@@ -6,6 +6,7 @@
 // (the engine's reports and the events fired from them) in MpvPlayerEvents.cpp.
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <atomic>
 #include <deque>
 #include <memory>
@@ -13,6 +14,8 @@
 
 #include "player/MpvEngine.h"
 #include "player/MpvMedia.h"
+#include "player/MpvStandby.h"
+#include "player/NeighbourHint.h"
 #include "player/Player.h"
 #include "player/PlayerStateMachine.h"
 #include "player/SeekController.h"
@@ -27,7 +30,7 @@ namespace korvane {
 class TMpvVideoWidget;
 class TMpvRenderWindow;
 
-class TMpvPlayer : public QObject, public IWMPCore {
+class TMpvPlayer : public QObject, public IWMPCore, public INeighbourHint {
   Q_OBJECT
  public:
   explicit TMpvPlayer(QWidget* parent, MpvPlayerOptions options = {});
@@ -51,6 +54,11 @@ class TMpvPlayer : public QObject, public IWMPCore {
   void SetObjectRects(const PlayerRect& position, const PlayerRect& clip) override;
   void setEvents(WMPEvents events) override { events_ = std::move(events); }
 
+  // The neighbours are opened ahead in standby cores a moment after the last
+  // hint (a held-down key opens nothing ahead); opening one of them then takes
+  // over its core, firing the events of an open all the same.
+  void HintNeighbours(const std::string& prev, const std::string& next) override;
+
   // For tests and the benchmark: an mpv property as text ("" when it has none),
   // the current play and open states, and whether video is drawn.
   std::string engineProperty(const char* name) const;
@@ -59,6 +67,7 @@ class TMpvPlayer : public QObject, public IWMPCore {
   bool rendersVideo() const;
   bool seekPending() const { return seek_.Pending(); }
   int framesRendered() const;
+  int standbysReady() const { return standbys_ ? standbys_->ReadyCount() : 0; }
 
  private:
   class Controls;
@@ -84,6 +93,12 @@ class TMpvPlayer : public QObject, public IWMPCore {
   void ApplyAction(PlayerStateMachine::Action action);
   void RewindIfFinished();
   double Duration() const;
+
+  // Standby cores (MpvPlayerStandby.cpp).
+  void OpenAhead();
+  bool AdoptStandby();
+  void ApplySettingsToEngine();
+  void WatchEngine();
 
   // Engine reports.
   void ProcessMpvEvents();
@@ -132,6 +147,10 @@ class TMpvPlayer : public QObject, public IWMPCore {
   int32_t balance_ = 0;
   double rate_ = 1.0;
   bool stretchToFit_ = false;
+
+  std::unique_ptr<TMpvStandbys> standbys_;
+  std::unique_ptr<QTimer> openAheadTimer_;
+  std::string hintPrev_, hintNext_;
 
   WMPEvents events_;
   struct Queued {

@@ -217,47 +217,82 @@ void TMpvRenderWindow::focusInEvent(QFocusEvent*) {
   }
 }
 
-TMpvVideoWidget::TMpvVideoWidget(QWidget* parent, TMpvRenderWindow* renderWindow)
-    : QWidget(parent), window_(renderWindow) {
+TMpvVideoWidget::TMpvVideoWidget(QWidget* parent, TMpvRenderWindow* renderWindow) : QWidget(parent) {
   setCursor(Qt::CrossCursor);
   setFocusPolicy(Qt::NoFocus);
   setAutoFillBackground(true);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, Qt::black);
   setPalette(pal);
-  if (renderWindow) {
-    container_ = QWidget::createWindowContainer(renderWindow, this, Qt::WindowFlags());
-    container_->setFocusPolicy(Qt::NoFocus);
-    container_->setCursor(Qt::CrossCursor);
-    container_->setGeometry(rect());
-  }
+  if (renderWindow) AddSurface(renderWindow);
 }
 
 TMpvVideoWidget* TMpvVideoWidget::Create(QWidget* parent, mpv_handle* mpv, bool drawn) {
-  TMpvRenderWindow* window = nullptr;
-  if (drawn) {
-    window = new TMpvRenderWindow(mpv);
-    if (!window->InitRenderContext()) {
-      // No OpenGL here (e.g. the offscreen platform): play without a picture.
-      delete window;
-      window = nullptr;
-      mpv_set_property_string(mpv, "vo", "null");
-    }
-  }
+  TMpvRenderWindow* window = drawn ? NewRenderWindow(mpv) : nullptr;
+  // No OpenGL here (e.g. the offscreen platform): play without a picture.
+  if (drawn && !window) mpv_set_property_string(mpv, "vo", "null");
   auto* widget = new TMpvVideoWidget(parent, window);
   widget->resize(712, 415);
   if (parent) widget->show();  // also when the panel is already on screen
   return widget;
 }
 
+TMpvRenderWindow* TMpvVideoWidget::NewRenderWindow(mpv_handle* mpv) {
+  auto* window = new TMpvRenderWindow(mpv);
+  if (window->InitRenderContext()) return window;
+  delete window;
+  return nullptr;
+}
+
+TMpvRenderWindow* TMpvVideoWidget::AddSurface(mpv_handle* mpv) {
+  if (surfaces_.empty()) return nullptr;  // the first core draws nothing: neither do the others
+  TMpvRenderWindow* window = NewRenderWindow(mpv);
+  if (window) AddSurface(window);
+  return window;
+}
+
+void TMpvVideoWidget::AddSurface(TMpvRenderWindow* window) {
+  QWidget* container = QWidget::createWindowContainer(window, this, Qt::WindowFlags());
+  container->setFocusPolicy(Qt::NoFocus);
+  container->setCursor(Qt::CrossCursor);
+  container->setGeometry(rect());
+  // Only the first is seen until a core is made current.
+  container->setVisible(surfaces_.empty());
+  window->SetClickSink(click_.Sink());
+  window->SetDoubleClickSink(click_.DoubleClickSink());
+  surfaces_.push_back({window, container});
+}
+
+void TMpvVideoWidget::ShowSurface(TMpvRenderWindow* window) {
+  for (const Surface& s : surfaces_) {
+    if (s.window != window) continue;
+    s.container->setGeometry(rect());
+    s.container->show();
+    s.container->raise();
+  }
+  // Hidden after the new one is up, so the panel never shows black between them.
+  for (const Surface& s : surfaces_)
+    if (s.window != window) s.container->hide();
+}
+
+void TMpvVideoWidget::RemoveSurface(TMpvRenderWindow* window) {
+  for (auto it = surfaces_.begin(); it != surfaces_.end(); ++it) {
+    if (it->window != window) continue;
+    window->FreeRenderContext();
+    delete it->container;  // and the window it holds
+    surfaces_.erase(it);
+    return;
+  }
+}
+
 void TMpvVideoWidget::SetClickSink(ClickSink sink) {
   click_.SetSink(sink);
-  if (window_) window_->SetClickSink(std::move(sink));
+  for (const Surface& s : surfaces_) s.window->SetClickSink(sink);
 }
 
 void TMpvVideoWidget::SetDoubleClickSink(ClickSink sink) {
   click_.SetDoubleClickSink(sink);
-  if (window_) window_->SetDoubleClickSink(std::move(sink));
+  for (const Surface& s : surfaces_) s.window->SetDoubleClickSink(sink);
 }
 
 void TMpvVideoWidget::mousePressEvent(QMouseEvent* event) { click_.Press(event); }
@@ -267,7 +302,7 @@ void TMpvVideoWidget::mouseReleaseEvent(QMouseEvent* event) { click_.Release(eve
 void TMpvVideoWidget::mouseDoubleClickEvent(QMouseEvent* event) { click_.DoubleClick(event, rect()); }
 
 void TMpvVideoWidget::resizeEvent(QResizeEvent* event) {
-  if (container_) container_->setGeometry(QRect(QPoint(0, 0), event->size()));
+  for (const Surface& s : surfaces_) s.container->setGeometry(QRect(QPoint(0, 0), event->size()));
   QWidget::resizeEvent(event);
 }
 

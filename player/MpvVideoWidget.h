@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 struct mpv_handle;
 struct mpv_render_context;
@@ -42,6 +43,8 @@ class TClickGesture {
  public:
   void SetSink(ClickSink sink) { sink_ = std::move(sink); }
   void SetDoubleClickSink(ClickSink sink) { doubleClickSink_ = std::move(sink); }
+  const ClickSink& Sink() const { return sink_; }
+  const ClickSink& DoubleClickSink() const { return doubleClickSink_; }
   void Press(QMouseEvent* event);
   void DoubleClick(QMouseEvent* event, const QRect& area);
   void Release(QMouseEvent* event, const QRect& area);
@@ -111,7 +114,16 @@ class TMpvVideoWidget : public QWidget {
 
   void SetClickSink(ClickSink sink);
   void SetDoubleClickSink(ClickSink sink);
-  TMpvRenderWindow* renderWindow() const { return window_; }
+  // The first core's window.
+  TMpvRenderWindow* renderWindow() const { return surfaces_.empty() ? nullptr : surfaces_.front().window.data(); }
+
+  // A window of its own for a further core, kept for the core's whole life and
+  // hidden until shown; null when the widget draws nothing or OpenGL fails.
+  TMpvRenderWindow* AddSurface(mpv_handle* mpv);
+  // Makes the core's window the one on screen.
+  void ShowSurface(TMpvRenderWindow* window);
+  // Frees the window's render context (before its core goes) and the window.
+  void RemoveSurface(TMpvRenderWindow* window);
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -120,8 +132,14 @@ class TMpvVideoWidget : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  QPointer<TMpvRenderWindow> window_;
-  QWidget* container_ = nullptr;
+  static TMpvRenderWindow* NewRenderWindow(mpv_handle* mpv);
+  void AddSurface(TMpvRenderWindow* window);
+
+  struct Surface {
+    QPointer<TMpvRenderWindow> window;
+    QWidget* container;
+  };
+  std::vector<Surface> surfaces_;
   TClickGesture click_;
 };
 

@@ -31,10 +31,15 @@ bool OpenAheadAffordable(int64_t width, int64_t height, unsigned cores) {
 
 namespace {
 
-bool Holds(const StandbySlot& slot, const std::string& path, const StampReader& stampOf) {
-  if (slot.path != path || slot.failed || path.empty()) return false;
+// The slot opened `path` as the file is now; it may still have failed on it.
+bool Opened(const StandbySlot& slot, const std::string& path, const StampReader& stampOf) {
+  if (slot.path != path || path.empty()) return false;
   const std::optional<FileStamp> now = stampOf(path);
   return now && *now == slot.stamp;
+}
+
+bool Holds(const StandbySlot& slot, const std::string& path, const StampReader& stampOf) {
+  return !slot.failed && Opened(slot, path, stampOf);
 }
 
 }  // namespace
@@ -55,7 +60,8 @@ StandbyPlan PlanStandbys(const std::vector<StandbySlot>& slots, const std::vecto
   for (const std::string& path : wanted) {
     bool held = false;
     for (size_t i = 0; i < slots.size() && !held; ++i) {
-      if (!kept[i] && Holds(slots[i], path, stampOf)) kept[i] = held = true;
+      // A file the engine failed on is not tried again until it changes.
+      if (!kept[i] && Opened(slots[i], path, stampOf)) kept[i] = held = true;
     }
     if (!held && stampOf(path)) missing.push_back(path);
   }

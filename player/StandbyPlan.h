@@ -55,7 +55,8 @@ struct StandbyPlan {
   std::vector<std::string> create;
 };
 
-// Keeps the slots that already hold a wanted file unchanged, gives the other
+// Keeps the slots that already hold a wanted file unchanged (or failed on it
+// unchanged: it is not tried again), gives the other
 // wanted files (those that exist) to the remaining slots, then to new ones.
 StandbyPlan PlanStandbys(const std::vector<StandbySlot>& slots, const std::vector<std::string>& wanted,
                          const StampReader& stampOf);

@@ -4,6 +4,7 @@
 //   launch with a folder -> the first file's picture on screen
 //   Down -> the next file's picture, Up -> the previous file's picture
 //   Ctrl+Right (+30 s) -> the picture at the target, on a 2 s and a 10 s GOP
+//   the resident memory after the moves, files opened ahead included
 // mpv gets the same keys through an input.conf of its own (playlist-next,
 // playlist-prev, seek 30; on the 10 s GOP `seek 30 relative+exact`, the work
 // Korvane does there).
@@ -252,6 +253,15 @@ class Session {
 
   Clock::time_point Started() const { return started_; }
 
+  // The process's resident memory in kB, 0 when unknown.
+  long RssKb() const {
+    std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+      if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+    return 0;
+  }
+
   // Milliseconds from `from` until the middle of the window shows `colour`; -1 on timeout.
   double WaitColour(const Rgb& colour, Clock::time_point from) { return WaitAnyColour({colour}, from); }
 
@@ -306,6 +316,7 @@ int IdleMs(int run) { return 400 + (run * 13) % 40; }
 struct Rows {
   std::vector<double> launch, down, up, seek2, seek10;
   int strays = 0;  // Down or Up presses that ended elsewhere than on the neighbour
+  long movesRssKb = 0;  // after the moves, with whatever the player holds opened ahead
 };
 
 void Keep(std::vector<double>& into, double ms) {
@@ -345,6 +356,7 @@ void MeasureMoves(Screen& screen, Program program, const Targets& files, const s
     Keep(direction > 0 ? rows.down : rows.up, ms);
     at = to;
   }
+  rows.movesRssKb = s.RssKb();
 }
 
 // Home shows the first colour again, Ctrl+Right (+30 s) the second.
@@ -431,6 +443,9 @@ int Main(int argc, char** argv) {
   if (ours.strays || mpv.strays)
     std::printf("%-46s %9d    %9d       (presses that ended elsewhere, not timed)\n", "  Down/Up off the neighbour", ours.strays,
                 mpv.strays);
+  std::printf("%-46s %9.1f MB %9.1f MB   ratio %.2f  (target <= 1.3)\n", "RSS after the moves (opening ahead)",
+              ours.movesRssKb / 1024.0, mpv.movesRssKb / 1024.0,
+              mpv.movesRssKb > 0 ? static_cast<double>(ours.movesRssKb) / mpv.movesRssKb : 0);
   Row("+30 s -> frame at target, 2 s GOP (keyframe)", ours.seek2, mpv.seek2, "<= 1.0");
   Row("+30 s -> frame at target, 10 s GOP (exact)", ours.seek10, mpv.seek10, "<= 1.0");
   return 0;

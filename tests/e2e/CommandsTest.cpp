@@ -32,7 +32,7 @@ class MainFormWholeProgramCommands : public ::testing::Test {
 
   bool WaitForOpen(TKorvaneProcess& korvane, const std::string& path, std::chrono::milliseconds timeout) {
     return WaitUntil([&] {
-      const std::vector<std::string> open = korvane.OpenFilesBelow(clips);
+      const std::vector<std::string> open = korvane.PlayingFilesBelow(clips);
       return std::find(open.begin(), open.end(), path) != open.end();
     }, timeout);
   }
@@ -109,14 +109,18 @@ TEST_F(MainFormWholeProgramCommands, EndLeavesTenSecondsToPlay) {
 }
 
 TEST_F(MainFormWholeProgramCommands, DownAndUpMoveThroughTheList) {
-  const std::string a = MakeClip(clips, "a.mp4", 20), b = MakeClip(clips, "b.mp4", 20);
+  const std::string a = MakeClip(clips, "a.mp4", 20), b = MakeClip(clips, "b.mp4", 20), c = MakeClip(clips, "c.mp4", 20);
   TKorvaneProcess korvane({clips}, kAnySize);
   ASSERT_TRUE(WaitForOpen(korvane, a, 15s)) << korvane.Stderr();
-  korvane.Key("Down");
-  EXPECT_TRUE(WaitForOpen(korvane, b, 8s));
-  korvane.Key("Up");
-  EXPECT_TRUE(WaitForOpen(korvane, a, 8s));
-  korvane.Key("Up");  // above the top: nothing plays
+  // Each move lands on the neighbour, whether it was opened ahead or not yet.
+  const std::pair<const char*, std::string> moves[] = {{"Down", b}, {"Down", c}, {"Up", b}, {"Up", a}};
+  for (const auto& [key, to] : moves) {
+    korvane.Key(key);
+    EXPECT_TRUE(WaitForOpen(korvane, to, 8s)) << key << " to " << to;
+    std::this_thread::sleep_for(500ms);  // the neighbours open ahead meanwhile
+    EXPECT_EQ(korvane.PlayingFilesBelow(clips), std::vector<std::string>{to});
+  }
+  korvane.Key("Up");  // above the top: nothing plays, nothing is held open
   EXPECT_TRUE(WaitUntil([&] { return korvane.OpenFilesBelow(clips).empty(); }, 8s));
 }
 

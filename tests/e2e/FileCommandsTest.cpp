@@ -59,8 +59,8 @@ class MainFormWholeProgramFiles : public ::testing::Test {
       return std::find(open.begin(), open.end(), path) != open.end();
     }, 20s);
   }
-  bool WaitForOnlyOpen(TKorvaneProcess& korvane, const std::string& path) {
-    return WaitUntil([&] { return korvane.OpenFilesBelow(clips) == std::vector<std::string>{path}; }, 20s);
+  bool WaitForPlaying(TKorvaneProcess& korvane, const std::string& path) {
+    return WaitUntil([&] { return korvane.PlayingFilesBelow(clips) == std::vector<std::string>{path}; }, 20s);
   }
 
   // Presses keys on the main window and waits for the dialog they open.
@@ -110,9 +110,9 @@ TEST_F(MainFormWholeProgramFiles, F2RenamesThePlayingFileButNeverOntoAnother) {
 
   // The new path is the list's last entry; the old one, now missing, stays before it.
   korvane.Key("Down");
-  ASSERT_TRUE(WaitForOnlyOpen(korvane, b));
+  ASSERT_TRUE(WaitForPlaying(korvane, b));
   korvane.Key("Down");
-  EXPECT_TRUE(WaitForOnlyOpen(korvane, renamed));
+  EXPECT_TRUE(WaitForPlaying(korvane, renamed));
   EXPECT_TRUE(korvane.Running());
 }
 
@@ -128,14 +128,14 @@ TEST_F(MainFormWholeProgramFiles, DeleteAsksThenTrashesRestorablyAndPlaysTheNext
   unsigned long box = OpenDialog(korvane, "Delete", "ファイルの削除");
   ASSERT_NE(box, 0u) << korvane.Stderr();
   KeyTo(box, "Escape");
-  ASSERT_TRUE(WaitForOnlyOpen(korvane, b));
+  ASSERT_TRUE(WaitForPlaying(korvane, b));
   EXPECT_TRUE(Exists(a));
 
   // Confirmed with the default button.
   box = OpenDialog(korvane, "Delete", "ファイルの削除");
   ASSERT_NE(box, 0u);
   KeyTo(box, "Return");
-  ASSERT_TRUE(WaitForOnlyOpen(korvane, c));
+  ASSERT_TRUE(WaitForPlaying(korvane, c));
   EXPECT_FALSE(Exists(b));
   EXPECT_EQ(ReadFile(dataHome + "/Trash/files/b.mp4"), bBytes);
 

@@ -190,6 +190,19 @@ std::vector<std::string> TKorvaneProcess::OpenFilesBelow(const std::string& dir)
   return files;
 }
 
+std::vector<std::string> TKorvaneProcess::PlayingFilesBelow(const std::string& dir) {
+  // The caption ends with the media's name after its picture size: "Korvane 320x240 a".
+  const std::string caption = Caption();
+  std::vector<std::string> playing;
+  for (const std::string& path : OpenFilesBelow(dir)) {
+    std::string name = path.substr(path.rfind('/') + 1);
+    name = " " + name.substr(0, name.rfind('.'));
+    if (caption.size() >= name.size() && caption.compare(caption.size() - name.size(), name.size(), name) == 0)
+      playing.push_back(path);
+  }
+  return playing;
+}
+
 bool TKorvaneProcess::Screenshot(const std::string& pngPath) {
   const unsigned long window = Window();
   return window && std::system(("import -window " + std::to_string(window) + " " + Quote(pngPath)).c_str()) == 0;

@@ -62,6 +62,8 @@ class TKorvaneProcess {
   bool Running();
   // Paths of the regular files among the process's open descriptors below `dir`.
   std::vector<std::string> OpenFilesBelow(const std::string& dir) const;
+  // Those of them that the caption names: the file playing, not those opened ahead.
+  std::vector<std::string> PlayingFilesBelow(const std::string& dir);
   // Saves a screenshot of the main window; true on success.
   bool Screenshot(const std::string& pngPath);
   std::string Stderr() const;

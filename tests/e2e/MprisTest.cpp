@@ -31,7 +31,7 @@ TEST(MprisWholeProgram, TheDesktopControlsPauseAndMoveToTheNextFile) {
   TKorvaneProcess korvane({clips});
   ASSERT_NE(korvane.Window(), 0u) << korvane.Stderr();
   const auto playing = [&](const std::string& path) {
-    return korvane.OpenFilesBelow(clips) == std::vector<std::string>{path} && Has(PlayerProperty("PlaybackStatus"), "\"Playing\"");
+    return korvane.PlayingFilesBelow(clips) == std::vector<std::string>{path} && Has(PlayerProperty("PlaybackStatus"), "\"Playing\"");
   };
   ASSERT_TRUE(WaitUntil([&] { return playing(clips + "/a.mp4"); }, 30s)) << korvane.Stderr();
 

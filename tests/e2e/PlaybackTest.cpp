@@ -54,12 +54,13 @@ TEST_F(MainFormWholeProgram, PlaysAFolderOfThreeClipsThroughToTheEnd) {
   std::vector<std::string> played;
   bool pictureSeen = false;
   const bool ended = WaitUntil([&] {
-    const std::vector<std::string> open = korvane.OpenFilesBelow(clips);
+    // Files opened ahead are open too, but only the one playing is named in the caption.
+    const std::vector<std::string> open = korvane.PlayingFilesBelow(clips);
     for (const std::string& path : open)
       if (played.empty() || played.back() != path) played.push_back(path);
     if (!open.empty() && !pictureSeen && korvane.Screenshot(media / "shot.png"))
       pictureSeen = ColoursInTheMiddle(media / "shot.png") > 50;
-    return played.size() >= expected.size() && open.empty();
+    return played.size() >= expected.size() && korvane.OpenFilesBelow(clips).empty();
   }, 40s);
   EXPECT_TRUE(ended) << korvane.Stderr();
   EXPECT_EQ(played, expected);

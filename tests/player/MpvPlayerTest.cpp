@@ -312,6 +312,36 @@ TEST_F(MpvPlayerTest, JumpsPastTheEndEndTheMediaWhetherPausedOrNeverPlayed) {
 
 // An end of the previous file the engine reports after the next URL was put
 // belongs to that file, not to the new one.
+TEST_F(MpvPlayerTest, AStandbySwapFiresTheEventsOfAnOpenAndKeepsTheSettings) {
+  // The list's move to a file: stop, URL, play; the events until it plays.
+  auto moveTo = [&](const std::string& path, const std::u16string& name) {
+    log.entries.clear();
+    c().stop();
+    player->setURL(ToWide(path));
+    c().play();
+    EXPECT_TRUE(WaitFor([&] { return player->currentMedia()->name() == name && log.Has("play 3"); })) << log.Joined();
+    test::Pump(300);  // and whatever would come late
+    return log.entries;
+  };
+  ASSERT_TRUE(Open(test::Gop10Mp4()));
+  ASSERT_TRUE(PlayAndWait());
+  const std::vector<std::string> opened = moveTo(test::ClipMp4(), u"clip");
+  moveTo(test::Gop10Mp4(), u"gop10");
+  s().setVolume(30);
+  s().setMute(true);
+  s().setBalance(-40);
+  player->HintNeighbours(test::ClipMp4(), test::TaggedMp4());
+  ASSERT_TRUE(WaitFor([&] { return player->standbysReady() == 2; }));
+  EXPECT_EQ(moveTo(test::ClipMp4(), u"clip"), opened);
+  EXPECT_EQ(player->standbysReady(), 1);  // clip's core was taken, tagged's is left
+  EXPECT_EQ(ToNarrow(player->URL()), test::ClipMp4());
+  EXPECT_EQ(player->engineProperty("path"), test::ClipMp4());  // the core now current holds it
+  EXPECT_EQ(player->engineProperty("mute"), "yes");
+  EXPECT_EQ(std::atof(player->engineProperty("volume").c_str()), 30);
+  EXPECT_NE(player->engineProperty("af").find("pan"), std::string::npos) << player->engineProperty("af");
+  EXPECT_TRUE(WaitFor([&] { return c().currentPosition() > 0.2; }));
+}
+
 TEST_F(MpvPlayerTest, ALateEndOfThePreviousFileLeavesTheNewOneAlone) {
   player->setURL(ToWide(test::ZeroByteMp4()));
   QCoreApplication::processEvents();  // the load is sent to the engine

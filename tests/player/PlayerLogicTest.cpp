@@ -434,6 +434,10 @@ TEST(MpvPlayerStandby, HeldFilesStayOthersGoToFreeSlotsThenNewOnesWithinTwo) {
   plan = PlanStandbys({{"b", {2}}, {"c", {3}}}, {"c"}, files.Reader());
   EXPECT_EQ(plan.load, (std::vector<std::string>{"c", ""}));
   EXPECT_EQ(plan.release, (std::vector<bool>{false, true}));
+  // A broken file is not opened again and again while it stays as it is.
+  plan = PlanStandbys({{"c", {30}, true}}, {"c"}, files.Reader());
+  EXPECT_EQ(plan.load, std::vector<std::string>{""});
+  EXPECT_EQ(plan.release, std::vector<bool>{false});
 }
 
 TEST(MpvPlayerMediaInfo, NameIsTitleElseFileName) {

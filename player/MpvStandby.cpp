@@ -1,0 +1,171 @@
+#include "player/MpvStandby.h"
+
+#include <mpv/client.h>
+
+#include "player/MpvVideoWidget.h"
+#include "player/Player.h"
+
+namespace korvane {
+
+TMpvStandbys::TMpvStandbys(MpvPlayerOptions options, TMpvVideoWidget* widget)
+    : options_(std::move(options)), widget_(widget) {}
+
+TMpvStandbys::~TMpvStandbys() {
+  for (auto& slot : slots_) Destroy(*slot);
+}
+
+std::unique_ptr<TMpvStandbys::Slot> TMpvStandbys::NewSlot() {
+  auto slot = std::make_unique<Slot>();
+  try {
+    slot->core.engine = std::make_unique<TMpvEngine>(options_);
+  } catch (const PlayerError&) {
+    return nullptr;  // no core to spare: the player opens files as they come
+  }
+  TMpvEngine& engine = *slot->core.engine;
+  engine.SetTextNow("mute", "yes");  // a standby is never heard
+  // Opened ahead, a file needs little read ahead; it grows back once current.
+  engine.SetTextNow("demuxer-max-bytes", "8MiB");
+  engine.SetTextNow("demuxer-max-back-bytes", "1MiB");
+  if (!options_.headless) {
+    if (widget_ && widget_->renderWindow()) {
+      slot->core.window = widget_->AddSurface(engine.handle());
+      if (!slot->core.window) return nullptr;  // a standby without a picture could not stand in
+    } else {
+      engine.SetTextNow("vo", "null");  // the current core draws nothing either
+    }
+  }
+  Watch(engine);
+  return slot;
+}
+
+void TMpvStandbys::Destroy(Slot& slot) {
+  if (!slot.core.engine) return;
+  mpv_set_wakeup_callback(slot.core.engine->handle(), nullptr, nullptr);
+  // The render context goes before its core.
+  if (slot.core.window && widget_) widget_->RemoveSurface(slot.core.window);
+  else if (slot.core.window) slot.core.window->FreeRenderContext();
+  slot.core.engine.reset();
+}
+
+void TMpvStandbys::Watch(TMpvEngine& engine) {
+  mpv_set_wakeup_callback(
+      engine.handle(),
+      [](void* self) {
+        auto* pool = static_cast<TMpvStandbys*>(self);
+        if (pool->wakeupPending_.exchange(true)) return;
+        QMetaObject::invokeMethod(pool, [pool] { pool->ProcessEvents(); }, Qt::QueuedConnection);
+      },
+      this);
+}
+
+void TMpvStandbys::ProcessEvents() {
+  wakeupPending_ = false;
+  for (auto& slot : slots_) Drain(*slot);
+}
+
+void TMpvStandbys::Drain(Slot& slot) {
+  for (int guard = 0; guard < 10000; ++guard) {
+    mpv_event* event = mpv_wait_event(slot.core.engine->handle(), 0);
+    if (!event || event->event_id == MPV_EVENT_NONE) break;
+    HandleEvent(slot, *event);
+  }
+}
+
+// Only the progress of the file opened ahead counts; everything else a standby
+// reports is nobody's business.
+void TMpvStandbys::HandleEvent(Slot& slot, const mpv_event& event) {
+  StandbyProgress& p = slot.progress;
+  switch (event.event_id) {
+    case MPV_EVENT_START_FILE:
+      if (event.data && static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id == p.entry)
+        p.started = p.entry != 0;
+      break;
+    case MPV_EVENT_FILE_LOADED: p.loaded = p.started; break;
+    case MPV_EVENT_PLAYBACK_RESTART: p.ready = p.loaded; break;
+    case MPV_EVENT_END_FILE:
+      // Broken, or gone: it cannot stand in. Replaced entries end with older ids.
+      if (event.data && p.entry && static_cast<const mpv_event_end_file*>(event.data)->playlist_entry_id == p.entry) {
+        slot.file.failed = true;
+        slot.busy = false;
+      }
+      break;
+    default: break;
+  }
+}
+
+void TMpvStandbys::Open(Slot& slot, const std::string& path, const std::string& videoUnscaled) {
+  TMpvEngine& engine = *slot.core.engine;
+  engine.SetTextNow("video-unscaled", videoUnscaled);
+  engine.SetFlag("pause", true);
+  const std::optional<FileStamp> stamp = StampOf(path);  // before the engine reads it
+  slot.progress = {};
+  slot.progress.entry = engine.LoadFile(path);
+  slot.file = {path, stamp.value_or(FileStamp{}), slot.progress.entry == 0 || !stamp};
+  slot.busy = slot.progress.entry != 0;
+}
+
+void TMpvStandbys::Release(Slot& slot) {
+  if (slot.busy) slot.core.engine->StopFileLater();
+  slot.busy = false;
+  slot.file = {};
+  slot.progress = {};
+}
+
+void TMpvStandbys::Hold(const std::vector<std::string>& wanted, const std::string& videoUnscaled) {
+  ProcessEvents();
+  std::vector<StandbySlot> seen;
+  for (const auto& slot : slots_) seen.push_back(slot->file);
+  const StandbyPlan plan = PlanStandbys(seen, wanted, StampOf);
+  for (size_t i = 0; i < slots_.size(); ++i) {
+    Slot& slot = *slots_[i];
+    if (!plan.load[i].empty()) {
+      Open(slot, plan.load[i], videoUnscaled);
+    } else if (plan.release[i] || (slot.file.path.empty() && slot.busy)) {
+      Release(slot);
+    }
+  }
+  for (const std::string& path : plan.create) {
+    std::unique_ptr<Slot> slot = NewSlot();
+    if (!slot) break;
+    Open(*slot, path, videoUnscaled);
+    slots_.push_back(std::move(slot));
+  }
+}
+
+std::optional<TMpvStandbys::Taken> TMpvStandbys::Take(const std::string& path) {
+  ProcessEvents();
+  std::vector<StandbySlot> seen;
+  for (const auto& slot : slots_) seen.push_back(slot->file);
+  const int index = SlotFor(seen, path, StampOf);
+  if (index < 0) {
+    // One that holds the path but may not stand in (changed, gone, failed) is let go.
+    for (auto& slot : slots_)
+      if (slot->file.path == path) Release(*slot);
+    return std::nullopt;
+  }
+  Slot& slot = *slots_[static_cast<size_t>(index)];
+  mpv_set_wakeup_callback(slot.core.engine->handle(), nullptr, nullptr);
+  Drain(slot);  // what came since, so that nothing reported is lost or seen twice
+  Taken taken{std::move(slot.core), slot.progress};
+  slots_.erase(slots_.begin() + index);
+  return taken;
+}
+
+void TMpvStandbys::Return(TMpvCore core) {
+  core.engine->SetFlag("pause", true);
+  core.engine->SetFlag("mute", true);
+  auto slot = std::make_unique<Slot>();
+  slot->core = std::move(core);
+  slot->busy = true;
+  Watch(*slot->core.engine);
+  slots_.push_back(std::move(slot));
+}
+
+int TMpvStandbys::ReadyCount() const {
+  int ready = 0;
+  for (const auto& slot : slots_)
+    if (slot->progress.ready && !slot->file.failed && !slot->file.path.empty()) ++ready;
+  return ready;
+}
+
+}  // namespace korvane
