@@ -1,6 +1,8 @@
 // Korvane: a player for skimming fast through many media files.
 #include <QFont>
 #include <QLocale>
+#include <malloc.h>
+
 #include <clocale>
 #include <optional>
 #include <string>
@@ -33,6 +35,10 @@ korvane::PlayerHost MakePlayer(QWidget* panel) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Each libmpv core (the current one and those opening files ahead) runs a
+  // dozen threads; glibc would give each thread an arena of its own, and what a
+  // closed file freed would stay spread over them.
+  mallopt(M_ARENA_MAX, 2);
   // Read before anything else, so a later replacement of the file changes nothing.
   korvane::OwnExecutablePath();
   if (const std::optional<int> status = korvane::AnswerOptions(argc, argv)) return *status;  // --help, --version

@@ -150,7 +150,7 @@ class TMpvPlayer : public QObject, public IWMPCore, public INeighbourHint {
 
   std::unique_ptr<TMpvStandbys> standbys_;
   std::unique_ptr<QTimer> openAheadTimer_;
-  std::string hintPrev_, hintNext_;
+  std::string hintPrev_, hintNext_, hintCurrent_;  // the last hint, and the file current then
 
   WMPEvents events_;
   struct Queued {

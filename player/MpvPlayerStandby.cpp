@@ -37,8 +37,14 @@ void TMpvPlayer::WatchEngine() {
 }
 
 void TMpvPlayer::HintNeighbours(const std::string& prev, const std::string& next) {
-  hintPrev_ = AbsoluteMediaPath(prev);
-  hintNext_ = AbsoluteMediaPath(next);
+  // The same again (the list grows below a neighbour, batch after batch) must
+  // not put off opening ahead until the search ends.
+  const std::string prevPath = AbsoluteMediaPath(prev), nextPath = AbsoluteMediaPath(next);
+  const std::string current = media_ ? media_->path() : "";
+  if (openAheadTimer_ && prevPath == hintPrev_ && nextPath == hintNext_ && current == hintCurrent_) return;
+  hintPrev_ = prevPath;
+  hintNext_ = nextPath;
+  hintCurrent_ = current;
   if (!openAheadTimer_) {
     openAheadTimer_ = std::make_unique<QTimer>();
     openAheadTimer_->setSingleShot(true);

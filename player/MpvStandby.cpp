@@ -23,9 +23,6 @@ std::unique_ptr<TMpvStandbys::Slot> TMpvStandbys::NewSlot() {
   }
   TMpvEngine& engine = *slot->core.engine;
   engine.SetTextNow("mute", "yes");  // a standby is never heard
-  // Opened ahead, a file needs little read ahead; it grows back once current.
-  engine.SetTextNow("demuxer-max-bytes", "8MiB");
-  engine.SetTextNow("demuxer-max-back-bytes", "1MiB");
   if (!options_.headless) {
     if (widget_ && widget_->renderWindow()) {
       slot->core.window = widget_->AddSurface(engine.handle());
@@ -96,6 +93,9 @@ void TMpvStandbys::HandleEvent(Slot& slot, const mpv_event& event) {
 void TMpvStandbys::Open(Slot& slot, const std::string& path, const std::string& videoUnscaled) {
   TMpvEngine& engine = *slot.core.engine;
   engine.SetTextNow("video-unscaled", videoUnscaled);
+  // Opened ahead, a file needs little read ahead; the player gives it back once current.
+  engine.SetTextNow("demuxer-max-bytes", "8MiB");
+  engine.SetTextNow("demuxer-max-back-bytes", "1MiB");
   engine.SetFlag("pause", true);
   const std::optional<FileStamp> stamp = StampOf(path);  // before the engine reads it
   slot.progress = {};
