@@ -55,8 +55,8 @@ void TMpvPlayer::HintNeighbours(const std::string& prev, const std::string& next
 }
 
 void TMpvPlayer::OpenAhead() {
-  if (state_.phase() == PlayerStateMachine::Phase::Opening) {
-    openAheadTimer_->start();  // the current file first
+  if (state_.phase() == PlayerStateMachine::Phase::Opening || state_.playState() == wmppsTransitioning) {
+    openAheadTimer_->start();  // the current file's first picture first
     return;
   }
   // With nothing open, nothing is held open either: the files may be removed, their drive unmounted.
