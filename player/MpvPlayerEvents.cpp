@@ -158,7 +158,9 @@ void TMpvPlayer::OnVideoReconfig() {
   if (!media_ || !entry_ || state_.phase() != Phase::Loaded) return;
   int64_t w = 0, h = 0;
   if (!engine_->Int("video-params/w", w) || !engine_->Int("video-params/h", h)) return;
-  if (media_->SetPictureSize(w, h)) queue_.push_back({{PlayerEvent::Kind::MediaChange, 0}, media_});
+  if (!media_->SetPictureSize(w, h)) return;
+  Collect();  // behind the open's events, when the load was reported in the same batch
+  queue_.push_back({{PlayerEvent::Kind::MediaChange, 0}, media_});
 }
 
 void TMpvPlayer::OnPlaybackRestart() {

@@ -103,7 +103,6 @@ bool TMpvPlayer::AdoptStandby() {
   state_.EngineStarted();
   if (taken->progress.loaded) {
     OnFileLoaded();
-    Collect();  // the open's events go before a MediaChange of the picture size
     OnVideoReconfig();
   }
   return true;
