@@ -120,7 +120,10 @@ void SetPlayerOptions(mpv_handle* mpv, const MpvPlayerOptions& options) {
     opt("linear-downscaling", "no");
     opt("sigmoid-upscaling", "no");
     opt("hdr-compute-peak", "no");
-    if (!options.audioOutput.empty()) opt("ao", options.audioOutput.c_str());
+    // Not SDL, mpv's late fallback: its audio state is the process's, and the
+    // several cores of one player (opening ahead) starting and stopping it
+    // deadlock inside it. Without any of these, null plays silently.
+    opt("ao", options.audioOutput.empty() ? "pipewire,pulse,alsa,jack" : options.audioOutput.c_str());
   }
 }
 

@@ -72,7 +72,8 @@ void TMpvPlayer::OpenAhead() {
 void TMpvPlayer::ApplySettingsToEngine() {
   engine_->SetDouble("volume", volume_);
   engine_->SetFlag("mute", mute_);
-  engine_->SetText("af", BalanceFilter(balance_));
+  engine_->SetDouble("speed", rate_);
+  engine_->SetText("af", AudioFilterChain(balance_, rate_));
   engine_->SetText("video-unscaled", stretchToFit_ ? "no" : "downscale-big");
   engine_->SetText("demuxer-max-bytes", kCurrentCacheBytes);
   engine_->SetText("demuxer-max-back-bytes", kCurrentBackBytes);

@@ -162,11 +162,11 @@ TEST_F(MainFormWholeProgramFiles, CtrlZUndoesTheTrashThenFasterThenFullScreen) {
   const unsigned long box = OpenDialog(korvane, "Delete", "ファイルの削除");
   ASSERT_NE(box, 0u) << korvane.Stderr();
   KeyTo(box, "Return");
-  ASSERT_TRUE(WaitForOnlyOpen(korvane, b));
+  ASSERT_TRUE(WaitForPlaying(korvane, b));
   ASSERT_FALSE(Exists(a));
 
   korvane.Key("ctrl+z");
-  ASSERT_TRUE(WaitForOnlyOpen(korvane, a)) << korvane.Stderr();
+  ASSERT_TRUE(WaitForPlaying(korvane, a)) << korvane.Stderr();
   EXPECT_EQ(ReadFile(a), aBytes);
   EXPECT_EQ(Gio("--list"), "");
   EXPECT_TRUE(WaitUntil([&] { return MprisProperty("PlaybackStatus").find("\"Playing\"") != std::string::npos; }, 10s));

@@ -310,8 +310,8 @@ TEST_F(MpvPlayerTest, JumpsPastTheEndEndTheMediaWhetherPausedOrNeverPlayed) {
   endsByPlay("pause, +60 s and play at once", from);
 }
 
-// An end of the previous file the engine reports after the next URL was put
-// belongs to that file, not to the new one.
+// A file opened ahead takes over as a normal open would: the same events, and
+// the player's settings on its core.
 TEST_F(MpvPlayerTest, AStandbySwapFiresTheEventsOfAnOpenAndKeepsTheSettings) {
   // The list's move to a file: stop, URL, play; the events until it plays.
   auto moveTo = [&](const std::string& path, const std::u16string& name) {
@@ -330,6 +330,7 @@ TEST_F(MpvPlayerTest, AStandbySwapFiresTheEventsOfAnOpenAndKeepsTheSettings) {
   s().setVolume(30);
   s().setMute(true);
   s().setBalance(-40);
+  s().setRate(1.5);
   player->HintNeighbours(test::ClipMp4(), test::TaggedMp4());
   ASSERT_TRUE(WaitFor([&] { return player->standbysReady() == 2; }));
   EXPECT_EQ(moveTo(test::ClipMp4(), u"clip"), opened);
@@ -339,9 +340,13 @@ TEST_F(MpvPlayerTest, AStandbySwapFiresTheEventsOfAnOpenAndKeepsTheSettings) {
   EXPECT_EQ(player->engineProperty("mute"), "yes");
   EXPECT_EQ(std::atof(player->engineProperty("volume").c_str()), 30);
   EXPECT_NE(player->engineProperty("af").find("pan"), std::string::npos) << player->engineProperty("af");
+  EXPECT_NE(player->engineProperty("af").find("scaletempo2"), std::string::npos) << player->engineProperty("af");
+  EXPECT_EQ(std::atof(player->engineProperty("speed").c_str()), 1.5);
   EXPECT_TRUE(WaitFor([&] { return c().currentPosition() > 0.2; }));
 }
 
+// An end of the previous file the engine reports after the next URL was put
+// belongs to that file, not to the new one.
 TEST_F(MpvPlayerTest, ALateEndOfThePreviousFileLeavesTheNewOneAlone) {
   player->setURL(ToWide(test::ZeroByteMp4()));
   QCoreApplication::processEvents();  // the load is sent to the engine
