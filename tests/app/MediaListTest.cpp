@@ -1,5 +1,7 @@
 #include "app/MediaList.h"
 
+#include <cstdio>
+
 #include <gtest/gtest.h>
 
 #include "base/Format.h"
@@ -45,6 +47,14 @@ TEST_F(MediaListTest, EveryMoveTellsTheHintTheEntriesAroundTheSelection) {
   hinted.PrevMedia();  // above the top: nothing selected, the first entry is next
   using Hint = std::pair<std::string, std::string>;
   EXPECT_EQ(hint.hints, (std::vector<Hint>{{"", ""}, {"", b}, {a, c}, {b, ""}, {b, ""}, {a, c}, {"", b}, {"", a}}));
+  // An entry whose file is gone (trashed, renamed) is skipped: the hint is
+  // about where the selection lands, once, not about the entry skipped.
+  ASSERT_EQ(std::remove(b.c_str()), 0);
+  hint.hints.clear();
+  view.index = 1;
+  hinted.ComboListSelect();
+  EXPECT_EQ(view.index, 2);
+  EXPECT_EQ(hint.hints, (std::vector<Hint>{{b, ""}}));
 }
 
 TEST_F(MediaListTest, EmptyListDownAndUpClearTheURL) {
