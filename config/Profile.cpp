@@ -131,16 +131,17 @@ TProfile TProfile::Parse(std::string_view text) {
   }
   bool eolKnown = false;
   while (!text.empty()) {
-    const size_t nl = text.find('\n');
+    // A line ends at CRLF, LF or a lone CR, as the profile functions read it.
+    const size_t end = text.find_first_of("\r\n");
     Line line;
-    if (nl == std::string_view::npos) {
+    if (end == std::string_view::npos) {
       line.text = std::string(text);
       text = {};
     } else {
-      const bool crlf = nl > 0 && text[nl - 1] == '\r';
-      line.text = std::string(text.substr(0, crlf ? nl - 1 : nl));
-      line.eol = crlf ? "\r\n" : "\n";
-      text.remove_prefix(nl + 1);
+      const bool crlf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+      line.text = std::string(text.substr(0, end));
+      line.eol = std::string(text.substr(end, crlf ? 2 : 1));
+      text.remove_prefix(end + line.eol.size());
       if (!eolKnown) profile.eol_ = line.eol;
       eolKnown = true;
     }

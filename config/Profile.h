@@ -16,7 +16,8 @@ constexpr size_t kProfileValueMax = 2047;
 
 class TProfile {
  public:
-  // The profile in the given bytes; CRLF and LF lines are both read. A leading
+  // The profile in the given bytes; a line ends at CRLF, LF or a lone CR, in
+  // any mix, and new lines take the first line's ending. A leading
   // UTF-8 byte order mark is no part of the first line, and Text() keeps it.
   static TProfile Parse(std::string_view text);
   // The profile in a file: an empty one when the file does not exist, nothing
@@ -44,7 +45,7 @@ class TProfile {
  private:
   struct Line {
     std::string text;  // without its line ending
-    std::string eol;   // "\r\n", "\n", or "" for a last line without one
+    std::string eol;   // "\r\n", "\n", "\r", or "" for a last line without one
   };
   struct Section {
     Line header;

@@ -75,5 +75,28 @@ TEST(ConfigProfileTest, WrittenValuesReadBackUnchanged) {
   EXPECT_TRUE(TProfile::Parse(ini.Text()).KeyNames("Evil").empty());
 }
 
+TEST(ConfigProfileTest, EveryLineEndingReadsAndWritesBackTheSame) {
+  const auto withEndings = [](const std::vector<std::string>& eols) {
+    const std::vector<std::string> lines = {"[Hidden]", "FHidden=0", "; note", "[LowerSize]", "FLowerSize=12"};
+    std::string text;
+    for (size_t i = 0; i < lines.size(); ++i) text += lines[i] + eols[i % eols.size()];
+    return text;
+  };
+  for (const auto& eols : std::vector<std::vector<std::string>>{
+           {"\n"}, {"\r\n"}, {"\r"}, {"\r", "\n", "\r\n"}, {"\r\n", "\r"}}) {
+    const std::string text = withEndings(eols);
+    TProfile ini = TProfile::Parse(text);
+    EXPECT_EQ(ini.ReadString("Hidden", "FHidden"), "0") << testing::PrintToString(text);
+    EXPECT_EQ(ini.ReadString("LowerSize", "FLowerSize"), "12") << testing::PrintToString(text);
+    EXPECT_EQ(ini.KeyNames("Hidden"), std::vector<std::string>{"fhidden"});
+    ini.WriteString("Hidden", "FHidden", "1");
+    ini.WriteString("LowerSize", "FAdded", "2");
+    std::string expected = text;
+    expected.replace(expected.find("FHidden=0"), 9, "FHidden=1");
+    expected += "FAdded=2" + eols[0];  // a new line takes the file's first ending
+    EXPECT_EQ(ini.Text(), expected);
+  }
+}
+
 }  // namespace
 }  // namespace korvane
