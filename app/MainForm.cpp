@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 
+#include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -43,10 +44,12 @@ std::unique_ptr<Ui::MainForm> LoadForm(QMainWindow* form) {
   return ui;
 }
 
-std::unique_ptr<IWMPCore> PlacePlayer(const PlayerFactory& makePlayer, QWidget* panel) {
+std::unique_ptr<IWMPCore> PlacePlayer(const PlayerFactory& makePlayer, QWidget* panel,
+                                      std::function<void()>& stopDrawing) {
   PlayerHost host = makePlayer(panel);
   if (!host.player) throw std::runtime_error("no player");
   if (host.widget) panel->layout()->addWidget(host.widget);
+  stopDrawing = std::move(host.stopDrawing);
   return std::move(host.player);
 }
 
@@ -54,7 +57,7 @@ std::unique_ptr<IWMPCore> PlacePlayer(const PlayerFactory& makePlayer, QWidget* 
 
 TMainForm::TMainForm(const PlayerFactory& makePlayer, std::vector<std::string> params)
     : ui(LoadForm(this)),
-      FPlayer(PlacePlayer(makePlayer, ui->PnlMain)),
+      FPlayer(PlacePlayer(makePlayer, ui->PnlMain, FStopDrawing)),
       FMediaList(*FPlayer, *this, dynamic_cast<INeighbourHint*>(FPlayer.get())),
       FUndoTrash(*this, FMediaList, [this](const TrashedFile& trashed) { return RestoreFromRecycleBin(trashed, this); }),
       FPictureClicks(*FPlayer),
@@ -133,6 +136,13 @@ void TMainForm::showEvent(QShowEvent* event) {
   if (FShown) return;
   FShown = true;
   FormShow();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  QMainWindow::closeEvent(event);
+  // Qt destroys the window's native windows right after this; the picture's
+  // threads must not outlive them, nor wait for the save at the end.
+  if (event->isAccepted() && FStopDrawing) FStopDrawing();
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) { AcceptUrlDrag(*event); }

@@ -35,10 +35,12 @@ class TMprisService;
 class TStatusPanels;
 class TWindowEvents;
 
-// The player and the widget that shows its picture (null for a player without one).
+// The player and the widget that shows its picture (null for a player without
+// one); stopDrawing, when set, ends the picture for good at the window's close.
 struct PlayerHost {
   std::unique_ptr<IWMPCore> player;
   QWidget* widget = nullptr;
+  std::function<void()> stopDrawing;
 };
 // Makes the player inside the given panel.
 using PlayerFactory = std::function<PlayerHost(QWidget* panel)>;
@@ -84,6 +86,7 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
@@ -125,6 +128,7 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
 
   std::unique_ptr<Ui::MainForm> ui;
   std::unique_ptr<TStatusPanels> FStatusPanels;
+  std::function<void()> FStopDrawing;  // set by PlacePlayer, before FPlayer
   std::unique_ptr<IWMPCore> FPlayer;
   TMediaList FMediaList;
   TUndoTrash FUndoTrash;

@@ -29,7 +29,8 @@ korvane::NumberStyle SystemNumberStyle() {
 korvane::PlayerHost MakePlayer(QWidget* panel) {
   auto player = std::make_unique<korvane::TMpvPlayer>(panel);
   QWidget* widget = player->widget();
-  return {std::move(player), widget};
+  korvane::TMpvPlayer* drawn = player.get();
+  return {std::move(player), widget, [drawn] { drawn->StopDrawing(); }};
 }
 
 }  // namespace
@@ -64,6 +65,8 @@ int main(int argc, char** argv) {
     const int result = app.exec();
     // From here a later launch finds nobody to talk to; the forms go after this.
     korvane::SetInstanceMarker(false);
+    // A second quit signal ends a teardown that hangs (a dead mount, a stuck driver).
+    korvane::DefaultQuitSignals();
     return result;
   });
 }

@@ -58,6 +58,13 @@ int DeliverQuitSignals() {
   return pipeEnds[0];
 }
 
+void DefaultQuitSignals() {
+  for (const int signal : kQuitSignals) {
+    struct sigaction current {};
+    if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler == WriteSignal) ::signal(signal, SIG_DFL);
+  }
+}
+
 bool TakeQuitSignals(int fd) {
   bool quit = false;
   char bytes[64];

@@ -19,4 +19,9 @@ int DeliverQuitSignals();
 // Reads all that waits on the read end; true when a quit signal was among it.
 bool TakeQuitSignals(int fd);
 
+// Gives the quit signals that DeliverQuitSignals handles their default action
+// again (once the event loop has ended: a further signal then ends a teardown
+// that got stuck). Ignored ones stay ignored.
+void DefaultQuitSignals();
+
 }  // namespace korvane

@@ -102,6 +102,13 @@ TMpvPlayer::~TMpvPlayer() {
   delete widget_.data();
 }
 
+void TMpvPlayer::StopDrawing() {
+  drawingStopped_ = true;
+  if (openAheadTimer_) openAheadTimer_->stop();
+  standbys_.reset();
+  if (renderWindow_) renderWindow_->FreeRenderContext();
+}
+
 QWidget* TMpvPlayer::widget() const { return widget_.data(); }
 
 IWMPControls& TMpvPlayer::controls() { return *controls_; }

@@ -59,6 +59,11 @@ class TMpvPlayer : public QObject, public IWMPCore, public INeighbourHint {
   // over its core, firing the events of an open all the same.
   void HintNeighbours(const std::string& prev, const std::string& next) override;
 
+  // The picture's end, at its window's close (whose native windows Qt destroys
+  // right after): every render thread stops and nothing more is opened ahead.
+  // The media may play on unseen until the player goes.
+  void StopDrawing();
+
   // For tests and the benchmark: an mpv property as text ("" when it has none),
   // the current play and open states, and whether video is drawn.
   std::string engineProperty(const char* name) const;
@@ -149,6 +154,7 @@ class TMpvPlayer : public QObject, public IWMPCore, public INeighbourHint {
   bool stretchToFit_ = false;
 
   std::unique_ptr<TMpvStandbys> standbys_;
+  bool drawingStopped_ = false;
   std::unique_ptr<QTimer> openAheadTimer_;
   std::string hintPrev_, hintNext_, hintCurrent_;  // the last hint, and the file current then
 

@@ -55,6 +55,7 @@ void TMpvPlayer::HintNeighbours(const std::string& prev, const std::string& next
 }
 
 void TMpvPlayer::OpenAhead() {
+  if (drawingStopped_) return;
   if (state_.phase() == PlayerStateMachine::Phase::Opening || state_.playState() == wmppsTransitioning) {
     openAheadTimer_->start();  // the current file's first picture first
     return;

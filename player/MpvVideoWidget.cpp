@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QPlatformSurfaceEvent>
 #include <QResizeEvent>
 #include <QThread>
 #include <QVBoxLayout>
@@ -73,6 +74,10 @@ TMpvRenderWindow::TMpvRenderWindow(mpv_handle* mpv) : mpv_(mpv) {
   // A click must not move the keyboard focus away from the main window.
   setFlags(flags() | Qt::WindowDoesNotAcceptFocus);
   setCursor(Qt::CrossCursor);
+  // Emitted before the platform window is hidden, which on Wayland takes its surface.
+  connect(this, &QWindow::visibleChanged, this, [this](bool visible) {
+    if (!visible) HoldDrawing();
+  });
 }
 
 TMpvRenderWindow::~TMpvRenderWindow() { FreeRenderContext(); }
@@ -141,10 +146,16 @@ void TMpvRenderWindow::OnMpvUpdate(void* self) {
   window->wake_.notify_one();
 }
 
+void TMpvRenderWindow::HoldDrawing() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  exposed_ = false;
+  frameDone_.wait(lock, [this] { return !drawing_; });
+}
+
 void TMpvRenderWindow::RequestRender(bool force) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    exposed_ = isExposed() && handle();
+    exposed_ = isExposed() && isVisible() && handle();
     const qreal dpr = devicePixelRatio();
     pixels_ = QSize(static_cast<int>(width() * dpr), static_cast<int>(height() * dpr));
     force_ = force_ || force;
@@ -162,11 +173,17 @@ void TMpvRenderWindow::RenderLoop() {
       if (quit_) break;
       update = std::exchange(update_, false);
       force = std::exchange(force_, false);
-      exposed = exposed_;
       size = pixels_;
+      exposed = exposed_ && !size.isEmpty();
+      drawing_ = exposed;
     }
     const uint64_t flags = update ? mpv_render_context_update(render_) : 0;
-    if (force || (flags & MPV_RENDER_UPDATE_FRAME)) Render(exposed && !size.isEmpty(), size);
+    if (force || (flags & MPV_RENDER_UPDATE_FRAME)) Render(exposed, size);
+    if (exposed) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      drawing_ = false;
+      frameDone_.notify_all();
+    }
   }
   gl_->makeCurrent(offscreen_.get());
   mpv_render_context_set_update_callback(render_, nullptr, nullptr);
@@ -191,9 +208,18 @@ void TMpvRenderWindow::Render(bool onWindow, QSize size) {
   mpv_render_context_render(render_, params);
   if (onWindow) {
     gl_->swapBuffers(this);
+    // Not left current on a surface that the GUI thread may take away.
+    gl_->doneCurrent();
     mpv_render_context_report_swap(render_);
     ++frames_;
   }
+}
+
+bool TMpvRenderWindow::event(QEvent* event) {
+  if (event->type() == QEvent::PlatformSurface &&
+      static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() == QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed)
+    HoldDrawing();
+  return QWindow::event(event);
 }
 
 void TMpvRenderWindow::exposeEvent(QExposeEvent*) { RequestRender(true); }

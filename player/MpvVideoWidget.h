@@ -68,11 +68,17 @@ class TMpvRenderWindow : public QWindow {
   void FreeRenderContext();
   bool HasRenderContext() const { return render_ != nullptr; }
   int FramesRendered() const { return frames_.load(); }
+  // Stops drawing on the window's own surface and waits for a frame in flight
+  // there; drawing resumes when the window is next exposed. Called before the
+  // surface may go: on a hide (which on Wayland destroys it) and before the
+  // platform window is destroyed. Mpv's frame timing goes on offscreen.
+  void HoldDrawing();
 
   void SetClickSink(ClickSink sink) { click_.SetSink(std::move(sink)); }
   void SetDoubleClickSink(ClickSink sink) { click_.SetDoubleClickSink(std::move(sink)); }
 
  protected:
+  bool event(QEvent* event) override;
   void exposeEvent(QExposeEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -94,10 +100,12 @@ class TMpvRenderWindow : public QWindow {
   // Shared with the render thread, under mutex_.
   std::mutex mutex_;
   std::condition_variable wake_;
+  std::condition_variable frameDone_;
   bool update_ = false;   // mpv asked for an update
   bool force_ = false;    // draw even without a new frame (expose, resize)
   bool quit_ = false;
-  bool exposed_ = false;
+  bool exposed_ = false;  // the window's surface may be drawn on
+  bool drawing_ = false;  // a frame on the window's surface is in flight
   QSize pixels_;
   std::atomic<int> frames_{0};
   TClickGesture click_;

@@ -56,7 +56,7 @@ class MainFormTest : public ::testing::Test {
 
   std::unique_ptr<TMainForm> MakeForm() {
     return std::make_unique<TMainForm>(
-        [](QWidget*) { return PlayerHost{std::make_unique<TFakePlayer>(), nullptr}; }, std::vector<std::string>{});
+        [](QWidget*) { return PlayerHost{std::make_unique<TFakePlayer>(), nullptr, {}}; }, std::vector<std::string>{});
   }
   static TFakePlayer& Fake(TMainForm& form) { return dynamic_cast<TFakePlayer&>(form.Player()); }
   template <typename T>
@@ -151,7 +151,7 @@ TEST_F(MainFormTest, PathsFromTheCommandLinePlayFromTheFirstFile) {
   const std::string a = dir.WriteFile("in/a.mp4", std::string(600000, 'x'));
   dir.WriteFile("in/b.mp4", std::string(600000, 'x'));
   auto form = std::make_unique<TMainForm>(
-      [](QWidget*) { return PlayerHost{std::make_unique<TFakePlayer>(), nullptr}; },
+      [](QWidget*) { return PlayerHost{std::make_unique<TFakePlayer>(), nullptr, {}}; },
       std::vector<std::string>{"", dir / "in"});
   form->show();
   auto* list = Child<QComboBox>(*form, "ComboList");

@@ -2,6 +2,8 @@
 
 #include <signal.h>
 
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 
 namespace korvane {
@@ -24,6 +26,16 @@ TEST(QuitSignals, ASignalSentWhileHeldArrivesOnceDeliveredAndAnIgnoredOneStaysIg
   struct sigaction hup {};
   sigaction(SIGHUP, nullptr, &hup);
   EXPECT_EQ(hup.sa_handler, SIG_IGN);
+
+  // Once the loop has ended, a further quit signal ends the process.
+  EXPECT_EXIT(
+      {
+        DefaultQuitSignals();
+        raise(SIGHUP);  // still ignored
+        raise(SIGTERM);
+        std::exit(0);
+      },
+      ::testing::KilledBySignal(SIGTERM), "");
 }
 
 }  // namespace

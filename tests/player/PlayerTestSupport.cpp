@@ -10,7 +10,8 @@ namespace korvane::test {
 QApplication& EnsureApp(bool useDisplay) {
   static QApplication* app = nullptr;
   if (!app) {
-    if (!useDisplay || !std::getenv("DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!useDisplay || (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")))
+      qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "player_tests";
     static char* argv[] = {name, nullptr};
