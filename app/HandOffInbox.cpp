@@ -18,6 +18,7 @@ uint32_t AnswerHandOff(uint32_t dwData, std::string_view lpData, TStringList& re
     return InstanceMarker;
   }
   if (dwData != InstanceMarker) return 0;
+  if (!InstanceMarked()) return kHandOffRefused;
   SplitCommaText(lpData.substr(0, lpData.find('\0')), received);
   // KORVANE_TRACE_HANDOFF reports each queued item, for whoever drives the program from outside.
   static const bool trace = std::getenv("KORVANE_TRACE_HANDOFF") != nullptr;

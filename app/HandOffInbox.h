@@ -10,8 +10,9 @@ namespace korvane {
 
 // An activate request calls raise and answers InstanceMarker while the instance
 // is marked; a hand-off (dwData InstanceMarker) of comma text, up to its first
-// NUL, is split into received and each item goes to the search in order.
-// Everything else, and the hand-off itself, is answered 0.
+// NUL, is split into received and each item goes to the search in order, and
+// answered 0; once the instance is no longer marked it is refused
+// (kHandOffRefused) and nothing is queued. Everything else is answered 0.
 uint32_t AnswerHandOff(uint32_t dwData, std::string_view lpData, TStringList& received,
                        const std::function<void()>& raise);
 

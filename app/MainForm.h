@@ -63,6 +63,9 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
   // InstanceMarker) of comma text goes to the search item by item. Result 0
   // for everything else.
   uint32_t HandOffWndProc(uint32_t dwData, std::string_view lpData);
+  // Closes the hand-off endpoint once the event loop has ended, so that a
+  // later launch finds nobody listening and waits to take over.
+  void StopHandOff() { FHandOffWnd.reset(); }
 
   IWMPCore& Player() { return *FPlayer; }
   TMediaList& MediaList() { return FMediaList; }

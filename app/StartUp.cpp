@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <climits>
+#include <thread>
 
 #include "base/CommaText.h"
 #include "base/StringList.h"
@@ -37,20 +38,29 @@ bool InstanceMarked() { return instanceMarker; }
 
 std::string HandOffSocketPath(const std::string& name) { return InstanceFilePath(name, ".sock"); }
 
-void ActivateRunningInstance(const std::string& name, const std::vector<std::string>& params) {
+bool ActivateRunningInstance(const std::string& name, const std::vector<std::string>& params) {
   THandOffClient client(HandOffSocketPath(name), kHandOffTimeout);
-  if (FindRunningInstanceProc(client)) SendParamsToRunningInstance(client, params);
+  return FindRunningInstanceProc(client) && SendParamsToRunningInstance(client, params);
+}
+
+bool WaitForInstanceLock(const std::string& name, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (AcquireInstanceLock(name) == InstanceLockResult::HeldByOther) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
 }
 
 bool FindRunningInstanceProc(THandOffClient& client) {
   return client.Request(kActivateRequest, "") == InstanceMarker;
 }
 
-void SendParamsToRunningInstance(THandOffClient& client, const std::vector<std::string>& params) {
+bool SendParamsToRunningInstance(THandOffClient& client, const std::vector<std::string>& params) {
   std::string text = HandOffText(params, WorkingFolder());
-  if (text.empty()) return;
+  if (text.empty()) return true;
   text += '\0';
-  client.Request(InstanceMarker, text);
+  return client.Request(InstanceMarker, text) == 0u;
 }
 
 std::string HandOffText(const std::vector<std::string>& params, const std::string& folder) {

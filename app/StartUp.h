@@ -29,14 +29,18 @@ bool InstanceMarked();
 // Where the running instance of that name listens.
 std::string HandOffSocketPath(const std::string& name);
 
-// Brings the running instance to the front and hands it params (arguments 1..N).
-void ActivateRunningInstance(const std::string& name, const std::vector<std::string>& params);
+// Brings the running instance to the front and hands it params (arguments
+// 1..N); false when it did not answer, or refused because it is closing.
+bool ActivateRunningInstance(const std::string& name, const std::vector<std::string>& params);
+// Waits up to timeout for the lock that a closing instance still holds; true
+// once this process holds it (or no lock can be made: it runs as the first).
+bool WaitForInstanceLock(const std::string& name, std::chrono::milliseconds timeout);
 // Asks the instance at the other end to come to the front; true when it is
 // marked and did, so that it may be sent the paths.
 bool FindRunningInstanceProc(THandOffClient& client);
 // Sends the non-empty params as comma text and waits for the result; with no
-// params nothing is sent. Not answered in time: the paths are lost, silently.
-void SendParamsToRunningInstance(THandOffClient& client, const std::vector<std::string>& params);
+// params nothing is sent. False when the paths were not taken.
+bool SendParamsToRunningInstance(THandOffClient& client, const std::vector<std::string>& params);
 
 // The hand-off text of params: empty ones skipped, a relative path made
 // absolute against folder (the running instance has a working folder of its own).

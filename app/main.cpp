@@ -4,6 +4,7 @@
 #include <malloc.h>
 
 #include <clocale>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,8 +46,13 @@ int main(int argc, char** argv) {
   if (const std::optional<int> status = korvane::AnswerOptions(argc, argv)) return *status;  // --help, --version
   // A later launch opens no window: it hands its paths to the running instance and ends.
   if (korvane::IsAlreadyRunning(korvane::InstanceGuid)) {
-    korvane::ActivateRunningInstance(korvane::InstanceGuid, std::vector<std::string>(argv + 1, argv + argc));
-    return 0;
+    if (korvane::ActivateRunningInstance(korvane::InstanceGuid, std::vector<std::string>(argv + 1, argv + argc)))
+      return 0;
+    // The running instance is closing (or stuck): this launch takes its place once it has gone.
+    if (!korvane::WaitForInstanceLock(korvane::InstanceGuid, korvane::kHandOffTimeout)) {
+      std::fprintf(stderr, "Korvane: the running instance does not answer; nothing was handed over\n");
+      return 1;
+    }
   }
   // Before any thread exists: a quit signal from now on waits for the event loop.
   korvane::HoldQuitSignals();
@@ -65,6 +71,7 @@ int main(int argc, char** argv) {
     const int result = app.exec();
     // From here a later launch finds nobody to talk to; the forms go after this.
     korvane::SetInstanceMarker(false);
+    form.StopHandOff();
     // A second quit signal ends a teardown that hangs (a dead mount, a stuck driver).
     korvane::DefaultQuitSignals();
     return result;

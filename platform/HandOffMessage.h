@@ -11,6 +11,8 @@ namespace korvane {
 
 // dwData of the request that brings the running instance to the front (cbData 0).
 constexpr uint32_t kActivateRequest = 0x41435456;  // "ACTV"
+// The answer to a hand-off of paths that a closing instance will not search.
+constexpr uint32_t kHandOffRefused = 0x52465553;  // "REFS"
 // Larger data is refused before anything is allocated for it.
 constexpr uint32_t kMaxHandOffData = 16u * 1024 * 1024;
 

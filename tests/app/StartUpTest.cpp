@@ -1,8 +1,16 @@
 #include "app/StartUp.h"
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include "app/HandOffInbox.h"
 #include "base/CommaText.h"
+#include "platform/HandOffMessage.h"
+#include "platform/InstanceLock.h"
+#include "tests/support/TempDir.h"
 
 namespace korvane {
 namespace {
@@ -21,6 +29,46 @@ TEST(HandOffText, EveryByteOfANameReachesTheRunningInstance) {
   TStringList received;
   SplitCommaText(HandOffText(names, "/home/u"), received);
   EXPECT_EQ(received.Items(), (std::vector<std::string>{"/home/u/" + names[0], names[1]}));
+}
+
+// A launch that meets an instance on its way out must not hand it paths it
+// will never search: it is refused, and the launch takes over the lock once
+// the closing instance has let it go.
+TEST(HandOffWhileClosing, PathsAreRefusedOnceUnmarkedAndTheLockPassesToTheLaterLaunch) {
+  TStringList received;
+  int raised = 0;
+  SetInstanceMarker(false);
+  EXPECT_EQ(AnswerHandOff(kActivateRequest, "", received, [&] { ++raised; }), 0u);
+  EXPECT_EQ(AnswerHandOff(InstanceMarker, "/nowhere/a,/nowhere/b", received, [] {}), kHandOffRefused);
+  EXPECT_TRUE(received.Empty());
+  SetInstanceMarker(true);
+  EXPECT_EQ(AnswerHandOff(InstanceMarker, "/nowhere/a,/nowhere/b", received, [] {}), 0u);
+  EXPECT_EQ(received.Count(), 2u);
+  SetInstanceMarker(false);
+  EXPECT_EQ(raised, 0);
+
+  test::TempDir runtime;
+  setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+  const std::string name = "{00000000-TEST-CLOSING}";
+  int held[2];
+  ASSERT_EQ(pipe(held), 0);
+  const pid_t closing = fork();
+  if (closing == 0) {
+    const char taken = AcquireInstanceLock(name) == InstanceLockResult::Acquired;
+    if (write(held[1], &taken, 1) != 1) _exit(1);
+    pause();
+    _exit(0);
+  }
+  char taken = 0;
+  ASSERT_EQ(read(held[0], &taken, 1), 1);
+  ASSERT_TRUE(taken);
+  EXPECT_FALSE(WaitForInstanceLock(name, std::chrono::milliseconds(100)));
+  kill(closing, SIGKILL);
+  waitpid(closing, nullptr, 0);
+  EXPECT_TRUE(WaitForInstanceLock(name, std::chrono::seconds(10)));
+  EXPECT_TRUE(HoldsInstanceLock(name));
+  close(held[0]);
+  close(held[1]);
 }
 
 }  // namespace

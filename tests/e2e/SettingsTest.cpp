@@ -86,6 +86,19 @@ TEST_F(MainFormWholeProgramSettings, AppliedSettingsFilterADroppedFolderAndTheNe
   EXPECT_EQ(PlayedThrough(next), std::vector<std::string>{kept}) << next.Stderr();
 }
 
+// A save that fails once the window has closed says so on stderr: a box then
+// would stand unseen and hold the exit.
+TEST_F(MainFormWholeProgramSettings, ASaveThatFailsAfterTheCloseIsReportedOnStderr) {
+  TKorvaneProcess korvane({});
+  ASSERT_NE(korvane.Window(), 0u) << korvane.Stderr();
+  // A folder where the ini goes: nothing can be renamed over it, not even by root.
+  std::remove(korvane.IniPath().c_str());
+  ASSERT_EQ(mkdir(korvane.IniPath().c_str(), 0700), 0);
+  korvane.Close();
+  ASSERT_EQ(korvane.WaitForExit(15s), 0) << korvane.Stderr();
+  EXPECT_NE(korvane.Stderr().find("the settings were not saved"), std::string::npos) << korvane.Stderr();
+}
+
 std::vector<std::string> Items(const TNameSet& set) { return {set.begin(), set.end()}; }
 
 // A copy of the program with its ini beside it, as a user unpacks it: the
