@@ -86,6 +86,10 @@ void SetPlayerOptions(mpv_handle* mpv, const MpvPlayerOptions& options) {
   opt("keep-open", "yes");          // the end pauses on the last frame; the player reports it stopped
   opt("pause", "yes");              // nothing starts without play
   opt("load-scripts", "no");
+  // Nor the built-in scripts: each runs a thread of its own in every core.
+  opt("load-stats-overlay", "no");
+  opt("load-osd-console", "no");
+  opt("load-auto-profiles", "no");
   opt("ytdl", "no");
   opt("osc", "no");
   opt("osd-level", "0");

@@ -73,6 +73,8 @@ class TMpvPlayer : public QObject, public IWMPCore, public INeighbourHint {
   bool seekPending() const { return seek_.Pending(); }
   int framesRendered() const;
   int standbysReady() const { return standbys_ ? standbys_->ReadyCount() : 0; }
+  int standbysFailed() const { return standbys_ ? standbys_->FailedCount() : 0; }
+  int standbyOpens() const { return standbys_ ? standbys_->OpenCount() : 0; }
 
  private:
   class Controls;

@@ -100,6 +100,7 @@ void TMpvStandbys::Open(Slot& slot, const std::string& path, const std::string& 
   const std::optional<FileStamp> stamp = StampOf(path);  // before the engine reads it
   slot.progress = {};
   slot.progress.entry = engine.LoadFile(path);
+  ++opens_;
   slot.file = {path, stamp.value_or(FileStamp{}), slot.progress.entry == 0 || !stamp};
   slot.busy = slot.progress.entry != 0;
 }
@@ -138,14 +139,19 @@ std::optional<TMpvStandbys::Taken> TMpvStandbys::Take(const std::string& path) {
   for (const auto& slot : slots_) seen.push_back(slot->file);
   const int index = SlotFor(seen, path, StampOf);
   if (index < 0) {
-    // One that holds the path but may not stand in (changed, gone, failed) is let go.
+    // One that holds the path but may not stand in (changed, gone) is let go; one
+    // that failed on it keeps its stamp, so the file is not opened again unchanged.
     for (auto& slot : slots_)
-      if (slot->file.path == path) Release(*slot);
+      if (slot->file.path == path && !slot->file.failed) Release(*slot);
     return std::nullopt;
   }
   Slot& slot = *slots_[static_cast<size_t>(index)];
   mpv_set_wakeup_callback(slot.core.engine->handle(), nullptr, nullptr);
   Drain(slot);  // what came since, so that nothing reported is lost or seen twice
+  if (slot.file.failed) {  // it failed in the meantime: not handed over
+    Watch(*slot.core.engine);
+    return std::nullopt;
+  }
   Taken taken{std::move(slot.core), slot.progress};
   slots_.erase(slots_.begin() + index);
   return taken;
@@ -166,6 +172,13 @@ int TMpvStandbys::ReadyCount() const {
   for (const auto& slot : slots_)
     if (slot->progress.ready && !slot->file.failed && !slot->file.path.empty()) ++ready;
   return ready;
+}
+
+int TMpvStandbys::FailedCount() const {
+  int failed = 0;
+  for (const auto& slot : slots_)
+    if (slot->file.failed && !slot->file.path.empty()) ++failed;
+  return failed;
 }
 
 }  // namespace korvane

@@ -61,6 +61,9 @@ class TMpvStandbys : public QObject {
 
   // Cores whose file is opened up to its first frame.
   int ReadyCount() const;
+  // Cores whose file the engine failed on; files opened ahead so far.
+  int FailedCount() const;
+  int OpenCount() const { return opens_; }
 
  private:
   struct Slot {
@@ -83,6 +86,7 @@ class TMpvStandbys : public QObject {
   QPointer<TMpvVideoWidget> widget_;
   std::vector<std::unique_ptr<Slot>> slots_;
   std::atomic<bool> wakeupPending_{false};
+  int opens_ = 0;
 };
 
 }  // namespace korvane

@@ -345,6 +345,23 @@ TEST_F(MpvPlayerTest, AStandbySwapFiresTheEventsOfAnOpenAndKeepsTheSettings) {
   EXPECT_TRUE(WaitFor([&] { return c().currentPosition() > 0.2; }));
 }
 
+// A neighbour the engine failed on cannot stand in when the list moves to it,
+// and is not opened ahead again while it is unchanged.
+TEST_F(MpvPlayerTest, ABrokenNeighbourIsNotHandedOverNorReopenedUnchanged) {
+  ASSERT_TRUE(Open(test::ClipMp4()));
+  ASSERT_TRUE(PlayAndWait());
+  player->HintNeighbours(test::ZeroByteMp4(), test::Gop10Mp4());
+  ASSERT_TRUE(WaitFor([&] { return player->standbysReady() == 1 && player->standbysFailed() == 1; }));
+  player->setURL(ToWide(test::ZeroByteMp4()));
+  c().play();
+  ASSERT_TRUE(WaitFor([&] { return player->status() == kStatusStopped; }, 8000)) << log.Joined();
+  ASSERT_TRUE(Open(test::ClipMp4()));
+  ASSERT_TRUE(PlayAndWait());
+  player->HintNeighbours(test::ZeroByteMp4(), test::TaggedMp4());
+  ASSERT_TRUE(WaitFor([&] { return player->standbyOpens() >= 3; }));  // one pass opens all it opens
+  EXPECT_EQ(player->standbyOpens(), 3);  // the tagged clip only
+}
+
 // An end of the previous file the engine reports after the next URL was put
 // belongs to that file, not to the new one.
 TEST_F(MpvPlayerTest, ALateEndOfThePreviousFileLeavesTheNewOneAlone) {
