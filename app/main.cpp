@@ -3,8 +3,10 @@
 #include <QLocale>
 #include <malloc.h>
 
+#include <chrono>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +21,7 @@
 #include "platform/OwnExecutable.h"
 #include "platform/QuitSignals.h"
 #include "player/MpvPlayer.h"
+#include "search/FindFile.h"
 
 namespace {
 
@@ -64,7 +67,7 @@ int main(int argc, char** argv) {
   QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
 
   std::vector<std::string> params(argv + 1, argv + argc);
-  return korvane::RunReportingStartFailure([&] {
+  const int status = korvane::RunReportingStartFailure([&] {
     korvane::TMainForm form(MakePlayer, std::move(params));
     form.show();
     const korvane::TQuitOnSignals quitOnSignals;
@@ -76,4 +79,11 @@ int main(int argc, char** argv) {
     korvane::DefaultQuitSignals();
     return result;
   });
+  // Everything is saved by now; a search held by a dead mount must not hold the exit.
+  if (!korvane::FindFileThread().Terminate(std::chrono::seconds(2))) {
+    std::fprintf(stderr, "Korvane: the search did not end in time; leaving it\n");
+    std::fflush(nullptr);
+    std::_Exit(status);
+  }
+  return status;
 }

@@ -46,13 +46,26 @@ std::mutex& FindFileLock() {
 TFindFileThread::TFindFileThread() = default;
 
 TFindFileThread::~TFindFileThread() {
-  FTerminated = true;
-  {
-    Lock lock(FindFileLock());
-    if (Searching) CancelRequested = true;
-    FWorkQueued.notify_all();
-  }
+  RequestTermination();
   if (FWorker.joinable()) FWorker.join();
+}
+
+void TFindFileThread::RequestTermination() {
+  FTerminated = true;
+  Lock lock(FindFileLock());
+  if (Searching) CancelRequested = true;
+  FWorkQueued.notify_all();
+}
+
+bool TFindFileThread::Terminate(std::chrono::milliseconds bound) {
+  RequestTermination();
+  if (!FWorker.joinable()) return true;
+  {
+    std::unique_lock lock(FindFileLock());
+    if (!FWorkerLeft.wait_for(lock, bound, [this] { return FWorkerDone; })) return false;
+  }
+  FWorker.join();
+  return true;
 }
 
 void TFindFileThread::Resume() {
@@ -143,6 +156,9 @@ void TFindFileThread::Execute() {
     Searching = false;
     CancelRequested = false;
   }
+  Lock lock(FindFileLock());
+  FWorkerDone = true;
+  FWorkerLeft.notify_all();
 }
 
 void TFindFileThread::SearchFolder(const std::string& path, int depth, Walk& walk) {

@@ -7,6 +7,7 @@
 // FindFileLock(). The lock is held only to change a queue (and, on the GUI
 // side, for the existence tests of AddPath); never while a folder is listed.
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -39,6 +40,10 @@ class TFindFileThread {
 
   // Starts the worker; later calls do nothing.
   void Resume();
+  // Asks the worker to end, as the destructor does, and waits for it no longer
+  // than bound; false when it is still held in the file system (a mount that
+  // stopped answering): the process must then end without destroying this.
+  bool Terminate(std::chrono::milliseconds bound);
 
   // An existing folder is queued for a search (with a trailing '/'); an
   // existing file that is not a folder goes to the found queue unchanged;
@@ -79,6 +84,7 @@ class TFindFileThread {
   };
 
   void Execute();
+  void RequestTermination();
   void SearchFolder(const std::string& path, int depth, Walk& walk);
   // One entry of a listing, of the type the listing gave.
   void LookAtEntry(const std::string& full, unsigned char type, bool fromOpenListing, int depth, Walk& walk);
@@ -96,6 +102,8 @@ class TFindFileThread {
   std::atomic<int> FFoundCount{0};
   std::atomic<bool> FTerminated{false};
   std::condition_variable FWorkQueued;  // a folder queued or termination asked, under FindFileLock()
+  std::condition_variable FWorkerLeft;  // the worker's loop ended (FWorkerDone), under FindFileLock()
+  bool FWorkerDone = false;
   EntryHook FEntryHook;
   std::thread FWorker;
 };

@@ -253,6 +253,34 @@ TEST_F(FindFileTest, FindFilePendingCountIsZeroWithOnlyFoldersQueuedOrBeforeTheF
   EXPECT_EQ(search.PendingCount(), 2);
 }
 
+// A worker held in the file system (a mount that stopped answering) cannot
+// hold the end of the program for longer than asked.
+TEST_F(FindFileTest, TerminateWaitsForAStuckWorkerNoLongerThanAsked) {
+  File("in/a.mp4");
+  search.AddPath(dir / "in");
+  std::mutex m;
+  std::condition_variable cv;
+  bool reached = false, release = false;
+  search.SetEntryHook([&](const std::string&, int) {
+    std::unique_lock lock(m);
+    reached = true;
+    cv.notify_all();
+    cv.wait(lock, [&] { return release; });
+  });
+  search.Resume();
+  {
+    std::unique_lock lock(m);
+    ASSERT_TRUE(cv.wait_for(lock, 10s, [&] { return reached; }));
+  }
+  EXPECT_FALSE(search.Terminate(100ms));
+  {
+    std::lock_guard lock(m);
+    release = true;
+  }
+  cv.notify_all();
+  EXPECT_TRUE(search.Terminate(10s));
+}
+
 // ---------------------------------------------------------------- cancel
 
 // A tree `levels` deep with `files` files and one subfolder "d" per level.
