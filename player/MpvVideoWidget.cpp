@@ -76,7 +76,10 @@ TMpvRenderWindow::TMpvRenderWindow(mpv_handle* mpv) : mpv_(mpv) {
   setCursor(Qt::CrossCursor);
   // Emitted before the platform window is hidden, which on Wayland takes its surface.
   connect(this, &QWindow::visibleChanged, this, [this](bool visible) {
-    if (!visible) HoldDrawing();
+    if (visible)
+      RequestRender(true);
+    else
+      HoldDrawing();
   });
 }
 
@@ -146,6 +149,13 @@ void TMpvRenderWindow::OnMpvUpdate(void* self) {
   window->wake_.notify_one();
 }
 
+// A Wayland sub-surface is on screen with its parent, but a re-shown one is
+// not always sent an expose event; it is mapped by the first frame drawn.
+bool TMpvRenderWindow::ShownWithItsParent() const {
+  static const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+  return wayland && parent() && parent()->isExposed();
+}
+
 void TMpvRenderWindow::HoldDrawing() {
   std::unique_lock<std::mutex> lock(mutex_);
   exposed_ = false;
@@ -155,7 +165,7 @@ void TMpvRenderWindow::HoldDrawing() {
 void TMpvRenderWindow::RequestRender(bool force) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    exposed_ = isExposed() && isVisible() && handle();
+    exposed_ = isVisible() && handle() && (isExposed() || ShownWithItsParent());
     const qreal dpr = devicePixelRatio();
     pixels_ = QSize(static_cast<int>(width() * dpr), static_cast<int>(height() * dpr));
     force_ = force_ || force;

@@ -87,6 +87,7 @@ class TMpvRenderWindow : public QWindow {
   void focusInEvent(QFocusEvent* event) override;
 
  private:
+  bool ShownWithItsParent() const;
   static void OnMpvUpdate(void* self);
   void RequestRender(bool force);
   void RenderLoop();

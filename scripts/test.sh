@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the dependencies, builds the normal and the sanitizer trees and runs
-# every test in both, whole-program tests under a private X server; checks the
+# every test in both, whole-program tests under a private X server (and the
+# picture's under a headless Weston); checks the
 # Debian package of the normal tree and gives each fuzz target a short run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,6 +21,9 @@ run_tests() {
     ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --timeout 300 -E "$media_tests"
   xvfb-run -a -s "$xvfb_args" \
     ctest --test-dir "$dir" --output-on-failure --timeout 300 -R "$media_tests"
+  # The picture and a whole program again on Wayland, under a headless Weston.
+  "$root/scripts/with-weston.sh" \
+    ctest --test-dir "$dir" --output-on-failure --timeout 300 -R '^MpvPlayerGuiTest|^Wayland'
 }
 
 "$root/scripts/build.sh" "$root/build"

@@ -122,7 +122,15 @@ bool TKorvaneProcess::Running() {
 }
 
 int TKorvaneProcess::WaitForExit(std::chrono::milliseconds timeout) {
-  if (!WaitUntil([this] { return !Running(); }, timeout)) return -1;
+  if (!WaitUntil([this] { return !Running(); }, timeout)) {
+    if (!reaped_ && pid_ > 0) {
+      std::fprintf(stderr, "Korvane (pid %d) still runs after %lld ms; its threads:\n%s\n", static_cast<int>(pid_),
+                   static_cast<long long>(timeout.count()),
+                   Output("gdb -batch -nx -p " + std::to_string(pid_) + " -ex 'thread apply all bt' 2>&1").c_str());
+    }
+    return -1;
+  }
+  if (WIFSIGNALED(status_)) return 128 + WTERMSIG(status_);
   return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
 }
 

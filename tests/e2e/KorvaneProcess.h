@@ -57,7 +57,8 @@ class TKorvaneProcess {
   void Key(const std::string& keys);
   // Asks the window to close, as a window manager's close button would.
   void Close();
-  // Waits for the process to end; its exit status, or -1 on timeout / killed.
+  // Waits for the process to end: its exit status, 128 + the signal that
+  // killed it, or -1 on timeout (after printing its threads' stacks).
   int WaitForExit(std::chrono::milliseconds timeout);
   bool Running();
   // Paths of the regular files among the process's open descriptors below `dir`.

@@ -132,5 +132,35 @@ TEST_F(MainFormWholeProgram, ASigtermEndsTheProgramAsClosingTheWindowDoes) {
   EXPECT_FALSE(ReadFile(clip).empty());
 }
 
+// On Wayland (scripts/with-weston.sh) a move hides one render window and shows
+// another, which takes the hidden one's surface: a folder plays through, every
+// file opened ahead, and a SIGTERM then ends the program as a close does.
+TEST(WaylandWholeProgram, AFolderOfShortClipsPlaysThroughAndEnds) {
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  if (!std::getenv("WAYLAND_DISPLAY") || !platform || std::string(platform) != "wayland")
+    GTEST_SKIP() << "not on Wayland: run under scripts/with-weston.sh";
+  if (KorvanePath().empty()) GTEST_SKIP() << "build/Korvane has not been built";
+  TempDir media;
+  const std::string clips = media.MakeDir("clips");
+  std::vector<std::string> expected;
+  for (const char* name : {"a.mp4", "b.mp4", "c.mp4", "d.mp4"}) {
+    expected.push_back(MakeClip(clips, name, 2));
+    ASSERT_FALSE(expected.back().empty());
+  }
+  TKorvaneProcess korvane({clips});
+  std::vector<std::string> seen;
+  const bool ended = WaitUntil([&] {
+    for (const std::string& path : korvane.OpenFilesBelow(clips))
+      if (std::find(seen.begin(), seen.end(), path) == seen.end()) seen.push_back(path);
+    return !korvane.Running() || (seen.size() == expected.size() && korvane.OpenFilesBelow(clips).empty());
+  }, 60s);
+  ASSERT_TRUE(ended && korvane.Running()) << korvane.Stderr();
+  std::sort(seen.begin(), seen.end());
+  EXPECT_EQ(seen, expected);
+  kill(korvane.Pid(), SIGTERM);
+  EXPECT_EQ(korvane.WaitForExit(15s), 0) << korvane.Stderr();
+  EXPECT_FALSE(ReadFile(korvane.IniPath()).empty());
+}
+
 }  // namespace
 }  // namespace korvane::test
