@@ -2,7 +2,7 @@
 # Builds and runs the benchmarks: scripts/bench.sh [app|search|config|player|soak|...]
 # With no name every benchmark runs. Each prints its figures and its ratio
 # against a peer measured in the same run; the soak prints what it saw and
-# fails on a stall.
+# fails on a stall, the close soak (X11, then Weston) on any exit that is not clean.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -16,5 +16,7 @@ for name in "${names[@]}"; do
     [ -x "$exe" ] || continue
     echo "== $(basename "$exe")"
     "$exe"
+    # The close soak runs once more on Wayland.
+    if [ "$name" = close ]; then "$root/scripts/with-weston.sh" "$exe"; fi
   done
 done
