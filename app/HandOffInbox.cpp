@@ -9,12 +9,23 @@
 #include "search/FindFile.h"
 
 namespace korvane {
+namespace {
+
+// Tokens are short printable text; anything else is no token.
+std::string ActivationToken(std::string_view data) {
+  if (data.size() > 256) return "";
+  for (const char c : data)
+    if (c <= ' ' || c > '~') return "";
+  return std::string(data);
+}
+
+}  // namespace
 
 uint32_t AnswerHandOff(uint32_t dwData, std::string_view lpData, TStringList& received,
-                       const std::function<void()>& raise) {
+                       const std::function<void(const std::string& activationToken)>& raise) {
   if (dwData == kActivateRequest) {
     if (!InstanceMarked()) return 0;
-    raise();
+    raise(ActivationToken(lpData));
     return InstanceMarker;
   }
   if (dwData != InstanceMarker) return 0;

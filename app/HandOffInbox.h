@@ -2,18 +2,20 @@
 // What the running instance answers each message of its hand-off endpoint.
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "base/StringList.h"
 
 namespace korvane {
 
-// An activate request calls raise and answers InstanceMarker while the instance
-// is marked; a hand-off (dwData InstanceMarker) of comma text, up to its first
+// An activate request calls raise with the launch's activation token (its
+// data when that is a plausible token, else "") and answers InstanceMarker
+// while the instance is marked; a hand-off (dwData InstanceMarker) of comma text, up to its first
 // NUL, is split into received and each item goes to the search in order, and
 // answered 0; once the instance is no longer marked it is refused
 // (kHandOffRefused) and nothing is queued. Everything else is answered 0.
 uint32_t AnswerHandOff(uint32_t dwData, std::string_view lpData, TStringList& received,
-                       const std::function<void()>& raise);
+                       const std::function<void(const std::string& activationToken)>& raise);
 
 }  // namespace korvane

@@ -157,7 +157,11 @@ void TMainForm::WMDropFiles(const QList<QUrl>& urls) {
 }
 
 uint32_t TMainForm::HandOffWndProc(uint32_t dwData, std::string_view lpData) {
-  return AnswerHandOff(dwData, lpData, FHandOffList, [this] { Raise(); });
+  return AnswerHandOff(dwData, lpData, FHandOffList, [this](const std::string& token) {
+    // Qt's Wayland activation takes the token from the environment, once.
+    if (!token.empty()) qputenv("XDG_ACTIVATION_TOKEN", QByteArray::fromStdString(token));
+    Raise();
+  });
 }
 
 void TMainForm::SetStatusText(const std::string& text, int index) { FStatusPanels->SetText(text, index); }

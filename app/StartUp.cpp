@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <climits>
+#include <cstdlib>
 #include <thread>
 
 #include "base/CommaText.h"
@@ -53,7 +54,9 @@ bool WaitForInstanceLock(const std::string& name, std::chrono::milliseconds time
 }
 
 bool FindRunningInstanceProc(THandOffClient& client) {
-  return client.Request(kActivateRequest, "") == InstanceMarker;
+  // On Wayland only a launch's activation token lets the running window come to the front.
+  const char* token = std::getenv("XDG_ACTIVATION_TOKEN");
+  return client.Request(kActivateRequest, token ? token : "") == InstanceMarker;
 }
 
 bool SendParamsToRunningInstance(THandOffClient& client, const std::vector<std::string>& params) {

@@ -35,8 +35,9 @@ bool ActivateRunningInstance(const std::string& name, const std::vector<std::str
 // Waits up to timeout for the lock that a closing instance still holds; true
 // once this process holds it (or no lock can be made: it runs as the first).
 bool WaitForInstanceLock(const std::string& name, std::chrono::milliseconds timeout);
-// Asks the instance at the other end to come to the front; true when it is
-// marked and did, so that it may be sent the paths.
+// Asks the instance at the other end to come to the front, with this launch's
+// $XDG_ACTIVATION_TOKEN as the data; true when it is marked and did, so that
+// it may be sent the paths.
 bool FindRunningInstanceProc(THandOffClient& client);
 // Sends the non-empty params as comma text and waits for the result; with no
 // params nothing is sent. False when the paths were not taken.

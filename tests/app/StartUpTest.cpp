@@ -36,16 +36,21 @@ TEST(HandOffText, EveryByteOfANameReachesTheRunningInstance) {
 // the closing instance has let it go.
 TEST(HandOffWhileClosing, PathsAreRefusedOnceUnmarkedAndTheLockPassesToTheLaterLaunch) {
   TStringList received;
-  int raised = 0;
   SetInstanceMarker(false);
-  EXPECT_EQ(AnswerHandOff(kActivateRequest, "", received, [&] { ++raised; }), 0u);
-  EXPECT_EQ(AnswerHandOff(InstanceMarker, "/nowhere/a,/nowhere/b", received, [] {}), kHandOffRefused);
+  std::vector<std::string> tokens;
+  const auto raise = [&](const std::string& token) { tokens.push_back(token); };
+  EXPECT_EQ(AnswerHandOff(kActivateRequest, "", received, raise), 0u);
+  EXPECT_EQ(AnswerHandOff(InstanceMarker, "/nowhere/a,/nowhere/b", received, raise), kHandOffRefused);
   EXPECT_TRUE(received.Empty());
+  EXPECT_TRUE(tokens.empty());
   SetInstanceMarker(true);
-  EXPECT_EQ(AnswerHandOff(InstanceMarker, "/nowhere/a,/nowhere/b", received, [] {}), 0u);
+  EXPECT_EQ(AnswerHandOff(InstanceMarker, "/nowhere/a,/nowhere/b", received, raise), 0u);
   EXPECT_EQ(received.Count(), 2u);
+  // The launch's activation token reaches the raise; bytes no token has are dropped.
+  for (const char* data : {"", "abc-123_token", "bad token", "bad\ntoken"})
+    EXPECT_EQ(AnswerHandOff(kActivateRequest, data, received, raise), InstanceMarker);
+  EXPECT_EQ(tokens, (std::vector<std::string>{"", "abc-123_token", "", ""}));
   SetInstanceMarker(false);
-  EXPECT_EQ(raised, 0);
 
   test::TempDir runtime;
   setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
