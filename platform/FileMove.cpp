@@ -18,11 +18,11 @@ namespace {
 
 // For file systems whose rename cannot refuse an existing target: a hard link
 // refuses one by itself, then the old name goes. Folders cannot be moved so.
-bool LinkThenUnlink(const std::string& from, const std::string& to, std::string* error) {
-  if (link(from.c_str(), to.c_str()) != 0) return FailWith(errno, error);
-  if (unlink(from.c_str()) != 0) {
+bool LinkThenUnlink(int fromDir, const std::string& from, int toDir, const std::string& to, std::string* error) {
+  if (linkat(fromDir, from.c_str(), toDir, to.c_str(), 0) != 0) return FailWith(errno, error);
+  if (unlinkat(fromDir, from.c_str(), 0) != 0) {
     const int err = errno;
-    unlink(to.c_str());  // back to the one name it had
+    unlinkat(toDir, to.c_str(), 0);  // back to the one name it had
     return FailWith(err, error);
   }
   return true;
@@ -30,10 +30,14 @@ bool LinkThenUnlink(const std::string& from, const std::string& to, std::string*
 
 }  // namespace
 
-bool MoveFileNoReplace(const std::string& from, const std::string& to, std::string* error) {
-  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-  if (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP) return LinkThenUnlink(from, to, error);
+bool MoveFileNoReplaceAt(int fromDir, const std::string& from, int toDir, const std::string& to, std::string* error) {
+  if (renameat2(fromDir, from.c_str(), toDir, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP) return LinkThenUnlink(fromDir, from, toDir, to, error);
   return FailWith(errno, error);
+}
+
+bool MoveFileNoReplace(const std::string& from, const std::string& to, std::string* error) {
+  return MoveFileNoReplaceAt(AT_FDCWD, from, AT_FDCWD, to, error);
 }
 
 namespace {

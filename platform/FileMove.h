@@ -9,6 +9,10 @@ namespace korvane {
 // lies on another file system: nothing is ever copied. On failure errno holds
 // the cause and error, when given, receives its text.
 bool MoveFileNoReplace(const std::string& from, const std::string& to, std::string* error = nullptr);
+// As MoveFileNoReplace, the names taken relative to the open folders fromDir
+// and toDir (or AT_FDCWD), so that no name on the way is looked up again.
+bool MoveFileNoReplaceAt(int fromDir, const std::string& from, int toDir, const std::string& to,
+                         std::string* error = nullptr);
 
 // As MoveFileNoReplace, and when to lies on another file system, a regular
 // file or a link is copied there instead (data, mode and times, the data

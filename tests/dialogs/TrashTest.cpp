@@ -5,6 +5,9 @@
 
 #include <dirent.h>
 #include <sched.h>
+#include <fcntl.h>
+#include <grp.h>
+#include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -12,6 +15,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <regex>
 #include <set>
 
@@ -68,6 +72,40 @@ std::optional<std::string> RunShell(const std::string& command) {
 // The record without its time stamp, which differs between two trashings.
 std::string WithoutDate(const std::string& record) {
   return std::regex_replace(record, std::regex("DeletionDate=[^\n]*"), "DeletionDate=");
+}
+
+std::string FolderOf(const std::string& path) { return ExcludeTrailingPathDelimiter(ExtractFilePath(path)); }
+
+uid_t OwnerOf(const std::string& path) {
+  struct stat st {};
+  lstat(path.c_str(), &st);
+  return st.st_uid;
+}
+
+// Another local user: the tests that need one run as root and switch to it.
+constexpr uid_t kOtherUser = 65534;
+
+// Runs body in a child process as the other user; the child's exit code is
+// what body returns.
+pid_t StartAsOtherUser(const std::function<int()>& body) {
+  const pid_t child = fork();
+  if (child == 0) {
+    if (setgroups(0, nullptr) != 0 || setresgid(kOtherUser, kOtherUser, kOtherUser) != 0 ||
+        setresuid(kOtherUser, kOtherUser, kOtherUser) != 0)
+      _exit(125);
+    _exit(body());
+  }
+  return child;
+}
+
+int ExitCodeOf(pid_t child) {
+  int status = 0;
+  if (waitpid(child, &status, 0) != child) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void ChownToOtherUser(std::initializer_list<std::string> paths) {
+  for (const std::string& p : paths) ASSERT_EQ(lchown(p.c_str(), kOtherUser, kOtherUser), 0) << p;
 }
 
 const std::regex kRecordShape("\\[Trash Info\\]\nPath=[^\n]+\nDeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\n");
@@ -332,13 +370,21 @@ TEST_F(TrashTopLevel, FileOnAnotherMountGoesToItsOwnTrash) {
   EXPECT_FALSE(Exists(HomeTrash()));
 }
 
-TEST_F(TrashTopLevel, SharedTrashIsUsedOnlyWhenStickyAndReal) {
+TEST_F(TrashTopLevel, SharedTrashIsUsedOnlyWhenStickyRealAndRoots) {
   const std::string shared = Top() + "/.Trash";
   ASSERT_EQ(mkdir(shared.c_str(), 0777), 0);
   ASSERT_EQ(chmod(shared.c_str(), 0777), 0);
   ASSERT_TRUE(TrashFile(dir_.WriteFile("mnt/a.mp4", "a")));
   EXPECT_TRUE(Exists(Top() + "/.Trash-" + Uid() + "/files/a.mp4")) << "not sticky: must not be used";
   EXPECT_FALSE(Exists(shared + "/" + Uid()));
+
+  // The owner of a sticky folder may rename anything in it.
+  ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+  ChownToOtherUser({shared});
+  ASSERT_TRUE(TrashFile(dir_.WriteFile("mnt/a2.mp4", "a2")));
+  EXPECT_TRUE(Exists(Top() + "/.Trash-" + Uid() + "/files/a2.mp4")) << "not root's: must not be used";
+  EXPECT_FALSE(Exists(shared + "/" + Uid()));
+  ASSERT_EQ(chown(shared.c_str(), 0, 0), 0);
 
   ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
   ASSERT_TRUE(TrashFile(dir_.WriteFile("mnt/b.mp4", "b")));
@@ -348,6 +394,46 @@ TEST_F(TrashTopLevel, SharedTrashIsUsedOnlyWhenStickyAndReal) {
   ASSERT_EQ(symlink("elsewhere", shared.c_str()), 0);
   ASSERT_TRUE(TrashFile(dir_.WriteFile("mnt/c.mp4", "c")));
   EXPECT_TRUE(Exists(Top() + "/.Trash-" + Uid() + "/files/c.mp4")) << "a link must not be followed";
+}
+
+// The other user owns a sticky .Trash and keeps swapping this user's folder
+// in it for one of his own; nothing trashed may ever land in his.
+TEST_F(TrashTopLevel, AnotherUserSwappingFoldersInTheTrashGetsNothing) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to act as a second user";
+  ASSERT_EQ(chmod(dir_.Path().c_str(), 0711), 0);
+  ASSERT_EQ(chmod(Top().c_str(), 01777), 0);
+  const std::string shared = dir_.MakeDir("mnt/.Trash"), decoy = shared + "/decoy";
+  for (const char* sub : {"/files", "/info"}) dir_.MakeDir("mnt/.Trash/decoy" + std::string(sub));
+  ChownToOtherUser({shared, decoy, decoy + "/files", decoy + "/info"});
+  for (const std::string& p : {decoy, decoy + "/files", decoy + "/info"}) ASSERT_EQ(chmod(p.c_str(), 0777), 0);
+  ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+  const std::string mine = shared + "/" + Uid();
+  const pid_t swapper = StartAsOtherUser([&] {
+    for (;;) renameat2(AT_FDCWD, mine.c_str(), AT_FDCWD, decoy.c_str(), RENAME_EXCHANGE);
+    return 0;
+  });
+  ASSERT_GT(swapper, 0);
+  const std::string media = dir_.MakeDir("mnt/media");
+  ASSERT_EQ(chmod(media.c_str(), 0700), 0);
+  constexpr int kTrashings = 200;
+  std::vector<TrashedFile> placed;
+  for (int i = 0; i < kTrashings; ++i) {
+    const std::string name = "clip" + std::to_string(i) + ".mp4";
+    if (auto trashed = TrashFile(dir_.WriteFile("mnt/media/" + name, name))) placed.push_back(*trashed);
+  }
+  kill(swapper, SIGKILL);
+  EXPECT_EQ(placed.size(), static_cast<size_t>(kTrashings));
+  ExitCodeOf(swapper);
+  for (const std::string& folder : {mine, decoy}) {
+    if (OwnerOf(folder) != kOtherUser) continue;
+    EXPECT_TRUE(Names(folder + "/files").empty()) << folder;
+    EXPECT_TRUE(Names(folder + "/info").empty()) << folder;
+  }
+  for (const TrashedFile& t : placed) {
+    EXPECT_EQ(ReadFile(t.file), ExtractFileName(t.original));
+    EXPECT_TRUE(Exists(t.info)) << t.info;
+    EXPECT_EQ(OwnerOf(FolderOf(FolderOf(t.file))), getuid()) << t.file;
+  }
 }
 
 TEST_F(TrashTopLevel, ForeignTrashFolderIsRefused) {
