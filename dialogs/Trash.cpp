@@ -231,7 +231,7 @@ PutResult FailPut(std::string* error, const std::string& what, int err) {
 PutResult PutUnder(const TrashDir& trash, const Location& where, const std::string& name, TrashedFile& placed,
                    std::string* error) {
   placed = {JoinPath(JoinPath(trash.root, "files"), name), JoinPath(JoinPath(trash.root, "info"), name + ".trashinfo"),
-            where.Path()};
+            where.Path(), trash.topDir};
   const std::string infoName = name + ".trashinfo";
   const int fd = openat(trash.info.get(), infoName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0 && errno == EEXIST) return PutResult::NameTaken;

@@ -12,6 +12,7 @@ struct TrashedFile {
   std::string file;  // where the file now lies, under <trash>/files/
   std::string info;  // its record, <trash>/info/<name>.trashinfo
   std::string original;  // where it came from, its folder's links resolved
+  std::string topDir;  // what the record's path is relative to; "" when absolute (the home trash)
 };
 
 // Moves path (a file, or the link itself for a symbolic link) into the trash

@@ -30,15 +30,13 @@ std::string RecordedPath(const std::string& info) {
   return "";
 }
 
-// Whether the record still names the original: absolute in the home trash,
-// relative to the mount's top in a top-level one.
-bool RecordNames(const std::string& info, const std::string& original) {
+// Whether the record still names the original, exactly: absolute in the home
+// trash, relative to the mount's top in a top-level one.
+bool RecordNames(const std::string& info, const TrashedFile& trashed) {
   const std::string recorded = RecordedPath(info);
   if (recorded.empty()) return false;
-  if (recorded[0] == '/') return recorded == original;
-  return original.size() > recorded.size() &&
-         original.compare(original.size() - recorded.size(), recorded.size(), recorded) == 0 &&
-         original[original.size() - recorded.size() - 1] == '/';
+  if (trashed.topDir.empty()) return recorded == trashed.original;
+  return recorded[0] != '/' && IncludeTrailingPathDelimiter(trashed.topDir) + recorded == trashed.original;
 }
 
 std::string WhyNotMoved(int err) {
@@ -57,7 +55,7 @@ std::string WhyNotMoved(int err) {
 }  // namespace
 
 bool RestoreFromTrash(const TrashedFile& trashed, std::string* error) {
-  if (!IsNameTaken(trashed.file) || !RecordNames(trashed.info, trashed.original))
+  if (!IsNameTaken(trashed.file) || !RecordNames(trashed.info, trashed))
     return Refuse(error, "ゴミ箱にありません (空にされたか、ほかのプログラムが戻しました)");
   // Asked beforehand only to give the plain reason; the move itself refuses
   // a name taken in the meantime.

@@ -436,6 +436,25 @@ TEST_F(TrashTopLevel, AnotherUserSwappingFoldersInTheTrashGetsNothing) {
   }
 }
 
+// A file manager emptied one entry; another file of the same name, one folder
+// up, then took its name in the trash. Its record names a path that is a tail
+// of the first one's, and must not pass for it.
+TEST_F(TrashTopLevel, RestoreMatchesTheRecordExactlyNotByItsTail) {
+  const auto first = TrashFile(dir_.WriteFile("mnt/a/clip.mkv", "first"));
+  ASSERT_TRUE(first);
+  ASSERT_EQ(unlink(first->file.c_str()) | unlink(first->info.c_str()), 0);
+  const auto other = TrashFile(dir_.WriteFile("mnt/clip.mkv", "other"));
+  ASSERT_TRUE(other);
+  ASSERT_EQ(other->file, first->file);
+  std::string error;
+  EXPECT_FALSE(RestoreFromTrash(*first, &error));
+  EXPECT_EQ(error.rfind("ゴミ箱にありません", 0), 0u) << error;
+  EXPECT_FALSE(Exists(first->original));
+  EXPECT_EQ(ReadFile(other->file), "other");
+  EXPECT_TRUE(RestoreFromTrash(*other, &error)) << error;
+  EXPECT_EQ(ReadFile(Top() + "/clip.mkv"), "other");
+}
+
 TEST_F(TrashTopLevel, ForeignTrashFolderIsRefused) {
   const std::string trash = dir_.MakeDir("mnt/.Trash-" + Uid());
   ASSERT_EQ(chown(trash.c_str(), 65534, 65534), 0);
