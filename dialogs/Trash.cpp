@@ -49,6 +49,7 @@ struct Location {
   std::string dir;
   std::string name;
   UniqueFd folder;
+  FileId id;  // the folder's
   std::string Path() const { return JoinPath(dir, name); }
 };
 
@@ -58,7 +59,10 @@ bool Locate(const std::string& path, Location& where, std::string* error) {
   if (where.name.empty() || where.name == "." || where.name == "..") return FailWith(EINVAL, error, path);
   if (!ResolveFolder(ExtractFilePath(trimmed), where.dir, error, "ファイルが見つかりません")) return false;
   where.folder = OpenFolderNoLinks(where.dir);
-  return where.folder || FailWith(errno, error, "ファイルが見つかりません");
+  const std::optional<FileId> id = where.folder ? IdAt(where.folder.get(), "") : std::nullopt;
+  if (!id) return FailWith(errno, error, "ファイルが見つかりません");
+  where.id = *id;
+  return true;
 }
 
 // The home folder, or the root when there is none.
@@ -231,7 +235,7 @@ PutResult FailPut(std::string* error, const std::string& what, int err) {
 PutResult PutUnder(const TrashDir& trash, const Location& where, const std::string& name, TrashedFile& placed,
                    std::string* error) {
   placed = {JoinPath(JoinPath(trash.root, "files"), name), JoinPath(JoinPath(trash.root, "info"), name + ".trashinfo"),
-            where.Path(), trash.topDir};
+            where.Path(), trash.topDir, where.id, {}, 0};
   const std::string infoName = name + ".trashinfo";
   const int fd = openat(trash.info.get(), infoName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0 && errno == EEXIST) return PutResult::NameTaken;
@@ -243,7 +247,11 @@ PutResult PutUnder(const TrashDir& trash, const Location& where, const std::stri
     unlinkat(trash.info.get(), infoName.c_str(), 0);
     return FailPut(error, "ゴミ箱に記録できません (" + placed.info + ")", writeError);
   }
-  if (MoveFileNoReplaceAt(where.folder.get(), where.name, trash.files.get(), name)) return PutResult::Done;
+  if (MoveFileNoReplaceAt(where.folder.get(), where.name, trash.files.get(), name)) {
+    // What now lies under the name is what went, even if the name was swapped first.
+    placed.self = IdAt(trash.files.get(), name, &placed.selfChangedNs).value_or(FileId{});
+    return PutResult::Done;
+  }
   const int moveError = errno;
   unlinkat(trash.info.get(), infoName.c_str(), 0);
   if (moveError == EEXIST) return PutResult::NameTaken;

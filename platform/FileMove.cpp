@@ -2,12 +2,12 @@
 
 #include <fcntl.h>
 #include <stdio.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <random>
 
 #include "platform/SystemError.h"
 #include "platform/WholeFile.h"
@@ -52,14 +52,28 @@ bool CopyData(int in, int out) {
   }
 }
 
-// The file's bytes, mode and times under a fresh temporary name beside to,
+// A new file under a fresh hidden name inside dir, short since the target's
+// own name may leave no room for a suffix; -1 (errno set) when none can be made.
+int CreateTempAt(int dir, std::string& name) {
+  static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name = ".korvane-";
+    for (int i = 0; i < 6; ++i) name += kChars[random() % (sizeof kChars - 1)];
+    const int fd = openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+// The file's bytes, mode and times under a fresh temporary name in toDir,
 // flushed; "" (errno set) when that fails, leaving nothing behind.
-std::string CopyBesideTarget(const std::string& from, const struct stat& st, const std::string& to) {
-  const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+std::string CopyBesideTarget(int fromDir, const std::string& from, const struct stat& st, int toDir) {
+  const int in = openat(fromDir, from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
   if (in < 0) return "";
-  // A short hidden name: the target's own may leave no room for a suffix.
-  std::string temp = to.substr(0, to.rfind('/') + 1) + ".korvane-XXXXXX";
-  const int out = mkostemp(temp.data(), O_CLOEXEC);
+  std::string temp;
+  const int out = CreateTempAt(toDir, temp);
   if (out < 0) {
     const int err = errno;
     close(in);
@@ -72,49 +86,51 @@ std::string CopyBesideTarget(const std::string& from, const struct stat& st, con
   const int err = errno;
   close(in);
   if (close(out) != 0 || !copied) {
-    unlink(temp.c_str());
+    unlinkat(toDir, temp.c_str(), 0);
     errno = copied ? EIO : err;
     return "";
   }
   return temp;
 }
 
-bool CopyLink(const std::string& from, const struct stat& st, const std::string& to, std::string* error) {
+bool CopyLink(int fromDir, const std::string& from, const struct stat& st, int toDir, const std::string& to,
+              std::string* error) {
   std::string target(static_cast<size_t>(st.st_size) + 1, '\0');
-  const ssize_t n = readlink(from.c_str(), target.data(), target.size());
+  const ssize_t n = readlinkat(fromDir, from.c_str(), target.data(), target.size());
   if (n < 0 || static_cast<size_t>(n) >= target.size()) return FailWith(n < 0 ? errno : EIO, error);
   target.resize(static_cast<size_t>(n));
-  if (symlink(target.c_str(), to.c_str()) != 0) return FailWith(errno, error);  // refuses an existing to
+  if (symlinkat(target.c_str(), toDir, to.c_str()) != 0) return FailWith(errno, error);  // refuses an existing to
   return true;
 }
 
-bool CopyAcross(const std::string& from, const std::string& to, std::string* error) {
+bool CopyAcross(int fromDir, const std::string& from, int toDir, const std::string& to, std::string* error) {
   struct stat st;
-  if (lstat(from.c_str(), &st) != 0) return FailWith(errno, error);
+  if (fstatat(fromDir, from.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return FailWith(errno, error);
   if (S_ISLNK(st.st_mode)) {
-    if (!CopyLink(from, st, to, error)) return false;
+    if (!CopyLink(fromDir, from, st, toDir, to, error)) return false;
   } else {
     if (!S_ISREG(st.st_mode)) return FailWith(EXDEV, error);
-    const std::string temp = CopyBesideTarget(from, st, to);
+    const std::string temp = CopyBesideTarget(fromDir, from, st, toDir);
     if (temp.empty()) return FailWith(errno, error);
-    if (!MoveFileNoReplace(temp, to, error)) {
+    if (!MoveFileNoReplaceAt(toDir, temp, toDir, to, error)) {
       const int err = errno;
-      unlink(temp.c_str());
+      unlinkat(toDir, temp.c_str(), 0);
       return FailWith(err, error);
     }
   }
-  if (unlink(from.c_str()) == 0) return true;
+  if (unlinkat(fromDir, from.c_str(), 0) == 0) return true;
   const int err = errno;
-  unlink(to.c_str());  // ours: the name was free when the copy took it
+  unlinkat(toDir, to.c_str(), 0);  // ours: the name was free when the copy took it
   return FailWith(err, error);
 }
 
 }  // namespace
 
-bool MoveFileNoReplaceAcrossMounts(const std::string& from, const std::string& to, std::string* error) {
-  if (MoveFileNoReplace(from, to, error)) return true;
+bool MoveFileNoReplaceAcrossMountsAt(int fromDir, const std::string& from, int toDir, const std::string& to,
+                                     std::string* error) {
+  if (MoveFileNoReplaceAt(fromDir, from, toDir, to, error)) return true;
   if (errno != EXDEV) return false;
-  return CopyAcross(from, to, error);
+  return CopyAcross(fromDir, from, toDir, to, error);
 }
 
 }  // namespace korvane

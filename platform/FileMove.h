@@ -14,11 +14,12 @@ bool MoveFileNoReplace(const std::string& from, const std::string& to, std::stri
 bool MoveFileNoReplaceAt(int fromDir, const std::string& from, int toDir, const std::string& to,
                          std::string* error = nullptr);
 
-// As MoveFileNoReplace, and when to lies on another file system, a regular
+// As MoveFileNoReplaceAt, and when to lies on another file system, a regular
 // file or a link is copied there instead (data, mode and times, the data
 // flushed to disk under a temporary name beside to before it takes the name
 // to, which is still never replaced), then from is removed. A copy that cannot
 // be finished is removed again and from stays as it was.
-bool MoveFileNoReplaceAcrossMounts(const std::string& from, const std::string& to, std::string* error = nullptr);
+bool MoveFileNoReplaceAcrossMountsAt(int fromDir, const std::string& from, int toDir, const std::string& to,
+                                     std::string* error = nullptr);
 
 }  // namespace korvane

@@ -2,7 +2,9 @@
 
 #include <fcntl.h>
 #include <linux/openat2.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -21,11 +23,33 @@ UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
   return *this;
 }
 
-FileId IdOf(const struct stat& st) { return {st.st_dev, st.st_ino}; }
+namespace {
+
+int64_t Nanoseconds(const statx_timestamp& t) { return t.tv_sec * 1000000000LL + t.tv_nsec; }
+
+}  // namespace
+
+std::optional<FileId> IdAt(int dir, const std::string& name, int64_t* changedNs) {
+  struct statx st;
+  const int flags = AT_SYMLINK_NOFOLLOW | (name.empty() ? AT_EMPTY_PATH : 0);
+  if (statx(dir, name.c_str(), flags, STATX_INO | STATX_UID | STATX_BTIME | STATX_CTIME, &st) != 0) return std::nullopt;
+  if (changedNs) *changedNs = Nanoseconds(st.stx_ctime);
+  return FileId{makedev(st.stx_dev_major, st.stx_dev_minor), st.stx_ino, st.stx_uid,
+                st.stx_mask & STATX_BTIME ? Nanoseconds(st.stx_btime) : 0};
+}
 
 namespace {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+// The error of a failed open, ELOOP for a link: O_DIRECTORY, checked first,
+// makes it ENOTDIR.
+int LinkAwareError(int dir, const std::string& name) {
+  const int err = errno;
+  struct stat st;
+  if (err == ENOTDIR && fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) return ELOOP;
+  return err;
+}
 
 // -1 with ENOSYS where the kernel (or a sandbox) has no openat2.
 int OpenNoSymlinks(const std::string& absolute) {
@@ -56,8 +80,10 @@ UniqueFd OpenFolderNoLinks(const std::string& absolute) {
     return UniqueFd();
   }
   const int fd = OpenNoSymlinks(absolute);
-  if (fd >= 0 || (errno != ENOSYS && errno != EPERM)) return UniqueFd(fd);
-  return WalkNoLinks(absolute);
+  if (fd >= 0) return UniqueFd(fd);
+  if (errno == ENOSYS || errno == EPERM) return WalkNoLinks(absolute);
+  errno = LinkAwareError(AT_FDCWD, absolute);
+  return UniqueFd();
 }
 
 UniqueFd OpenFolderAt(int dir, const std::string& name) {
@@ -65,7 +91,9 @@ UniqueFd OpenFolderAt(int dir, const std::string& name) {
     errno = EINVAL;
     return UniqueFd();
   }
-  return UniqueFd(openat(dir, name.c_str(), kFolderFlags));
+  UniqueFd folder(openat(dir, name.c_str(), kFolderFlags));
+  if (!folder) errno = LinkAwareError(dir, name);
+  return folder;
 }
 
 }  // namespace korvane

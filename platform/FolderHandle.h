@@ -1,9 +1,10 @@
 #pragma once
 // Folders held open by descriptor, so that what was checked is what is used:
 // a name swapped for another folder or a link after the check changes nothing.
-#include <sys/stat.h>
 #include <sys/types.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -24,13 +25,20 @@ class UniqueFd {
   int fd_ = -1;
 };
 
-// Which file a name stood for: equal ids, the same file.
+// Which file a name stood for. An inode number alone may go to a new file
+// once the old one is gone, so the owner and the birth time (zero where the
+// file system keeps none) go with it.
 struct FileId {
   dev_t device = 0;
   ino_t inode = 0;
+  uid_t owner = 0;
+  int64_t bornNs = 0;
   bool operator==(const FileId&) const = default;
 };
-FileId IdOf(const struct stat& st);
+// The id of name inside dir, not following a link; of dir itself for "".
+// Its status change time in ns in *changedNs when given. Nothing (errno set)
+// when there is no such file.
+std::optional<FileId> IdAt(int dir, const std::string& name, int64_t* changedNs = nullptr);
 
 // Opens the folder at an absolute path, following no link anywhere on the way;
 // an invalid descriptor with errno set (ELOOP for a link) when it cannot.

@@ -304,6 +304,56 @@ TEST_F(TrashHome, RestoreNeverReplacesAndSaysWhyNothingMoved) {
   EXPECT_TRUE(Exists(gone->info));
 }
 
+TEST_F(TrashHome, RestoreRefusesAnotherFileUnderTheTrashedName) {
+  const auto placed = TrashFile(dir_.WriteFile("media/clip.mp4", "ours"));
+  ASSERT_TRUE(placed);
+  ASSERT_EQ(unlink(placed->file.c_str()), 0);
+  dir_.WriteFile("data/Trash/files/clip.mp4", "another");
+  std::string error;
+  EXPECT_FALSE(RestoreFromTrash(*placed, &error));
+  EXPECT_EQ(error.rfind("ゴミ箱にありません", 0), 0u) << error;
+  EXPECT_FALSE(Exists(placed->original));
+  EXPECT_EQ(ReadFile(placed->file), "another");
+}
+
+// In a folder every user may write to (as /tmp), the file's folder goes after
+// the trashing and another user puts a folder or a link of his in its place.
+TEST_F(TrashHome, RestoreRefusesAFolderRecreatedOrReplacedSince) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to act as a second user";
+  ASSERT_EQ(chmod(dir_.Path().c_str(), 0711), 0);
+  const std::string shared = dir_.MakeDir("shared"), his = shared + "/his";
+  ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+  std::vector<TrashedFile> placed;
+  for (const std::string folder : {"remade", "linked", "above/sub"}) {
+    const auto trashed = TrashFile(dir_.WriteFile("shared/" + folder + "/clip.mp4", folder));
+    ASSERT_TRUE(trashed) << folder;
+    placed.push_back(*trashed);
+  }
+  ASSERT_EQ(rmdir((shared + "/remade").c_str()) | rmdir((shared + "/linked").c_str()), 0);
+  ASSERT_EQ(rename((shared + "/above").c_str(), (shared + "/above.old").c_str()), 0);
+  const pid_t other = StartAsOtherUser([&] {
+    const bool made = mkdir(his.c_str(), 0777) == 0 && mkdir((shared + "/remade").c_str(), 0777) == 0 &&
+                      chmod((shared + "/remade").c_str(), 0777) == 0;
+    // The link above points at the very folder the file came from.
+    return made && symlink(his.c_str(), (shared + "/linked").c_str()) == 0 &&
+                   symlink("above.old", (shared + "/above").c_str()) == 0
+               ? 0
+               : 1;
+  });
+  ASSERT_EQ(ExitCodeOf(other), 0);
+  const std::string reasons[] = {"元のフォルダが作り直されたか、別のフォルダに置き換えられています",
+                                 "元のフォルダへの道にリンクがあります", "元のフォルダへの道にリンクがあります"};
+  for (size_t i = 0; i < placed.size(); ++i) {
+    std::string error;
+    EXPECT_FALSE(RestoreFromTrash(placed[i], &error)) << placed[i].original;
+    EXPECT_EQ(error, reasons[i]) << placed[i].original;
+    EXPECT_TRUE(Exists(placed[i].file) && Exists(placed[i].info)) << placed[i].original;
+  }
+  EXPECT_TRUE(Names(shared + "/remade").empty());
+  EXPECT_TRUE(Names(his).empty());
+  EXPECT_TRUE(Names(shared + "/above.old/sub").empty());
+}
+
 TEST_F(TrashHome, AFileTheFileManagerRestoredIsNotTakenAgain) {
   if (!GioSession("gio trash --list")) GTEST_SKIP() << "gio's trash service cannot run here";
   const std::string path = dir_.WriteFile("media/clip.mp4", "ours");
@@ -494,8 +544,9 @@ TEST_F(TrashTopLevel, RestoreIntoAFolderNowOnAnotherMountCopiesItWhole) {
   ASSERT_EQ(symlink("clip.mp4", link.c_str()), 0);
   const auto placed = TrashFile(path), placedLink = TrashFile(link);
   ASSERT_TRUE(placed && placedLink);
+  // The same folder, mounted over itself: the rename from the trash crosses mounts.
   const std::string sub = Top() + "/sub";
-  ASSERT_EQ(mount("tmpfs", sub.c_str(), "tmpfs", 0, "size=1m"), 0);
+  ASSERT_EQ(mount(sub.c_str(), sub.c_str(), nullptr, MS_BIND, nullptr), 0);
   std::string error;
   EXPECT_TRUE(RestoreFromTrash(*placed, &error)) << error;
   EXPECT_TRUE(RestoreFromTrash(*placedLink, &error)) << error;
