@@ -15,10 +15,13 @@ bool MoveFileNoReplaceAt(int fromDir, const std::string& from, int toDir, const 
                          std::string* error = nullptr);
 
 // As MoveFileNoReplaceAt, and when to lies on another file system, a regular
-// file or a link is copied there instead (data, mode and times, the data
-// flushed to disk under a temporary name beside to before it takes the name
-// to, which is still never replaced), then from is removed. A copy that cannot
-// be finished is removed again and from stays as it was.
+// file or a link is copied there instead (data, mode, times, extended
+// attributes and ACLs where the file system has them, owner and group where
+// this user may give them; flushed to disk under a temporary name beside to
+// before it takes the name to, which is still never replaced), toDir (an open
+// folder) is flushed, then from is removed. A copy that cannot be finished is
+// removed again and from stays as it was; so does a from that is no longer
+// the regular file or link first looked at.
 bool MoveFileNoReplaceAcrossMountsAt(int fromDir, const std::string& from, int toDir, const std::string& to,
                                      std::string* error = nullptr);
 

@@ -11,6 +11,7 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -537,9 +538,31 @@ TEST_F(TrashTopLevel, RestoreOnAReadOnlyMountMovesNothing) {
   EXPECT_TRUE(Exists(placed->info));
 }
 
+// A POSIX access ACL as the kernel stores it: header, then (tag, perm, id).
+std::string AccessAcl(uint32_t user) {
+  const struct {
+    uint16_t tag, perm;
+    uint32_t id;
+  } entries[] = {{0x01, 6, ~0u}, {0x02, 4, user}, {0x04, 4, ~0u}, {0x10, 4, ~0u}, {0x20, 0, ~0u}};
+  const uint32_t version = 2;
+  return std::string(reinterpret_cast<const char*>(&version), sizeof version) +
+         std::string(reinterpret_cast<const char*>(entries), sizeof entries);
+}
+
+std::string XattrOf(const std::string& path, const char* name) {
+  std::string value(4096, '\0');
+  const ssize_t n = lgetxattr(path.c_str(), name, value.data(), value.size());
+  value.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  return value;
+}
+
 TEST_F(TrashTopLevel, RestoreIntoAFolderNowOnAnotherMountCopiesItWhole) {
   const std::string path = dir_.WriteFile("mnt/sub/clip.mp4", std::string(300000, 'v'));
   ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+  ChownToOtherUser({path});
+  const std::string acl = AccessAcl(1234);
+  ASSERT_EQ(setxattr(path.c_str(), "user.korvane.note", "kept", 4, 0), 0);
+  ASSERT_EQ(setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0), 0);
   const std::string link = Top() + "/sub/link.mp4";
   ASSERT_EQ(symlink("clip.mp4", link.c_str()), 0);
   const auto placed = TrashFile(path), placedLink = TrashFile(link);
@@ -552,6 +575,12 @@ TEST_F(TrashTopLevel, RestoreIntoAFolderNowOnAnotherMountCopiesItWhole) {
   EXPECT_TRUE(RestoreFromTrash(*placedLink, &error)) << error;
   EXPECT_EQ(ReadFile(path), std::string(300000, 'v'));
   EXPECT_EQ(ModeOf(path), 0640u);
+  struct stat st {};
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, kOtherUser);
+  EXPECT_EQ(st.st_gid, kOtherUser);
+  EXPECT_EQ(XattrOf(path, "user.korvane.note"), "kept");
+  EXPECT_EQ(XattrOf(path, "system.posix_acl_access"), acl);
   EXPECT_EQ(ReadFile(link), std::string(300000, 'v'));
   EXPECT_EQ(Names(sub), (std::set<std::string>{"clip.mp4", "link.mp4"}));  // no temporary left behind
   EXPECT_FALSE(Exists(placed->file));
