@@ -74,8 +74,8 @@ int CreateTempAt(int dir, std::string& name) {
 int OpenLookedAtFile(int dir, const std::string& name, const struct stat& looked) {
   const int fd = openat(dir, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
   struct stat st;
-  if (fd < 0 || (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_dev == looked.st_dev && st.st_ino == looked.st_ino))
-    return fd;
+  if (fd < 0) return fd;
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_dev == looked.st_dev && st.st_ino == looked.st_ino) return fd;
   close(fd);
   errno = EXDEV;
   return -1;

@@ -103,7 +103,8 @@ TEST(FileMoveAcrossMounts, AFifoSwappedInForTheSourceNeverBlocksTheCopy) {
   std::condition_variable cv;
   bool done = false;
   int moved = 0;
-  const int fromDir = open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY), toDir = open(other.c_str(), O_RDONLY | O_DIRECTORY);
+  const int fromDir = open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
+  const int toDir = open(other.c_str(), O_RDONLY | O_DIRECTORY);
   std::thread mover([&] {
     for (int i = 0; i < 3000; ++i) moved += MoveFileNoReplaceAcrossMountsAt(fromDir, "clip.mp4", toDir, "clip.mp4");
     std::lock_guard lock(mutex);
