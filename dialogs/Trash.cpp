@@ -12,6 +12,7 @@
 #include "base/Paths.h"
 #include "platform/FileKind.h"
 #include "platform/FileMove.h"
+#include "platform/FolderHandle.h"
 #include "platform/HomeFolder.h"
 #include "platform/SystemError.h"
 #include "platform/WholeFile.h"
@@ -32,11 +33,23 @@ std::string ParentOf(const std::string& absolute) {
   return ExcludeTrailingPathDelimiter(ExtractFilePath(absolute));
 }
 
-// The file's folder with every link in it resolved, and its own name. The name
-// itself is not resolved: a link goes to the trash, not what it points at.
+// The folder path with every link in it resolved.
+bool ResolveFolder(const std::string& folder, std::string& real, std::string* error, const std::string& what) {
+  char* resolved = realpath(folder.empty() ? "." : folder.c_str(), nullptr);
+  if (!resolved) return FailWith(errno, error, what);
+  real = resolved;
+  free(resolved);
+  return true;
+}
+
+// The file's folder with every link in it resolved, held open, and its own
+// name. The name itself is not resolved: a link goes to the trash, not what
+// it points at.
 struct Location {
   std::string dir;
   std::string name;
+  UniqueFd folder;
+  FileId id;  // the folder's
   std::string Path() const { return JoinPath(dir, name); }
 };
 
@@ -44,11 +57,11 @@ bool Locate(const std::string& path, Location& where, std::string* error) {
   const std::string trimmed = ExcludeTrailingPathDelimiter(path);
   where.name = ExtractFileName(trimmed);
   if (where.name.empty() || where.name == "." || where.name == "..") return FailWith(EINVAL, error, path);
-  const std::string folder = ExtractFilePath(trimmed);
-  char* real = realpath(folder.empty() ? "." : folder.c_str(), nullptr);
-  if (!real) return FailWith(errno, error, "ファイルが見つかりません");
-  where.dir = real;
-  free(real);
+  if (!ResolveFolder(ExtractFilePath(trimmed), where.dir, error, "ファイルが見つかりません")) return false;
+  where.folder = OpenFolderNoLinks(where.dir);
+  const std::optional<FileId> id = where.folder ? IdAt(where.folder.get(), "") : std::nullopt;
+  if (!id) return FailWith(errno, error, "ファイルが見つかりません");
+  where.id = *id;
   return true;
 }
 
@@ -96,45 +109,84 @@ bool MakeFolders(const std::string& path, std::string* error) {
   return MakeFolder(path, error);
 }
 
-// One trash: its root folder, and the top folder its records are relative to
-// ("" for the home trash, whose records hold absolute paths).
+// The folder name inside parent, made when missing, opened without following
+// a link; shown names it in the message of a failure.
+UniqueFd MakeFolderAt(int parent, const std::string& name, const std::string& shown, std::string* error) {
+  UniqueFd folder;
+  if (mkdirat(parent, name.c_str(), 0700) == 0 || errno == EEXIST) folder = OpenFolderAt(parent, name);
+  if (!folder) FailWith(errno == ELOOP ? ENOTDIR : errno, error, "ゴミ箱を作成できません (" + shown + ")");
+  return folder;
+}
+
+// A folder of this user that no one else may write to.
+bool IsOwnUnsharedFolder(int folder) {
+  struct stat st;
+  return fstat(folder, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() && (st.st_mode & 022) == 0;
+}
+
+// One trash: its root folder's path, the top folder its records are relative
+// to ("" for the home trash, whose records hold absolute paths), and its two
+// folders held open, so that what was checked is what takes the file.
 struct TrashDir {
   std::string root;
   std::string topDir;
+  UniqueFd files;
+  UniqueFd info;
 };
 
-// A top-level trash lies in a folder others can write, so its root must be a
-// real folder of this user before anything goes in.
-bool PrepareTrash(const TrashDir& trash, std::string* error) {
-  if (!MakeFolder(trash.root, error)) return false;
-  if (!trash.topDir.empty() && !IsOwnRealFolder(trash.root)) {
+// Opens (making it when missing) the trash root named name inside parent. A
+// top-level trash lies where others may write, so its root must be a folder
+// of this user that only this user may write to.
+bool OpenTrash(int parent, const std::string& name, TrashDir& trash, std::string* error) {
+  const UniqueFd root = MakeFolderAt(parent, name, trash.root, error);
+  if (!root) return false;
+  if (!trash.topDir.empty() && !IsOwnUnsharedFolder(root.get()))
     return FailWith(EPERM, error, "ゴミ箱を使えません (" + trash.root + ")");
-  }
-  return MakeFolder(JoinPath(trash.root, "files"), error) && MakeFolder(JoinPath(trash.root, "info"), error);
+  trash.files = MakeFolderAt(root.get(), "files", JoinPath(trash.root, "files"), error);
+  if (trash.files) trash.info = MakeFolderAt(root.get(), "info", JoinPath(trash.root, "info"), error);
+  return trash.files && trash.info;
 }
 
-// $topdir/.Trash/$uid when the administrator made $topdir/.Trash a sticky,
-// real folder; else $topdir/.Trash-$uid. Either must end up a folder of ours.
-bool PrepareTopTrash(const std::string& topDir, TrashDir& trash, std::string* error) {
-  const std::string uid = std::to_string(getuid());
-  const std::string shared = JoinPath(topDir, ".Trash");
+bool OpenHomeTrash(TrashDir& trash, std::string* error) {
+  const std::string home = HomeTrashRoot();
+  std::string base;
+  if (!MakeFolders(ParentOf(home), error) || !ResolveFolder(ParentOf(home), base, error, "ゴミ箱を作成できません"))
+    return false;
+  const UniqueFd parent = OpenFolderNoLinks(base);
+  if (!parent) return FailWith(errno, error, "ゴミ箱を作成できません (" + base + ")");
+  trash.root = JoinPath(base, ExtractFileName(home));
+  return OpenTrash(parent.get(), ExtractFileName(home), trash, error);
+}
+
+// $topdir/.Trash as the administrator makes it: root's, sticky, no link. The
+// owner of a sticky folder may rename anything in it, so one of anyone else's
+// could swap this user's trash for his own.
+UniqueFd OpenAdminTrash(int top) {
+  UniqueFd shared = OpenFolderAt(top, ".Trash");
   struct stat st;
-  if (lstat(shared.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX)) {
-    trash = {JoinPath(shared, uid), topDir};
+  if (!shared || fstat(shared.get(), &st) != 0 || st.st_uid != 0 || !(st.st_mode & S_ISVTX)) return UniqueFd();
+  return shared;
+}
+
+// $topdir/.Trash/$uid when the administrator's .Trash can take it, else
+// $topdir/.Trash-$uid.
+bool OpenTopTrash(const std::string& topDir, TrashDir& trash, std::string* error) {
+  const UniqueFd top = OpenFolderNoLinks(topDir);
+  if (!top) return FailWith(errno, error, "ゴミ箱を作成できません (" + topDir + ")");
+  const std::string uid = std::to_string(geteuid());
+  trash.topDir = topDir;
+  if (const UniqueFd shared = OpenAdminTrash(top.get())) {
+    trash.root = JoinPath(JoinPath(topDir, ".Trash"), uid);
     std::string ignored;
-    if (PrepareTrash(trash, &ignored)) return true;
+    if (OpenTrash(shared.get(), uid, trash, &ignored)) return true;
   }
-  trash = {JoinPath(topDir, ".Trash-" + uid), topDir};
-  return PrepareTrash(trash, error);
+  trash.root = JoinPath(topDir, ".Trash-" + uid);
+  return OpenTrash(top.get(), ".Trash-" + uid, trash, error);
 }
 
 bool ChooseTrash(const Location& where, dev_t device, TrashDir& trash, std::string* error) {
-  const std::string home = HomeTrashRoot();
-  if (DeviceOfNearest(home) == device) {
-    trash = {home, ""};
-    return MakeFolders(ParentOf(home), error) && PrepareTrash(trash, error);
-  }
-  return PrepareTopTrash(TopDirOf(where.dir, device), trash, error);
+  if (DeviceOfNearest(HomeTrashRoot()) == device) return OpenHomeTrash(trash, error);
+  return OpenTopTrash(TopDirOf(where.dir, device), trash, error);
 }
 
 std::string LocalTimeStamp() {
@@ -183,20 +235,25 @@ PutResult FailPut(std::string* error, const std::string& what, int err) {
 PutResult PutUnder(const TrashDir& trash, const Location& where, const std::string& name, TrashedFile& placed,
                    std::string* error) {
   placed = {JoinPath(JoinPath(trash.root, "files"), name), JoinPath(JoinPath(trash.root, "info"), name + ".trashinfo"),
-            where.Path()};
-  const int fd = open(placed.info.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            where.Path(), trash.topDir, where.id, {}, 0};
+  const std::string infoName = name + ".trashinfo";
+  const int fd = openat(trash.info.get(), infoName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0 && errno == EEXIST) return PutResult::NameTaken;
   if (fd < 0) return FailPut(error, "ゴミ箱に記録できません (" + placed.info + ")", errno);
   const bool written = WriteAndSync(fd, TrashInfoText(trash, where.Path()));
   const int writeError = errno;
   close(fd);
   if (!written) {
-    unlink(placed.info.c_str());
+    unlinkat(trash.info.get(), infoName.c_str(), 0);
     return FailPut(error, "ゴミ箱に記録できません (" + placed.info + ")", writeError);
   }
-  if (MoveFileNoReplace(where.Path(), placed.file)) return PutResult::Done;
+  if (MoveFileNoReplaceAt(where.folder.get(), where.name, trash.files.get(), name)) {
+    // What now lies under the name is what went, even if the name was swapped first.
+    placed.self = IdAt(trash.files.get(), name, &placed.selfChangedNs).value_or(FileId{});
+    return PutResult::Done;
+  }
   const int moveError = errno;
-  unlink(placed.info.c_str());
+  unlinkat(trash.info.get(), infoName.c_str(), 0);
   if (moveError == EEXIST) return PutResult::NameTaken;
   return FailPut(error, "ゴミ箱に移動できません", moveError);
 }
@@ -207,7 +264,7 @@ std::optional<TrashedFile> TrashFile(const std::string& path, std::string* error
   Location where;
   if (!Locate(path, where, error)) return std::nullopt;
   struct stat st;
-  if (lstat(where.Path().c_str(), &st) != 0) {
+  if (fstatat(where.folder.get(), where.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
     FailWith(errno, error, "ファイルが見つかりません");
     return std::nullopt;
   }

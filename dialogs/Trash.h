@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/FolderHandle.h"
+
 class QWidget;
 
 namespace korvane {
@@ -12,6 +14,10 @@ struct TrashedFile {
   std::string file;  // where the file now lies, under <trash>/files/
   std::string info;  // its record, <trash>/info/<name>.trashinfo
   std::string original;  // where it came from, its folder's links resolved
+  std::string topDir;  // what the record's path is relative to; "" when absolute (the home trash)
+  FileId folder;  // the folder it came from
+  FileId self;  // the file itself, as it lies in the trash
+  int64_t selfChangedNs = 0;  // its status change time, set by the move into the trash
 };
 
 // Moves path (a file, or the link itself for a symbolic link) into the trash
@@ -21,10 +27,12 @@ struct TrashedFile {
 std::optional<TrashedFile> TrashFile(const std::string& path, std::string* error = nullptr);
 
 // Takes a file that TrashFile put in the trash back to its original path, then
-// removes its record. Never replaces anything: when a file stands at the
-// original path, the folder is gone or takes no files, or the trashed file is
-// no longer in the trash (emptied, restored or replaced by another program),
-// nothing moves and error says why. A folder now on another file system gets a
+// removes its record. Never replaces anything, never goes through a link:
+// when a file stands at the original path, the folder is gone, takes no files,
+// is reached through a link or is another folder than the one the file came
+// from (made again, or put in its place), or the trashed file is no longer in
+// the trash (emptied, restored or replaced by another program), nothing moves
+// and error says why. A folder now on another file system gets a
 // copy, written whole before it takes the name, and the trashed file goes.
 bool RestoreFromTrash(const TrashedFile& trashed, std::string* error = nullptr);
 

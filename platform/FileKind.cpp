@@ -10,11 +10,6 @@ bool IsExistingNonFolder(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-bool IsNameTaken(const std::string& path) {
-  struct stat st{};
-  return lstat(path.c_str(), &st) == 0;
-}
-
 bool IsFolder(const std::string& path) {
   struct stat st{};
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

@@ -8,8 +8,6 @@ namespace korvane {
 
 // Something that exists and is not a folder; a link counts as what it names.
 bool IsExistingNonFolder(const std::string& path);
-// Anything stands at the name, a dangling link included.
-bool IsNameTaken(const std::string& path);
 // A folder; a link counts as what it names.
 bool IsFolder(const std::string& path);
 // A folder itself (not a link to one) that belongs to this user; its mode in

@@ -5,13 +5,18 @@
 
 #include <dirent.h>
 #include <sched.h>
+#include <fcntl.h>
+#include <grp.h>
+#include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <regex>
 #include <set>
 
@@ -68,6 +73,40 @@ std::optional<std::string> RunShell(const std::string& command) {
 // The record without its time stamp, which differs between two trashings.
 std::string WithoutDate(const std::string& record) {
   return std::regex_replace(record, std::regex("DeletionDate=[^\n]*"), "DeletionDate=");
+}
+
+std::string FolderOf(const std::string& path) { return ExcludeTrailingPathDelimiter(ExtractFilePath(path)); }
+
+uid_t OwnerOf(const std::string& path) {
+  struct stat st {};
+  lstat(path.c_str(), &st);
+  return st.st_uid;
+}
+
+// Another local user: the tests that need one run as root and switch to it.
+constexpr uid_t kOtherUser = 65534;
+
+// Runs body in a child process as the other user; the child's exit code is
+// what body returns.
+pid_t StartAsOtherUser(const std::function<int()>& body) {
+  const pid_t child = fork();
+  if (child == 0) {
+    if (setgroups(0, nullptr) != 0 || setresgid(kOtherUser, kOtherUser, kOtherUser) != 0 ||
+        setresuid(kOtherUser, kOtherUser, kOtherUser) != 0)
+      _exit(125);
+    _exit(body());
+  }
+  return child;
+}
+
+int ExitCodeOf(pid_t child) {
+  int status = 0;
+  if (waitpid(child, &status, 0) != child) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void ChownToOtherUser(std::initializer_list<std::string> paths) {
+  for (const std::string& p : paths) ASSERT_EQ(lchown(p.c_str(), kOtherUser, kOtherUser), 0) << p;
 }
 
 const std::regex kRecordShape("\\[Trash Info\\]\nPath=[^\n]+\nDeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\n");
@@ -266,6 +305,56 @@ TEST_F(TrashHome, RestoreNeverReplacesAndSaysWhyNothingMoved) {
   EXPECT_TRUE(Exists(gone->info));
 }
 
+TEST_F(TrashHome, RestoreRefusesAnotherFileUnderTheTrashedName) {
+  const auto placed = TrashFile(dir_.WriteFile("media/clip.mp4", "ours"));
+  ASSERT_TRUE(placed);
+  ASSERT_EQ(unlink(placed->file.c_str()), 0);
+  dir_.WriteFile("data/Trash/files/clip.mp4", "another");
+  std::string error;
+  EXPECT_FALSE(RestoreFromTrash(*placed, &error));
+  EXPECT_EQ(error.rfind("ゴミ箱にありません", 0), 0u) << error;
+  EXPECT_FALSE(Exists(placed->original));
+  EXPECT_EQ(ReadFile(placed->file), "another");
+}
+
+// In a folder every user may write to (as /tmp), the file's folder goes after
+// the trashing and another user puts a folder or a link of his in its place.
+TEST_F(TrashHome, RestoreRefusesAFolderRecreatedOrReplacedSince) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to act as a second user";
+  ASSERT_EQ(chmod(dir_.Path().c_str(), 0711), 0);
+  const std::string shared = dir_.MakeDir("shared"), his = shared + "/his";
+  ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+  std::vector<TrashedFile> placed;
+  for (const std::string folder : {"remade", "linked", "above/sub"}) {
+    const auto trashed = TrashFile(dir_.WriteFile("shared/" + folder + "/clip.mp4", folder));
+    ASSERT_TRUE(trashed) << folder;
+    placed.push_back(*trashed);
+  }
+  ASSERT_EQ(rmdir((shared + "/remade").c_str()) | rmdir((shared + "/linked").c_str()), 0);
+  ASSERT_EQ(rename((shared + "/above").c_str(), (shared + "/above.old").c_str()), 0);
+  const pid_t other = StartAsOtherUser([&] {
+    const bool made = mkdir(his.c_str(), 0777) == 0 && mkdir((shared + "/remade").c_str(), 0777) == 0 &&
+                      chmod((shared + "/remade").c_str(), 0777) == 0;
+    // The link above points at the very folder the file came from.
+    return made && symlink(his.c_str(), (shared + "/linked").c_str()) == 0 &&
+                   symlink("above.old", (shared + "/above").c_str()) == 0
+               ? 0
+               : 1;
+  });
+  ASSERT_EQ(ExitCodeOf(other), 0);
+  const std::string reasons[] = {"元のフォルダが作り直されたか、別のフォルダに置き換えられています",
+                                 "元のフォルダへの道にリンクがあります", "元のフォルダへの道にリンクがあります"};
+  for (size_t i = 0; i < placed.size(); ++i) {
+    std::string error;
+    EXPECT_FALSE(RestoreFromTrash(placed[i], &error)) << placed[i].original;
+    EXPECT_EQ(error, reasons[i]) << placed[i].original;
+    EXPECT_TRUE(Exists(placed[i].file) && Exists(placed[i].info)) << placed[i].original;
+  }
+  EXPECT_TRUE(Names(shared + "/remade").empty());
+  EXPECT_TRUE(Names(his).empty());
+  EXPECT_TRUE(Names(shared + "/above.old/sub").empty());
+}
+
 TEST_F(TrashHome, AFileTheFileManagerRestoredIsNotTakenAgain) {
   if (!GioSession("gio trash --list")) GTEST_SKIP() << "gio's trash service cannot run here";
   const std::string path = dir_.WriteFile("media/clip.mp4", "ours");
@@ -332,13 +421,21 @@ TEST_F(TrashTopLevel, FileOnAnotherMountGoesToItsOwnTrash) {
   EXPECT_FALSE(Exists(HomeTrash()));
 }
 
-TEST_F(TrashTopLevel, SharedTrashIsUsedOnlyWhenStickyAndReal) {
+TEST_F(TrashTopLevel, SharedTrashIsUsedOnlyWhenStickyRealAndRoots) {
   const std::string shared = Top() + "/.Trash";
   ASSERT_EQ(mkdir(shared.c_str(), 0777), 0);
   ASSERT_EQ(chmod(shared.c_str(), 0777), 0);
   ASSERT_TRUE(TrashFile(dir_.WriteFile("mnt/a.mp4", "a")));
   EXPECT_TRUE(Exists(Top() + "/.Trash-" + Uid() + "/files/a.mp4")) << "not sticky: must not be used";
   EXPECT_FALSE(Exists(shared + "/" + Uid()));
+
+  // The owner of a sticky folder may rename anything in it.
+  ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+  ChownToOtherUser({shared});
+  ASSERT_TRUE(TrashFile(dir_.WriteFile("mnt/a2.mp4", "a2")));
+  EXPECT_TRUE(Exists(Top() + "/.Trash-" + Uid() + "/files/a2.mp4")) << "not root's: must not be used";
+  EXPECT_FALSE(Exists(shared + "/" + Uid()));
+  ASSERT_EQ(chown(shared.c_str(), 0, 0), 0);
 
   ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
   ASSERT_TRUE(TrashFile(dir_.WriteFile("mnt/b.mp4", "b")));
@@ -348,6 +445,65 @@ TEST_F(TrashTopLevel, SharedTrashIsUsedOnlyWhenStickyAndReal) {
   ASSERT_EQ(symlink("elsewhere", shared.c_str()), 0);
   ASSERT_TRUE(TrashFile(dir_.WriteFile("mnt/c.mp4", "c")));
   EXPECT_TRUE(Exists(Top() + "/.Trash-" + Uid() + "/files/c.mp4")) << "a link must not be followed";
+}
+
+// The other user owns a sticky .Trash and keeps swapping this user's folder
+// in it for one of his own; nothing trashed may ever land in his.
+TEST_F(TrashTopLevel, AnotherUserSwappingFoldersInTheTrashGetsNothing) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to act as a second user";
+  ASSERT_EQ(chmod(dir_.Path().c_str(), 0711), 0);
+  ASSERT_EQ(chmod(Top().c_str(), 01777), 0);
+  const std::string shared = dir_.MakeDir("mnt/.Trash"), decoy = shared + "/decoy";
+  for (const char* sub : {"/files", "/info"}) dir_.MakeDir("mnt/.Trash/decoy" + std::string(sub));
+  ChownToOtherUser({shared, decoy, decoy + "/files", decoy + "/info"});
+  for (const std::string& p : {decoy, decoy + "/files", decoy + "/info"}) ASSERT_EQ(chmod(p.c_str(), 0777), 0);
+  ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+  const std::string mine = shared + "/" + Uid();
+  const pid_t swapper = StartAsOtherUser([&] {
+    for (;;) renameat2(AT_FDCWD, mine.c_str(), AT_FDCWD, decoy.c_str(), RENAME_EXCHANGE);
+    return 0;
+  });
+  ASSERT_GT(swapper, 0);
+  const std::string media = dir_.MakeDir("mnt/media");
+  ASSERT_EQ(chmod(media.c_str(), 0700), 0);
+  constexpr int kTrashings = 200;
+  std::vector<TrashedFile> placed;
+  for (int i = 0; i < kTrashings; ++i) {
+    const std::string name = "clip" + std::to_string(i) + ".mp4";
+    if (auto trashed = TrashFile(dir_.WriteFile("mnt/media/" + name, name))) placed.push_back(*trashed);
+  }
+  kill(swapper, SIGKILL);
+  EXPECT_EQ(placed.size(), static_cast<size_t>(kTrashings));
+  ExitCodeOf(swapper);
+  for (const std::string& folder : {mine, decoy}) {
+    if (OwnerOf(folder) != kOtherUser) continue;
+    EXPECT_TRUE(Names(folder + "/files").empty()) << folder;
+    EXPECT_TRUE(Names(folder + "/info").empty()) << folder;
+  }
+  for (const TrashedFile& t : placed) {
+    EXPECT_EQ(ReadFile(t.file), ExtractFileName(t.original));
+    EXPECT_TRUE(Exists(t.info)) << t.info;
+    EXPECT_EQ(OwnerOf(FolderOf(FolderOf(t.file))), getuid()) << t.file;
+  }
+}
+
+// A file manager emptied one entry; another file of the same name, one folder
+// up, then took its name in the trash. Its record names a path that is a tail
+// of the first one's, and must not pass for it.
+TEST_F(TrashTopLevel, RestoreMatchesTheRecordExactlyNotByItsTail) {
+  const auto first = TrashFile(dir_.WriteFile("mnt/a/clip.mkv", "first"));
+  ASSERT_TRUE(first);
+  ASSERT_EQ(unlink(first->file.c_str()) | unlink(first->info.c_str()), 0);
+  const auto other = TrashFile(dir_.WriteFile("mnt/clip.mkv", "other"));
+  ASSERT_TRUE(other);
+  ASSERT_EQ(other->file, first->file);
+  std::string error;
+  EXPECT_FALSE(RestoreFromTrash(*first, &error));
+  EXPECT_EQ(error.rfind("ゴミ箱にありません", 0), 0u) << error;
+  EXPECT_FALSE(Exists(first->original));
+  EXPECT_EQ(ReadFile(other->file), "other");
+  EXPECT_TRUE(RestoreFromTrash(*other, &error)) << error;
+  EXPECT_EQ(ReadFile(Top() + "/clip.mkv"), "other");
 }
 
 TEST_F(TrashTopLevel, ForeignTrashFolderIsRefused) {
@@ -382,20 +538,49 @@ TEST_F(TrashTopLevel, RestoreOnAReadOnlyMountMovesNothing) {
   EXPECT_TRUE(Exists(placed->info));
 }
 
+// A POSIX access ACL as the kernel stores it: header, then (tag, perm, id).
+std::string AccessAcl(uint32_t user) {
+  const struct {
+    uint16_t tag, perm;
+    uint32_t id;
+  } entries[] = {{0x01, 6, ~0u}, {0x02, 4, user}, {0x04, 4, ~0u}, {0x10, 4, ~0u}, {0x20, 0, ~0u}};
+  const uint32_t version = 2;
+  return std::string(reinterpret_cast<const char*>(&version), sizeof version) +
+         std::string(reinterpret_cast<const char*>(entries), sizeof entries);
+}
+
+std::string XattrOf(const std::string& path, const char* name) {
+  std::string value(4096, '\0');
+  const ssize_t n = lgetxattr(path.c_str(), name, value.data(), value.size());
+  value.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  return value;
+}
+
 TEST_F(TrashTopLevel, RestoreIntoAFolderNowOnAnotherMountCopiesItWhole) {
   const std::string path = dir_.WriteFile("mnt/sub/clip.mp4", std::string(300000, 'v'));
   ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+  ChownToOtherUser({path});
+  const std::string acl = AccessAcl(1234);
+  ASSERT_EQ(setxattr(path.c_str(), "user.korvane.note", "kept", 4, 0), 0);
+  ASSERT_EQ(setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0), 0);
   const std::string link = Top() + "/sub/link.mp4";
   ASSERT_EQ(symlink("clip.mp4", link.c_str()), 0);
   const auto placed = TrashFile(path), placedLink = TrashFile(link);
   ASSERT_TRUE(placed && placedLink);
+  // The same folder, mounted over itself: the rename from the trash crosses mounts.
   const std::string sub = Top() + "/sub";
-  ASSERT_EQ(mount("tmpfs", sub.c_str(), "tmpfs", 0, "size=1m"), 0);
+  ASSERT_EQ(mount(sub.c_str(), sub.c_str(), nullptr, MS_BIND, nullptr), 0);
   std::string error;
   EXPECT_TRUE(RestoreFromTrash(*placed, &error)) << error;
   EXPECT_TRUE(RestoreFromTrash(*placedLink, &error)) << error;
   EXPECT_EQ(ReadFile(path), std::string(300000, 'v'));
   EXPECT_EQ(ModeOf(path), 0640u);
+  struct stat st {};
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, kOtherUser);
+  EXPECT_EQ(st.st_gid, kOtherUser);
+  EXPECT_EQ(XattrOf(path, "user.korvane.note"), "kept");
+  EXPECT_EQ(XattrOf(path, "system.posix_acl_access"), acl);
   EXPECT_EQ(ReadFile(link), std::string(300000, 'v'));
   EXPECT_EQ(Names(sub), (std::set<std::string>{"clip.mp4", "link.mp4"}));  // no temporary left behind
   EXPECT_FALSE(Exists(placed->file));

@@ -1,10 +1,18 @@
 #include "platform/FileMove.h"
 
+#include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -70,6 +78,60 @@ TEST(FileMoveNoReplace, NeverCopiesAcrossFileSystems) {
   EXPECT_FALSE(Exists(to));
   EXPECT_EQ(ReadFile(from), "abc");
   unlink(to.c_str());
+}
+
+// While another thread keeps swapping the source with a FIFO, a copy across
+// file systems must neither block on the FIFO nor copy it: each try ends, and
+// the target is never replaced.
+TEST(FileMoveAcrossMounts, AFifoSwappedInForTheSourceNeverBlocksTheCopy) {
+  TempDir dir;
+  char pattern[] = "/dev/shm/korvane-filemove-XXXXXX";
+  struct stat tmp, shm;
+  if (stat(dir.Path().c_str(), &tmp) != 0 || stat("/dev/shm", &shm) != 0 || tmp.st_dev == shm.st_dev ||
+      !mkdtemp(pattern))
+    GTEST_SKIP() << "no second file system at /dev/shm";
+  const std::string other = pattern, to = other + "/clip.mp4";
+  const std::string from = dir.WriteFile("clip.mp4", "source"), fifo = dir / "fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::ofstream(to) << "target";
+
+  std::atomic<bool> stop{false};
+  std::thread swapper([&] {
+    while (!stop) renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, fifo.c_str(), RENAME_EXCHANGE);
+  });
+  std::mutex mutex;
+  std::condition_variable cv;
+  bool done = false;
+  int moved = 0;
+  const int fromDir = open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
+  const int toDir = open(other.c_str(), O_RDONLY | O_DIRECTORY);
+  std::thread mover([&] {
+    for (int i = 0; i < 3000; ++i) moved += MoveFileNoReplaceAcrossMountsAt(fromDir, "clip.mp4", toDir, "clip.mp4");
+    std::lock_guard lock(mutex);
+    done = true;
+    cv.notify_all();
+  });
+  std::unique_lock lock(mutex);
+  const bool ended = cv.wait_for(lock, std::chrono::seconds(30), [&] { return done; });
+  while (!done) {  // free a blocked open, so that the test ends
+    lock.unlock();
+    for (const std::string& name : {from, fifo}) close(open(name.c_str(), O_WRONLY | O_NONBLOCK));
+    lock.lock();
+    cv.wait_for(lock, std::chrono::milliseconds(10), [&] { return done; });
+  }
+  lock.unlock();
+  stop = true;
+  mover.join();
+  swapper.join();
+  close(fromDir);
+  close(toDir);
+  EXPECT_TRUE(ended) << "the copy blocked opening a FIFO";
+  EXPECT_EQ(moved, 0);
+  EXPECT_EQ(ReadFile(to), "target");
+  struct stat st;
+  ASSERT_EQ(lstat(from.c_str(), &st), 0);
+  EXPECT_EQ(ReadFile(S_ISREG(st.st_mode) ? from : fifo), "source");
+  std::filesystem::remove_all(other);
 }
 
 }  // namespace
