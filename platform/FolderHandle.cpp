@@ -27,19 +27,6 @@ namespace {
 
 int64_t Nanoseconds(const statx_timestamp& t) { return t.tv_sec * 1000000000LL + t.tv_nsec; }
 
-}  // namespace
-
-std::optional<FileId> IdAt(int dir, const std::string& name, int64_t* changedNs) {
-  struct statx st;
-  const int flags = AT_SYMLINK_NOFOLLOW | (name.empty() ? AT_EMPTY_PATH : 0);
-  if (statx(dir, name.c_str(), flags, STATX_INO | STATX_UID | STATX_BTIME | STATX_CTIME, &st) != 0) return std::nullopt;
-  if (changedNs) *changedNs = Nanoseconds(st.stx_ctime);
-  return FileId{makedev(st.stx_dev_major, st.stx_dev_minor), st.stx_ino, st.stx_uid,
-                st.stx_mask & STATX_BTIME ? Nanoseconds(st.stx_btime) : 0};
-}
-
-namespace {
-
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // The error of a failed open, ELOOP for a link: O_DIRECTORY, checked first,
@@ -55,7 +42,7 @@ int LinkAwareError(int dir, const std::string& name) {
 int OpenNoSymlinks(const std::string& absolute) {
   open_how how{};
   how.flags = kFolderFlags;
-  how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+  how.resolve = RESOLVE_NO_SYMLINKS;
   return static_cast<int>(syscall(SYS_openat2, AT_FDCWD, absolute.c_str(), &how, sizeof how));
 }
 
@@ -73,6 +60,15 @@ UniqueFd WalkNoLinks(const std::string& absolute) {
 }
 
 }  // namespace
+
+std::optional<FileId> IdAt(int dir, const std::string& name, int64_t* changedNs) {
+  struct statx st;
+  const int flags = AT_SYMLINK_NOFOLLOW | (name.empty() ? AT_EMPTY_PATH : 0);
+  if (statx(dir, name.c_str(), flags, STATX_INO | STATX_UID | STATX_BTIME | STATX_CTIME, &st) != 0) return std::nullopt;
+  if (changedNs) *changedNs = Nanoseconds(st.stx_ctime);
+  return FileId{makedev(st.stx_dev_major, st.stx_dev_minor), st.stx_ino, st.stx_uid,
+                st.stx_mask & STATX_BTIME ? Nanoseconds(st.stx_btime) : 0};
+}
 
 UniqueFd OpenFolderNoLinks(const std::string& absolute) {
   if (absolute.empty() || absolute[0] != '/') {

@@ -1,8 +1,13 @@
 #include "platform/FileMove.h"
 
 #include <fcntl.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <stdio.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -13,9 +18,11 @@
 #include <fstream>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "platform/FolderHandle.h"
 #include "tests/support/TempDir.h"
 
 namespace korvane {
@@ -78,6 +85,45 @@ TEST(FileMoveNoReplace, NeverCopiesAcrossFileSystems) {
   EXPECT_FALSE(Exists(to));
   EXPECT_EQ(ReadFile(from), "abc");
   unlink(to.c_str());
+}
+
+// What OpenFolderNoLinks makes of a real folder, a link on the way and a link
+// at the end: 0, or the errno.
+std::vector<int> OpenResults(const TempDir& dir) {
+  std::vector<int> results;
+  for (const char* path : {"real/sub", "link/sub", "real/last"}) {
+    const UniqueFd folder = OpenFolderNoLinks(dir / path);
+    results.push_back(folder ? 0 : errno);
+  }
+  return results;
+}
+
+// Where the kernel has no openat2 (here: a filter says so), the folders are
+// walked one at a time, and the walk refuses links alike.
+TEST(FolderHandle, RefusesALinkAnywhereWithOrWithoutOpenat2) {
+  TempDir dir;
+  dir.MakeDir("real/sub");
+  ASSERT_EQ(symlink("real", (dir / "link").c_str()), 0);
+  ASSERT_EQ(symlink("sub", (dir / "real/last").c_str()), 0);
+  const std::vector<int> expected{0, ELOOP, ELOOP};
+  EXPECT_EQ(OpenResults(dir), expected);
+  const pid_t child = fork();
+  if (child == 0) {
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_openat2, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | ENOSYS),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+    if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 || prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0)
+      _exit(2);
+    const bool filtered = syscall(SYS_openat2, AT_FDCWD, "/", nullptr, 0) == -1 && errno == ENOSYS;
+    _exit(filtered && OpenResults(dir) == expected ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 // While another thread keeps swapping the source with a FIFO, a copy across
