@@ -7,9 +7,11 @@ class QWidget;
 
 namespace korvane {
 
-// Creates ConfigStore and loads it; the ini path it was read from.
+// Creates ConfigStore and loads it; the ini path it was read from. Should the
+// process end by exit() while it is open, it is saved there.
 std::string OpenConfigStore();
-// Saves ConfigStore to iniPath, a failure told in a box over owner, and frees it.
+// Saves ConfigStore to iniPath, a failure told in a box over owner (on stderr
+// once owner is hidden), and frees it.
 void CloseConfigStore(const std::string& iniPath, QWidget* owner);
 
 }  // namespace korvane

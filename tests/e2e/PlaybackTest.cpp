@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 
 #include <algorithm>
 #include <fstream>
@@ -130,6 +133,33 @@ TEST_F(MainFormWholeProgram, ASigtermEndsTheProgramAsClosingTheWindowDoes) {
     EXPECT_FALSE(ReadFile(korvane.IniPath()).empty()) << when;
   }
   EXPECT_FALSE(ReadFile(clip).empty());
+}
+
+// An X server that goes away while a file plays: the program ends with status
+// 1 and a word on stderr, its settings saved, and no crash on the way out.
+TEST_F(MainFormWholeProgram, AnXServerThatGoesAwayEndsTheProgramWithItsSettingsSaved) {
+  const std::string clip = MakeClip(media.Path(), "a.mp4", 4);
+  ASSERT_FALSE(clip.empty());
+  // A display number of this test's own; the server is up once its socket is.
+  const std::string number = std::to_string(300 + getpid() % 600);
+  const pid_t server = fork();
+  if (server == 0) {
+    execlp("Xvfb", "Xvfb", (":" + number).c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
+           static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  ASSERT_TRUE(WaitUntil([&] { return access(("/tmp/.X11-unix/X" + number).c_str(), F_OK) == 0; }, 10s));
+  const std::string ownDisplay = ":" + number;
+  const std::string testDisplay = std::getenv("DISPLAY");
+  setenv("DISPLAY", ownDisplay.c_str(), 1);
+  TKorvaneProcess korvane({clip});
+  setenv("DISPLAY", testDisplay.c_str(), 1);
+  ASSERT_TRUE(WaitUntil([&] { return !korvane.OpenFilesBelow(media.Path()).empty(); }, 20s)) << korvane.Stderr();
+  kill(server, SIGKILL);
+  waitpid(server, nullptr, 0);
+  EXPECT_EQ(korvane.WaitForExit(15s), 1) << korvane.Stderr();
+  EXPECT_NE(korvane.Stderr().find("X11 connection broke"), std::string::npos) << korvane.Stderr();
+  EXPECT_FALSE(ReadFile(korvane.IniPath()).empty());
 }
 
 // On Wayland (scripts/with-weston.sh) a move hides one render window and shows
