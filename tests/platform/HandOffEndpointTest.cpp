@@ -1,6 +1,5 @@
 #include "platform/HandOffEndpoint.h"
 
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -8,12 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/HandOffClient.h"
 #include "platform/UnixSocket.h"
+#include "tests/support/PollLoop.h"
 #include "tests/support/TempDir.h"
 
 namespace korvane {
@@ -22,32 +21,7 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = THandOffEndpoint::Clock;
 
-// The event loop of the tests: poll over what the endpoint asked to watch.
-class TPollLoop : public THandOffEndpoint::IWatcher {
- public:
-  void Watch(int fd) override { EXPECT_TRUE(fds_.insert(fd).second); }
-  void Unwatch(int fd) override { EXPECT_EQ(fds_.erase(fd), 1u); }
-  size_t Watched() const { return fds_.size(); }
-
-  // Runs the endpoint until done() holds or the time is up.
-  template <typename Done>
-  bool RunUntil(THandOffEndpoint& endpoint, Done done, std::chrono::milliseconds limit) {
-    const auto end = Clock::now() + limit;
-    while (!done()) {
-      if (Clock::now() >= end) return false;
-      std::vector<pollfd> entries;
-      for (const int fd : fds_) entries.push_back({fd, POLLIN, 0});
-      poll(entries.data(), entries.size(), 50);
-      for (const pollfd& entry : entries)
-        if (entry.revents && fds_.count(entry.fd)) endpoint.Readable(entry.fd);
-      endpoint.DropStalled(Clock::now());
-    }
-    return true;
-  }
-
- private:
-  std::set<int> fds_;
-};
+using test::TPollLoop;
 
 int RawConnect(const std::string& path) {
   sockaddr_un address{};
