@@ -16,7 +16,7 @@ class TPollLoop : public THandOffEndpoint::IWatcher {
  public:
   void Watch(int fd) override { EXPECT_TRUE(fds_.insert(fd).second); }
   void Unwatch(int fd) override { EXPECT_EQ(fds_.erase(fd), 1u); }
-  size_t Watched() const { return fds_.size(); }
+  const std::set<int>& Watched() const { return fds_; }
 
   // Runs the endpoint until done() holds or the time is up; tick() runs on every turn.
   template <typename Done, typename Tick = void (*)()>
