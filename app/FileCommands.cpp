@@ -4,15 +4,20 @@
 #include "app/MediaList.h"
 #include "app/UndoTrash.h"
 #include "dialogs/InputQuery.h"
+#include "dialogs/MessageBox.h"
+#include "dialogs/QtText.h"
 #include "dialogs/Rename.h"
 #include "dialogs/Trash.h"
 
 namespace korvane {
 
 std::optional<std::string> AskAndRenameCurrentMedia(IWMPCore& player, QWidget* owner) {
-  return RenameCurrentMedia(player, [owner](const RenamePlan& plan, std::string& typed) {
-    return InputQuery(owner, "ファイル名変更", plan.Prompt(), typed);
-  });
+  return RenameCurrentMedia(
+      player,
+      [owner](const RenamePlan& plan, std::string& typed) {
+        return InputQuery(owner, "ファイル名変更", plan.Prompt(), typed);
+      },
+      [owner](const std::string& why) { ShowErrorBox(owner, QStringLiteral("ファイル名変更"), QtText(why)); });
 }
 
 void TrashSelectedAndMoveOn(IMainView& view, TMediaList& list, TUndoTrash& undo, QWidget* owner) {

@@ -18,9 +18,17 @@ std::string DesktopExecLine(const std::string& Target);
 // Path = the target's folder without its trailing '/'.
 std::string DesktopEntryText(const std::string& Target, const std::string& Name);
 
+// Why an entry that starts Target would be unsafe: another user could put a
+// program of his at that path, because Target or a folder above it (also
+// where a link on the way leads) belongs to another user, may be written to
+// by group or others (a sticky folder of root's only when Target's part in it
+// is ours or root's), or is a temporary folder such as /tmp. "" when safe.
+std::string WhyLauncherIsUnsafe(const std::string& Target);
+
 // Writes <Folder>/<Name>.desktop (replacing one that is there) and makes it
-// executable. Throws std::runtime_error with the system's text on failure; a
-// failed write leaves an existing entry as it was.
+// executable. Throws std::runtime_error with the system's text on failure, or
+// with WhyLauncherIsUnsafe(Target) before anything is written; a failed write
+// leaves an existing entry as it was.
 void CreateShortcut(const std::string& Target, const std::string& Folder, const std::string& Name);
 
 }  // namespace korvane

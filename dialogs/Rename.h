@@ -23,16 +23,19 @@ struct RenamePlan {
 };
 
 // The proposal is the base name, followed directly by the media's title when
-// the two differ (compared exactly).
+// the two differ (compared exactly). The title comes from the file's content:
+// its '/' and NUL characters are dropped first.
 RenamePlan PlanRename(const std::string& path, const std::string& title);
 
 // Asks for the new name with the plan's proposal in typed; false: cancelled.
 using AskNewName = std::function<bool(const RenamePlan& plan, std::string& typed)>;
+// Tells the user why the typed name is refused.
+using TellRefusal = std::function<void(const std::string& why)>;
 
 // The rename command on the player's current file: nothing without a media;
 // else the plan from its URL and name, the question, and the move that never
 // replaces an existing file. The new path when the file moved; a player query
 // that fails throws its PlayerError before anything is asked or moved.
-std::optional<std::string> RenameCurrentMedia(IWMPCore& player, const AskNewName& ask);
+std::optional<std::string> RenameCurrentMedia(IWMPCore& player, const AskNewName& ask, const TellRefusal& refuse);
 
 }  // namespace korvane

@@ -15,6 +15,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// How long a launch waits before it asks a busy instance again.
+constexpr std::chrono::milliseconds kBusyRetryDelay{100};
+
 // A full backlog refuses a non-blocking connect for now rather than making it wait.
 bool ConnectUntil(int fd, const sockaddr_un& address, Clock::time_point deadline) {
   for (;;) {
@@ -26,22 +29,41 @@ bool ConnectUntil(int fd, const sockaddr_un& address, Clock::time_point deadline
 
 }  // namespace
 
-THandOffClient::THandOffClient(const std::string& path, std::chrono::milliseconds timeout) : timeout_(timeout) {
-  sockaddr_un address{};
-  if (!FillUnixAddress(path, address)) return;
-  fd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (fd_ < 0) return;
-  if (!ConnectUntil(fd_, address, Clock::now() + timeout_) || !PeerIsThisUser(fd_)) Disconnect();
+THandOffClient::THandOffClient(const std::string& path, std::chrono::milliseconds timeout)
+    : path_(path), timeout_(timeout) {
+  Connect(Clock::now() + timeout_);
 }
 
 THandOffClient::~THandOffClient() { Disconnect(); }
 
+bool THandOffClient::Connect(Clock::time_point deadline) {
+  sockaddr_un address{};
+  if (!FillUnixAddress(path_, address)) return false;
+  fd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd_ >= 0 && ConnectUntil(fd_, address, deadline) && PeerIsThisUser(fd_)) return true;
+  Disconnect();
+  return false;
+}
+
 std::optional<uint32_t> THandOffClient::Request(uint32_t dwData, std::string_view data) {
   if (fd_ < 0) return std::nullopt;
   const Clock::time_point deadline = Clock::now() + timeout_;
+  const std::string message = EncodeHandOffMessage(dwData, data);
+  for (;;) {
+    const std::optional<uint32_t> result = Exchange(message, deadline);
+    if (result != kHandOffBusy) return result;
+    // The instance closes a connection it is too busy for.
+    Disconnect();
+    std::this_thread::sleep_for(kBusyRetryDelay);
+    if (Clock::now() >= deadline || !Connect(deadline)) return std::nullopt;
+  }
+}
+
+std::optional<uint32_t> THandOffClient::Exchange(std::string_view message, Clock::time_point deadline) {
   uint32_t result = 0;
-  if (SendAll(EncodeHandOffMessage(dwData, data), deadline) &&
-      ReceiveAll(reinterpret_cast<char*>(&result), sizeof result, deadline))
+  // A refusal may come before the whole message is sent: the answer is read all the same.
+  const bool sent = SendAll(message, deadline);
+  if (ReceiveAll(reinterpret_cast<char*>(&result), sizeof result, deadline) && (sent || result == kHandOffBusy))
     return result;
   Disconnect();
   return std::nullopt;

@@ -21,15 +21,21 @@ class THandOffClient {
   bool Connected() const { return fd_ >= 0; }
   // Sends one message and waits for its result; none when the other side
   // closed, refused or did not answer in time (the connection is then closed).
+  // An instance too busy for it (kHandOffBusy) is asked again on a new
+  // connection, until the timeout.
   std::optional<uint32_t> Request(uint32_t dwData, std::string_view data);
 
  private:
+  bool Connect(std::chrono::steady_clock::time_point deadline);
+  // One try of Request on the connection as it is.
+  std::optional<uint32_t> Exchange(std::string_view message, std::chrono::steady_clock::time_point deadline);
   bool SendAll(std::string_view bytes, std::chrono::steady_clock::time_point deadline);
   bool ReceiveAll(char* bytes, size_t size, std::chrono::steady_clock::time_point deadline);
   // Waits until the socket is ready for events; false at the deadline.
   bool WaitFor(short events, std::chrono::steady_clock::time_point deadline);
   void Disconnect();
 
+  std::string path_;
   std::chrono::milliseconds timeout_;
   int fd_ = -1;
 };

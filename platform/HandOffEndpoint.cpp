@@ -37,6 +37,10 @@ int Listen(const std::string& path) {
   return fd;
 }
 
+bool SendResult(int fd, uint32_t result) {
+  return send(fd, &result, sizeof result, MSG_NOSIGNAL | MSG_DONTWAIT) == static_cast<ssize_t>(sizeof result);
+}
+
 }  // namespace
 
 THandOffEndpoint::THandOffEndpoint(std::string path, Handler handler, IWatcher& watcher)
@@ -64,14 +68,14 @@ void THandOffEndpoint::Readable(int fd) {
 }
 
 void THandOffEndpoint::DropStalled(Clock::time_point now) {
-  std::vector<int> stalled;
+  std::vector<int> late;
   for (const auto& [fd, connection] : connections_)
-    if (now - connection.lastProgress >= kStallTimeout) stalled.push_back(fd);
-  for (const int fd : stalled) {
+    if (now >= connection.deadline) late.push_back(fd);
+  for (const int fd : late) {
     // What came while the loop was busy elsewhere still counts.
     Connection& connection = connections_.at(fd);
-    const Clock::time_point before = connection.lastProgress;
-    if (!Serve(fd, connection) || connection.lastProgress == before) Drop(fd);
+    const Clock::time_point before = connection.deadline;
+    if (!Serve(fd, connection) || connection.deadline == before) Drop(fd);
   }
 }
 
@@ -82,11 +86,16 @@ void THandOffEndpoint::AcceptPending() {
       if (errno == EINTR || errno == ECONNABORTED) continue;
       return;
     }
-    if (!PeerIsThisUser(fd) || connections_.size() >= kMaxConnections) {
-      close(fd);  // unread
+    if (!PeerIsThisUser(fd)) {
+      close(fd);  // unread and unanswered
       continue;
     }
-    connections_.emplace(fd, Connection{THandOffReader(), Clock::now()});
+    if (connections_.size() >= kMaxConnections) {
+      SendResult(fd, kHandOffBusy);
+      close(fd);
+      continue;
+    }
+    connections_.emplace(fd, Connection{THandOffReader(), Clock::now() + kMessageTimeout});
     watcher_.Watch(fd);
   }
 }
@@ -100,15 +109,32 @@ bool THandOffEndpoint::Serve(int fd, Connection& connection) {
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return errno == EAGAIN || errno == EWOULDBLOCK;
     if (n == 0) return false;  // the client is done, or gave up halfway
-    connection.lastProgress = Clock::now();
     connection.reader.Take(buffer.data(), static_cast<size_t>(n));
     if (connection.reader.Status() == THandOffReader::State::Refused) return false;
+    if (connection.reader.HasHeader() && !Reserve(connection)) {
+      SendResult(fd, kHandOffBusy);
+      return false;
+    }
     if (connection.reader.Status() == THandOffReader::State::Complete) {
       if (!Answer(fd, connection)) return false;
       ++answered;
     }
   }
   return true;
+}
+
+bool THandOffEndpoint::Reserve(Connection& connection) {
+  const size_t wanted = connection.reader.CbData();
+  if (connection.reserved == wanted) return true;
+  if (reserved_ + wanted > kByteBudget) return false;
+  connection.reserved = wanted;
+  reserved_ += wanted;
+  return true;
+}
+
+void THandOffEndpoint::Release(Connection& connection) {
+  reserved_ -= connection.reserved;
+  connection.reserved = 0;
 }
 
 bool THandOffEndpoint::Answer(int fd, Connection& connection) {
@@ -119,12 +145,14 @@ bool THandOffEndpoint::Answer(int fd, Connection& connection) {
     Drop(fd);  // the error goes on to the loop's error display
     throw;
   }
+  Release(connection);
   connection.reader.Reset();
-  connection.lastProgress = Clock::now();
-  return send(fd, &result, sizeof result, MSG_NOSIGNAL | MSG_DONTWAIT) == static_cast<ssize_t>(sizeof result);
+  connection.deadline = Clock::now() + kMessageTimeout;
+  return SendResult(fd, result);
 }
 
 void THandOffEndpoint::Drop(int fd) {
+  Release(connections_.at(fd));
   watcher_.Unwatch(fd);
   close(fd);
   connections_.erase(fd);

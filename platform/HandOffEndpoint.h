@@ -28,10 +28,14 @@ class THandOffEndpoint {
     virtual void Unwatch(int fd) = 0;
   };
   using Clock = std::chrono::steady_clock;
-  // A connection that takes longer than this without a byte is dropped.
-  static constexpr std::chrono::seconds kStallTimeout{3};
-  // Connections beyond this many are closed at once.
+  // Each message, counted from the connection or the previous answer, must
+  // be in whole within this; otherwise the connection is dropped.
+  static constexpr std::chrono::seconds kMessageTimeout{3};
+  // Connections beyond this many are answered kHandOffBusy and closed.
   static constexpr size_t kMaxConnections = 32;
+  // What the messages being read may announce together; one that does not
+  // fit is answered kHandOffBusy and its connection closed.
+  static constexpr size_t kByteBudget = kMaxHandOffData;
 
   // Listens at path; a socket file left there by an instance that ended
   // without removing it is replaced (whoever holds the instance lock owns the
@@ -45,19 +49,23 @@ class THandOffEndpoint {
   bool Listening() const { return listenFd_ >= 0; }
   // A watched descriptor has something to read.
   void Readable(int fd);
-  // Drops the connections stalled at now; call it about once a second while Busy().
+  // Drops the connections whose message is late at now; call it about once a second while Busy().
   void DropStalled(Clock::time_point now);
   bool Busy() const { return !connections_.empty(); }
 
  private:
   struct Connection {
     THandOffReader reader;
-    Clock::time_point lastProgress;
+    Clock::time_point deadline;
+    size_t reserved = 0;  // of the byte budget, for the message being read
   };
   void AcceptPending();
   // Reads what has arrived and answers each complete message; false when the
   // connection is finished or must go.
   bool Serve(int fd, Connection& connection);
+  // Takes the announced size of the message being read from the budget; false when it does not fit.
+  bool Reserve(Connection& connection);
+  void Release(Connection& connection);
   bool Answer(int fd, Connection& connection);
   void Drop(int fd);
 
@@ -67,6 +75,7 @@ class THandOffEndpoint {
   int listenFd_ = -1;
   ino_t socketInode_ = 0;
   std::map<int, Connection> connections_;
+  size_t reserved_ = 0;
 };
 
 }  // namespace korvane

@@ -15,6 +15,9 @@ constexpr uint32_t kActivateRequest = 0x41435456;  // "ACTV"
 constexpr uint32_t kHandOffRefused = 0x52465553;  // "REFS"
 // Larger data is refused before anything is allocated for it.
 constexpr uint32_t kMaxHandOffData = 16u * 1024 * 1024;
+// The result of a message the running instance has no room for now: the
+// connection closes unread, and the sender may try again.
+constexpr uint32_t kHandOffBusy = 0x42555359;  // "BUSY"
 
 // The bytes of one message.
 std::string EncodeHandOffMessage(uint32_t dwData, std::string_view data);
@@ -33,6 +36,9 @@ class THandOffReader {
   void Reset() { *this = THandOffReader(); }
 
   State Status() const { return state_; }
+  // Whether the header is in, so that CbData() is known.
+  bool HasHeader() const { return headerUsed_ == kHeaderSize; }
+  uint32_t CbData() const { return cbData_; }
   uint32_t DwData() const { return dwData_; }
   // The cbData bytes of a complete message.
   std::string_view Data() const { return data_; }

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <set>
 
-#include "platform/FileKind.h"
+#include "platform/UnixSocket.h"
 
 namespace korvane {
 namespace {
@@ -31,11 +31,19 @@ std::string WhyNotPrivateFolder(const struct stat& st) {
   return "";
 }
 
-// Says once on stderr that path is passed over, and why.
-void SayPassedOver(const std::string& what, const std::string& path, const std::string& why) {
+// Says text on stderr, once in this process.
+void SayOnce(const std::string& text) {
   static std::set<std::string> said;
-  const std::string text = "Korvane: " + what + " " + path + " " + why + "; /tmp is used instead\n";
-  if (said.insert(text).second) std::fputs(text.c_str(), stderr);
+  if (said.insert(text).second) std::fputs(("Korvane: " + text + "\n").c_str(), stderr);
+}
+
+void SayPassedOver(const std::string& what, const std::string& path, const std::string& why) {
+  SayOnce(what + " " + path + " " + why + "; /tmp is used instead");
+}
+
+// Without the folder there is no lock to meet the running instance at.
+void SayRunningAlone(const std::string& path, const std::string& why) {
+  SayOnce(path + " " + why + "; this launch runs on its own and takes no hand-off");
 }
 
 // $XDG_RUNTIME_DIR when it is a real folder of ours that nobody else may enter.
@@ -51,17 +59,66 @@ std::string XdgRuntimeFolder() {
   return "";
 }
 
-// /tmp/korvane-<uid>: anyone could have made the name first, so it is used only
-// as a real folder of ours, closed to others.
-std::string FallbackFolder() {
-  const std::string path = "/tmp/korvane-" + std::to_string(geteuid());
-  if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return "";
-  mode_t mode = 0;
-  if (!IsOwnRealFolder(path, &mode)) return "";
-  return (mode & 077) == 0 || chmod(path.c_str(), 0700) == 0 ? path : "";
+std::string FilePathIn(const std::string& folder, const std::string& name, const char* extension) {
+  return folder + "/korvane-" + name + extension;
 }
 
-std::string LockPath(const std::string& folder, const std::string& name) { return folder + "/korvane-" + name + ".lock"; }
+// Why the socket of name cannot be bound in folder; "" when it can.
+std::string WhySocketDoesNotFit(const std::string& folder, const std::string& name) {
+  sockaddr_un address;
+  const std::string socket = FilePathIn(folder, name, ".sock");
+  if (FillUnixAddress(socket, address)) return "";
+  return "is too long for the hand-off socket (" + std::to_string(socket.size()) + " bytes with its name, at most " +
+         std::to_string(sizeof address.sun_path - 1) + ")";
+}
+
+// Why the lock file at path, if there is one, is not a regular file of ours; "" when it is or is not there.
+std::string WhyNotOwnLockFile(const std::string& path) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) != 0) return "";
+  if (!S_ISREG(st.st_mode)) return "is not a regular file";
+  // Left by the program run as another user with this environment (sudo -E).
+  if (st.st_uid != geteuid()) return "belongs to user " + std::to_string(st.st_uid);
+  return "";
+}
+
+// Whether the runtime folder can hold both the lock and the socket of name; says why not.
+bool HoldsInstanceFiles(const std::string& xdg, const std::string& name) {
+  if (const std::string why = WhySocketDoesNotFit(xdg, name); !why.empty()) {
+    SayPassedOver("the runtime folder $XDG_RUNTIME_DIR", xdg, why);
+    return false;
+  }
+  const std::string lock = FilePathIn(xdg, name, ".lock");
+  // Every launch passes over the same file, so all of them meet in the fallback.
+  if (const std::string why = WhyNotOwnLockFile(lock); !why.empty()) {
+    SayPassedOver("the lock file", lock, why);
+    return false;
+  }
+  return true;
+}
+
+// /tmp/korvane-<uid>: anyone could have made the name first, so it is used only
+// as a real folder of ours, closed to others.
+std::string FallbackFolder(const std::string& name) {
+  const std::string path = "/tmp/korvane-" + std::to_string(geteuid());
+  struct stat st;
+  if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
+    SayRunningAlone(path, std::string("cannot be made: ") + std::strerror(errno));
+    return "";
+  }
+  if (lstat(path.c_str(), &st) != 0) {
+    SayRunningAlone(path, std::strerror(errno));
+    return "";
+  }
+  // Ours but open to others (an older version left it so): closed first.
+  if (S_ISDIR(st.st_mode) && st.st_uid == geteuid() && (st.st_mode & 077) && chmod(path.c_str(), 0700) == 0)
+    st.st_mode &= ~077;
+  std::string why = WhyNotPrivateFolder(st);
+  if (why.empty()) why = WhySocketDoesNotFit(path, name);
+  if (why.empty()) return path;
+  SayRunningAlone(path, why);
+  return "";
+}
 
 // Opens the lock file at path, a regular file of ours; -1 with why when it is not one.
 int OpenLockFile(const std::string& path, std::string& why) {
@@ -74,7 +131,6 @@ int OpenLockFile(const std::string& path, std::string& why) {
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     why = "is not a regular file";
   } else if (st.st_uid != geteuid()) {
-    // Left by the program run as another user with this environment (sudo -E).
     why = "belongs to user " + std::to_string(st.st_uid);
   } else {
     if ((st.st_mode & 077) != 0) fchmod(fd, 0600);
@@ -92,30 +148,28 @@ std::set<std::string>& HeldLocks() {
 
 }  // namespace
 
-std::string RuntimeFolder() {
+std::string InstanceFolder(const std::string& name) {
   const std::string xdg = XdgRuntimeFolder();
-  return xdg.empty() ? FallbackFolder() : xdg;
+  return !xdg.empty() && HoldsInstanceFiles(xdg, name) ? xdg : FallbackFolder(name);
 }
 
 std::string InstanceFilePath(const std::string& name, const std::string& extension) {
-  const std::string folder = RuntimeFolder();
-  return folder.empty() ? "" : folder + "/korvane-" + name + extension;
+  const std::string folder = InstanceFolder(name);
+  return folder.empty() ? "" : FilePathIn(folder, name, extension.c_str());
 }
+
+std::string InstanceSocketPath(const std::string& name) { return InstanceFilePath(name, ".sock"); }
 
 InstanceLockResult AcquireInstanceLock(const std::string& name) {
   if (HoldsInstanceLock(name)) return InstanceLockResult::Acquired;
+  const std::string lock = InstanceFilePath(name, ".lock");
+  if (lock.empty()) return InstanceLockResult::Failed;
   std::string why;
-  int fd = -1;
-  if (const std::string xdg = XdgRuntimeFolder(); !xdg.empty()) {
-    fd = OpenLockFile(LockPath(xdg, name), why);
-    // Every launch passes over the same file, so all of them meet in the fallback.
-    if (fd < 0) SayPassedOver("the lock file", LockPath(xdg, name), why);
-  }
+  const int fd = OpenLockFile(lock, why);
   if (fd < 0) {
-    const std::string fallback = FallbackFolder();
-    if (!fallback.empty()) fd = OpenLockFile(LockPath(fallback, name), why);
+    SayRunningAlone("the lock file " + lock, why);
+    return InstanceLockResult::Failed;
   }
-  if (fd < 0) return InstanceLockResult::Failed;
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
     const bool held = errno == EWOULDBLOCK;
     close(fd);

@@ -6,21 +6,25 @@
 
 namespace korvane {
 
+// The folder that holds both the lock and the hand-off socket of name, so that
+// every launch meets the running instance in the same place:
 // $XDG_RUNTIME_DIR when it names a real folder (not a link) of ours that
-// nobody else may enter; otherwise /tmp/korvane-<uid>, created 0700 and used
-// only when it is such a folder (and saying on stderr why $XDG_RUNTIME_DIR
-// was passed over). "" when neither can be used.
-std::string RuntimeFolder();
+// nobody else may enter, the socket's path fits its address and a lock file
+// there is a regular file of ours; otherwise /tmp/korvane-<uid>, created 0700
+// and used only when it is such a folder. stderr says why a folder was passed
+// over; "" when neither can be used.
+std::string InstanceFolder(const std::string& name);
 
-// <RuntimeFolder()>/korvane-<name><extension>; "" without a runtime folder.
+// <InstanceFolder(name)>/korvane-<name><extension>; "" without a folder.
 std::string InstanceFilePath(const std::string& name, const std::string& extension);
+// Where the running instance of that name listens.
+std::string InstanceSocketPath(const std::string& name);
 
 enum class InstanceLockResult { Acquired, HeldByOther, Failed };
 
-// Takes the lock korvane-<name>.lock without waiting. A lock file in
-// $XDG_RUNTIME_DIR that is not a regular file of ours (one left by the program
-// run as another user) is passed over, with a word on stderr, for the one in
-// /tmp/korvane-<uid>. Once acquired it is never given back (later calls
+// Takes the lock korvane-<name>.lock in InstanceFolder(name) without waiting;
+// Failed, with a word on stderr, when there is no such folder or its lock file
+// is not ours. Once acquired it is never given back (later calls
 // answer Acquired again); the descriptor is closed on exec, so programs
 // started from here do not keep it alive.
 InstanceLockResult AcquireInstanceLock(const std::string& name);

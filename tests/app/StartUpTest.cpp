@@ -1,15 +1,21 @@
 #include "app/StartUp.h"
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "app/HandOffInbox.h"
 #include "base/CommaText.h"
+#include "platform/HandOffEndpoint.h"
 #include "platform/HandOffMessage.h"
 #include "platform/InstanceLock.h"
+#include "tests/support/PollLoop.h"
 #include "tests/support/TempDir.h"
 
 namespace korvane {
@@ -74,6 +80,52 @@ TEST(HandOffWhileClosing, PathsAreRefusedOnceUnmarkedAndTheLockPassesToTheLaterL
   EXPECT_TRUE(HoldsInstanceLock(name));
   close(held[0]);
   close(held[1]);
+}
+
+// The first instance of name in a process of its own: takes the lock, listens,
+// says on ready whether it listens, and waits for one hand-off of expected.
+int ServeOneHandOff(const char* name, int ready, const std::string& expected) {
+  if (IsAlreadyRunning(name)) return 2;
+  std::string received;
+  test::TPollLoop loop;
+  THandOffEndpoint endpoint(HandOffSocketPath(name), [&](uint32_t dwData, std::string_view data) {
+    if (dwData == InstanceMarker) received = data;
+    return dwData == kActivateRequest ? InstanceMarker : 0;
+  }, loop);
+  const bool listening = endpoint.Listening();
+  if (write(ready, &listening, 1) != 1 || !listening) return 3;
+  loop.RunUntil(endpoint, [&] { return !received.empty(); }, std::chrono::seconds(10));
+  return received == expected ? 0 : 1;
+}
+
+// The socket's address holds about 107 bytes: a runtime folder too long for it
+// sends the lock and the socket together to /tmp/korvane-<uid>, and says so.
+TEST(StartUp, ALaterLaunchReachesTheRunningInstanceThroughALongRuntimeFolder) {
+  const char* const name = "{00000000-TEST-LONG-RUNTIME}";
+  test::TempDir dir;
+  const std::string runtime = dir.MakeDir(std::string(90, 'r'));
+  ASSERT_EQ(chmod(runtime.c_str(), 0700), 0);
+  setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+  const std::string expected = HandOffText({"/a b", "/c"}, "") + '\0';
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t first = fork();
+  if (first == 0) _exit(ServeOneHandOff(name, ready[1], expected));
+  bool listening = false;
+  ASSERT_EQ(read(ready[0], &listening, 1), 1);
+  close(ready[0]);
+  close(ready[1]);
+
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(IsAlreadyRunning(name));
+  EXPECT_TRUE(ActivateRunningInstance(name, {"/a b", "/c"}));
+  const std::string said = testing::internal::GetCapturedStderr();
+  int status = -1;
+  waitpid(first, &status, 0);
+  EXPECT_TRUE(listening);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_NE(said.find(runtime + " is too long for the hand-off socket"), std::string::npos) << said;
+  std::remove(("/tmp/korvane-" + std::to_string(geteuid()) + "/korvane-" + name + ".lock").c_str());
 }
 
 }  // namespace

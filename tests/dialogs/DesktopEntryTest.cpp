@@ -7,6 +7,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <vector>
 
 #include "tests/support/TempDir.h"
 
@@ -74,8 +76,23 @@ std::string LaunchThroughGLib(const TempDir& dir, const std::string& folder) {
   return ReadFile(seen);
 }
 
+// A temporary folder under the build tree, which, unlike /tmp, only its owner
+// may write to; none (and the test skips) when there is no such build tree.
+std::unique_ptr<TempDir> ClosedTempDir() {
+  const char* build = std::getenv("KORVANE_BUILD_DIR");
+  if (!build || !WhyLauncherIsUnsafe(std::string(build) + "/Korvane").empty()) return nullptr;
+  const std::string before = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
+  setenv("TMPDIR", build, 1);
+  auto dir = std::make_unique<TempDir>();
+  if (before.empty()) unsetenv("TMPDIR");
+  else setenv("TMPDIR", before.c_str(), 1);
+  return dir;
+}
+
 TEST(InfoDesktopEntry, GLibStartsTheProgramInItsFolder) {
-  TempDir dir;
+  const std::unique_ptr<TempDir> closed = ClosedTempDir();
+  if (!closed) GTEST_SKIP() << "no build folder closed to other users";
+  const TempDir& dir = *closed;
   for (const std::string folder : {"plain", "100% of \"$HOME\" `x` \\ 'q' %f"}) {
     SCOPED_TRACE(folder);
     const std::string path = dir.MakeDir(folder);
@@ -101,6 +118,53 @@ TEST(InfoDesktopEntry, FailuresRaiseTheSystemText) {
   dir.MakeDir("Desktop/Korvane.desktop");
   EXPECT_THROW(CreateShortcut("/opt/Korvane", desktop, "Korvane"), std::runtime_error);
   EXPECT_EQ(EntriesIn(desktop), 1);
+}
+
+// Whoever can write a folder above the program could put another program at
+// its path, which the entry would then start at login.
+TEST(InfoDesktopEntry, NoEntryForAProgramThatOthersCouldReplace) {
+  const std::unique_ptr<TempDir> closed = ClosedTempDir();
+  if (!closed) GTEST_SKIP() << "no build folder closed to other users";
+  const TempDir& dir = *closed;
+  TempDir tmp;
+  const std::string desktop = dir.MakeDir("Desktop");
+  const auto program = [&](const std::string& folder, mode_t folderMode) {
+    const std::string path = dir.WriteFile(folder + "/Korvane", "#!/bin/sh\n");
+    chmod((dir / folder).c_str(), folderMode);
+    chmod(path.c_str(), 0755);
+    return path;
+  };
+  const std::string open = program("open/bin", 0755);
+  chmod((dir / "open").c_str(), 0777);
+  const std::string inTmp = tmp.WriteFile("bin/Korvane", "#!/bin/sh\n");
+  const std::string link = dir / "link";
+  ASSERT_EQ(symlink(inTmp.c_str(), link.c_str()), 0);
+  const std::string writable = program("plain", 0755);
+  const std::vector<std::pair<std::string, std::string>> refused = {
+      {open, dir / "open may be written to by other users"},
+      {program("group", 0775), dir / "group may be written to by other users"},
+      {inTmp, "/tmp is a temporary folder"},
+      {link, "/tmp is a temporary folder"},
+      {writable, writable + " may be written to by other users"}};
+  chmod(writable.c_str(), 0757);
+  for (const auto& [target, why] : refused) {
+    try {
+      CreateShortcut(target, desktop, "Korvane");
+      ADD_FAILURE() << "an entry for " << target;
+    } catch (const std::runtime_error& e) {
+      EXPECT_NE(std::string(e.what()).find("No launcher is made for " + target + ": " + why), std::string::npos)
+          << e.what();
+    }
+  }
+  EXPECT_EQ(EntriesIn(desktop), 0);
+
+  // Closed folders, a sticky folder of root's holding our own, and a system program are fine.
+  CreateShortcut(program("closed", 0755), desktop, "Closed");
+  const std::string ours = program("sticky/ours", 0755);
+  chmod((dir / "sticky").c_str(), 01777);
+  if (geteuid() == 0) CreateShortcut(ours, desktop, "Sticky");
+  CreateShortcut("/bin/sh", desktop, "Shell");
+  EXPECT_EQ(EntriesIn(desktop), geteuid() == 0 ? 3 : 2);
 }
 
 }  // namespace

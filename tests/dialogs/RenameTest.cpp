@@ -63,24 +63,30 @@ class RenameCommand : public ::testing::Test {
     };
   }
 
+  // Records each refusal.
+  TellRefusal Record() {
+    return [this](const std::string& why) { refused_.push_back(why); };
+  }
+
   test::TempDir dir_;
   test::TFakePlayer player_;
   std::vector<std::string> asked_;
+  std::vector<std::string> refused_;
 };
 
 TEST_F(RenameCommand, NothingWithoutMedia) {
-  EXPECT_FALSE(RenameCurrentMedia(player_, Answer("x")));
+  EXPECT_FALSE(RenameCurrentMedia(player_, Answer("x"), Record()));
   EXPECT_TRUE(asked_.empty());
 }
 
 TEST_F(RenameCommand, CancelKeepsTheFileOkRenamesIt) {
   const std::string path = dir_.WriteFile("take1.avi", "clip");
   Load(path, u"Interview");
-  const auto moved = RenameCurrentMedia(player_, Answer(std::nullopt));
+  const auto moved = RenameCurrentMedia(player_, Answer(std::nullopt), Record());
   EXPECT_FALSE(moved);
   EXPECT_EQ(test::ReadFile(path), "clip");
   ASSERT_EQ(asked_, std::vector<std::string>{dir_.Path() + "/\ntake1\n.avi|take1Interview"});
-  EXPECT_EQ(RenameCurrentMedia(player_, Answer("take1Interview")), dir_ / "take1Interview.avi");
+  EXPECT_EQ(RenameCurrentMedia(player_, Answer("take1Interview"), Record()), dir_ / "take1Interview.avi");
   EXPECT_EQ(test::ReadFile(dir_ / "take1Interview.avi"), "clip");
   EXPECT_EQ(player_.URL(), ToWide(path)) << "the player is not told";
 }
@@ -89,7 +95,7 @@ TEST_F(RenameCommand, ExistingTargetFailsAndBothKeepTheirBytes) {
   const std::string path = dir_.WriteFile("a.mp4", "mine");
   dir_.WriteFile("b.mp4", "theirs");
   Load(path, u"a");
-  EXPECT_FALSE(RenameCurrentMedia(player_, Answer("b")));
+  EXPECT_FALSE(RenameCurrentMedia(player_, Answer("b"), Record()));
   EXPECT_EQ(test::ReadFile(path), "mine");
   EXPECT_EQ(test::ReadFile(dir_ / "b.mp4"), "theirs");
 }
@@ -98,9 +104,44 @@ TEST_F(RenameCommand, FailingPlayerQueryEndsBeforeTheQuestion) {
   const std::string path = dir_.WriteFile("a.mp4", "mine");
   Load(path, u"a");
   player_.FailNext("name");
-  EXPECT_THROW(RenameCurrentMedia(player_, Answer("b")), PlayerError);
+  EXPECT_THROW(RenameCurrentMedia(player_, Answer("b"), Record()), PlayerError);
   EXPECT_TRUE(asked_.empty());
   EXPECT_EQ(test::ReadFile(path), "mine");
+}
+
+// The title comes from the file's content: a '/' in it must not lead the file
+// into a sibling folder, nor a NUL cut the name.
+TEST_F(RenameCommand, TheTitleNeverLeadsTheFileOutOfItsFolder) {
+  const std::string path = dir_.WriteFile("take1.avi", "clip");
+  dir_.MakeDir("take1Live");
+  Load(path, std::u16string(u"Live/20\0""20", 10));
+  EXPECT_EQ(RenameCurrentMedia(player_, Answer(std::nullopt), Record()), std::nullopt);
+  ASSERT_EQ(asked_.size(), 1u);
+  EXPECT_EQ(asked_[0].substr(asked_[0].find('|') + 1), "take1Live2020");
+  Load(path, u"Live/2020");
+  EXPECT_EQ(RenameCurrentMedia(player_, [](const RenamePlan&, std::string&) { return true; }, Record()),
+            dir_ / "take1Live2020.avi");
+  EXPECT_EQ(test::ReadFile(dir_ / "take1Live2020.avi"), "clip");
+  EXPECT_TRUE(refused_.empty());
+}
+
+// The file system's limit is 255 bytes of a name, extension included; longer
+// names and a typed NUL are refused with a word, before anything moves.
+TEST_F(RenameCommand, ANameTooLongInBytesOrHoldingANulIsRefusedWithAWord) {
+  const std::string path = dir_.WriteFile("a.mp4", "mine");
+  Load(path, u"a");
+  std::string e200;
+  for (int i = 0; i < 200; ++i) e200 += "\xC3\xA9";  // 200 characters, 400 bytes
+  for (const std::string& typed : {e200, std::string(252, 'x'), std::string("b\0c", 3), "sub/" + e200}) {
+    refused_.clear();
+    EXPECT_EQ(RenameCurrentMedia(player_, Answer(typed), Record()), std::nullopt) << typed.size();
+    EXPECT_EQ(refused_.size(), 1u) << typed.size();
+    EXPECT_EQ(test::ReadFile(path), "mine");
+  }
+  EXPECT_NE(refused_[0].find("255"), std::string::npos) << refused_[0];
+  const std::string longest(251, 'x');
+  EXPECT_EQ(RenameCurrentMedia(player_, Answer(longest), Record()), dir_ / (longest + ".mp4"));
+  EXPECT_EQ(test::ReadFile(dir_ / (longest + ".mp4")), "mine");
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "platform/HandOffEndpoint.h"
 
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -14,6 +13,7 @@
 
 #include "platform/HandOffClient.h"
 #include "platform/UnixSocket.h"
+#include "tests/support/PollLoop.h"
 #include "tests/support/TempDir.h"
 
 namespace korvane {
@@ -22,32 +22,7 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = THandOffEndpoint::Clock;
 
-// The event loop of the tests: poll over what the endpoint asked to watch.
-class TPollLoop : public THandOffEndpoint::IWatcher {
- public:
-  void Watch(int fd) override { EXPECT_TRUE(fds_.insert(fd).second); }
-  void Unwatch(int fd) override { EXPECT_EQ(fds_.erase(fd), 1u); }
-  size_t Watched() const { return fds_.size(); }
-
-  // Runs the endpoint until done() holds or the time is up.
-  template <typename Done>
-  bool RunUntil(THandOffEndpoint& endpoint, Done done, std::chrono::milliseconds limit) {
-    const auto end = Clock::now() + limit;
-    while (!done()) {
-      if (Clock::now() >= end) return false;
-      std::vector<pollfd> entries;
-      for (const int fd : fds_) entries.push_back({fd, POLLIN, 0});
-      poll(entries.data(), entries.size(), 50);
-      for (const pollfd& entry : entries)
-        if (entry.revents && fds_.count(entry.fd)) endpoint.Readable(entry.fd);
-      endpoint.DropStalled(Clock::now());
-    }
-    return true;
-  }
-
- private:
-  std::set<int> fds_;
-};
+using test::TPollLoop;
 
 int RawConnect(const std::string& path) {
   sockaddr_un address{};
@@ -92,10 +67,10 @@ TEST_F(HandOffEndpoint, ReplacesAStaleSocketAndRemovesItsOwnAtTheEnd) {
   {
     THandOffEndpoint endpoint(path, record, loop);
     ASSERT_TRUE(endpoint.Listening());
-    EXPECT_EQ(loop.Watched(), 1u);
+    EXPECT_EQ(loop.Watched().size(), 1u);
   }
   EXPECT_FALSE(Exists(path));
-  EXPECT_EQ(loop.Watched(), 0u);
+  EXPECT_EQ(loop.Watched().size(), 0u);
 
   // Anything other than a socket is left alone, and there is no endpoint then.
   dir.WriteFile("korvane-test.sock", "mine");
@@ -132,11 +107,71 @@ TEST_F(HandOffEndpoint, ASecondProcessIsAnsweredWhileBadAndSilentClientsAreDropp
   EXPECT_FALSE(ClosedUnanswered(silent));
 
   // The silent and the half-sent connection go once they have stalled long enough; nothing reached the handler.
-  EXPECT_TRUE(loop.RunUntil(endpoint, [&] { return !endpoint.Busy(); }, THandOffEndpoint::kStallTimeout + 2s));
+  EXPECT_TRUE(loop.RunUntil(endpoint, [&] { return !endpoint.Busy(); }, THandOffEndpoint::kMessageTimeout + 2s));
   EXPECT_TRUE(ClosedUnanswered(silent));
   EXPECT_TRUE(ClosedUnanswered(half));
   EXPECT_EQ(received.size(), 2u);
   for (const int fd : {silent, half, huge}) close(fd);
+}
+
+// Sends a message from a raw connection, runs the endpoint until it answers,
+// and gives that answer once the endpoint has also closed the connection.
+uint32_t RefusedWith(THandOffEndpoint& endpoint, TPollLoop& loop, const std::string& path) {
+  const int fd = RawConnect(path);
+  const std::string message = EncodeHandOffMessage(0x1111, "/y");
+  EXPECT_EQ(send(fd, message.data(), message.size(), 0), static_cast<ssize_t>(message.size()));
+  uint32_t result = 0;
+  EXPECT_TRUE(loop.RunUntil(endpoint, [&] { return recv(fd, &result, sizeof result, MSG_DONTWAIT | MSG_PEEK) == 4; }, 2s));
+  recv(fd, &result, sizeof result, 0);
+  char byte;
+  const ssize_t after = recv(fd, &byte, 1, MSG_DONTWAIT);
+  EXPECT_TRUE(after == 0 || (after < 0 && errno == ECONNRESET)) << after;
+  close(fd);
+  return result;
+}
+
+// Every slot held by clients that send a byte of their message every 100 ms:
+// a launch is told the instance is busy, asks again, and is answered once the
+// message deadline has dropped them. A message that does not fit in what
+// another has announced is refused the same way.
+TEST_F(HandOffEndpoint, ClientsTricklingBytesCannotKeepALaunchOut) {
+  THandOffEndpoint endpoint(path, record, loop);
+  ASSERT_TRUE(endpoint.Listening());
+  std::vector<int> stuck;
+  for (size_t i = 0; i < THandOffEndpoint::kMaxConnections; ++i) {
+    stuck.push_back(RawConnect(path));
+    const uint32_t header[2] = {0x1111, 1000};
+    ASSERT_EQ(send(stuck.back(), header, sizeof header, 0), static_cast<ssize_t>(sizeof header));
+    // Accepted one by one: the backlog is shorter than that.
+    for (const int fd : std::set<int>(loop.Watched())) endpoint.Readable(fd);
+  }
+  ASSERT_EQ(loop.Watched().size(), THandOffEndpoint::kMaxConnections + 1);
+  Clock::time_point lastByte = Clock::now();
+  const auto trickle = [&] {
+    if (Clock::now() - lastByte < 100ms) return;
+    lastByte = Clock::now();
+    for (const int fd : stuck) send(fd, "x", 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+  };
+
+  const Clock::time_point start = Clock::now();
+  const pid_t launch = fork();
+  if (launch == 0) {
+    THandOffClient client(path, 10s);
+    _exit(client.Request(0x1111, "/x") == 0x1112u ? 0 : 1);
+  }
+  int status = -1;
+  EXPECT_TRUE(loop.RunUntil(endpoint, [&] { return waitpid(launch, &status, WNOHANG) == launch; }, 12s, trickle));
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(received, (std::vector<std::pair<uint32_t, std::string>>{{0x1111u, "/x"}}));
+  EXPECT_LT(Clock::now() - start, THandOffEndpoint::kMessageTimeout + 3s);
+  for (const int fd : stuck) close(fd);
+
+  const int hog = RawConnect(path);
+  const uint32_t header[2] = {0x1111, static_cast<uint32_t>(THandOffEndpoint::kByteBudget)};
+  ASSERT_EQ(send(hog, header, sizeof header, 0), static_cast<ssize_t>(sizeof header));
+  EXPECT_EQ(RefusedWith(endpoint, loop, path), kHandOffBusy);
+  close(hog);
+  EXPECT_EQ(received.size(), 1u);
 }
 
 TEST_F(HandOffEndpoint, AClientGivesUpWhenNobodyAnswers) {

@@ -1,5 +1,6 @@
 #include "platform/InstanceLock.h"
 
+#include <grp.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -9,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -43,7 +45,7 @@ InstanceLockResult OtherProcessGets(const char* name = kName) {
 std::pair<std::string, std::string> RuntimeFolderFor(const std::string& dir) {
   setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
   testing::internal::CaptureStderr();
-  std::string folder = RuntimeFolder();
+  std::string folder = InstanceFolder(kName);
   return {folder, testing::internal::GetCapturedStderr()};
 }
 
@@ -140,6 +142,40 @@ TEST(InstanceLock, UnsafeRuntimeFolderOrLockIsPassedOverWithAWord) {
   close(ready[0]);
   close(ready[1]);
   std::remove((fallback + "/" + leaf).c_str());
+}
+
+// /tmp/korvane-<uid> made first by another user, open to all: this user's
+// launches never put a file in it, each runs on its own, and each says why.
+// Root stands for the other user; the launches run as nobody.
+TEST(InstanceLock, AFallbackFolderMadeByAnotherUserIsNeverUsedAndEachLaunchSaysWhy) {
+  if (geteuid() != 0) GTEST_SKIP() << "acting as a second user needs root";
+  constexpr uid_t kNobody = 65534;
+  const std::string folder = "/tmp/korvane-" + std::to_string(kNobody);
+  struct stat st;
+  if (lstat(folder.c_str(), &st) == 0) GTEST_SKIP() << folder << " exists already and is not this test's";
+  ASSERT_EQ(mkdir(folder.c_str(), 0777), 0);
+  ASSERT_EQ(chmod(folder.c_str(), 0777), 0);
+  const auto launchAsNobody = [] {
+    return ExitCode(Fork([] {
+      if (setgroups(0, nullptr) != 0 || setresgid(kNobody, kNobody, kNobody) != 0 ||
+          setresuid(kNobody, kNobody, kNobody) != 0)
+        return 100;
+      unsetenv("XDG_RUNTIME_DIR");
+      return static_cast<int>(AcquireInstanceLock("{00000000-TEST-NOBODY}"));
+    }));
+  };
+  testing::internal::CaptureStderr();
+  const int first = launchAsNobody();
+  const int second = launchAsNobody();
+  const std::string said = testing::internal::GetCapturedStderr();
+  const bool empty = std::filesystem::is_empty(folder);
+  rmdir(folder.c_str());
+  ASSERT_NE(first, 100) << "cannot switch to user " << kNobody;
+  EXPECT_EQ(first, static_cast<int>(InstanceLockResult::Failed));
+  EXPECT_EQ(second, static_cast<int>(InstanceLockResult::Failed));
+  EXPECT_TRUE(empty);
+  const std::string why = folder + " belongs to user 0; this launch runs on its own and takes no hand-off\n";
+  EXPECT_EQ(said, "Korvane: " + why + "Korvane: " + why);
 }
 
 }  // namespace
