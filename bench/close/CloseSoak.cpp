@@ -34,10 +34,13 @@ bool OnWayland() {
   return std::getenv("WAYLAND_DISPLAY") && platform && std::string(platform) == "wayland";
 }
 
-void Move(bool next) {
-  CommandOutput(std::string("dbus-send --session --reply-timeout=2000 --dest=org.mpris.MediaPlayer2.korvane "
-                            "/org/mpris/MediaPlayer2 org.mpris.MediaPlayer2.Player.") +
-                (next ? "Next" : "Previous") + " 2>&1");
+// False when the program did not take the move.
+bool Move(bool next) {
+  return CommandOutput(std::string("dbus-send --session --print-reply --reply-timeout=2000 "
+                                   "--dest=org.mpris.MediaPlayer2.korvane /org/mpris/MediaPlayer2 "
+                                   "org.mpris.MediaPlayer2.Player.") +
+                       (next ? "Next" : "Previous") + " 2>&1")
+             .find("Error") == std::string::npos;
 }
 
 // Entries of the ini's folder other than the ini, the program's stderr and its runtime folder.
@@ -55,7 +58,7 @@ std::vector<std::string> LeftBeside(const std::string& folder) {
 }
 
 struct Tally {
-  int cycles = 0, failedExits = 0, hangs = 0, lostSettings = 0, leftFiles = 0;
+  int cycles = 0, failedExits = 0, hangs = 0, lostSettings = 0, leftFiles = 0, refusedMoves = 0;
   bool Clean() const { return failedExits + hangs + lostSettings + leftFiles == 0; }
 };
 
@@ -69,9 +72,10 @@ void Cycle(const std::string& clips, const std::string& handed, std::mt19937& ra
     int laterStatus = 0;
     waitpid(later, &laterStatus, 0);
     std::remove((ini + ".later-stderr").c_str());
-    for (int moves = std::uniform_int_distribution<int>(0, 3)(random); moves > 0; --moves) {
-      Move(std::bernoulli_distribution(0.7)(random));
-      std::this_thread::sleep_for(std::chrono::milliseconds(std::uniform_int_distribution<int>(0, 400)(random)));
+    // Apart enough for the neighbours to be opened ahead, so that most moves are swaps.
+    for (int moves = std::uniform_int_distribution<int>(0, 4)(random); moves > 0; --moves) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(std::uniform_int_distribution<int>(0, 800)(random)));
+      if (!Move(std::bernoulli_distribution(0.7)(random))) ++tally.refusedMoves;
     }
   }
   const bool bySignal = OnWayland() || std::bernoulli_distribution(0.25)(random);
@@ -118,9 +122,9 @@ int Main(int argc, char** argv) {
   std::mt19937 random(seed);
   Tally tally;
   for (int i = 0; i < cycles; ++i) Cycle(clips, handed, random, tally);
-  std::printf("close soak (%s): %d cycles, seed %u: %d exits not 0, %d hangs, %d lost settings, %d files left\n",
-              OnWayland() ? "Wayland" : "X11", tally.cycles, seed, tally.failedExits, tally.hangs,
-              tally.lostSettings, tally.leftFiles);
+  std::printf("close soak (%s): %d cycles, seed %u: %d exits not 0, %d hangs, %d lost settings, %d files left"
+              " (%d moves not taken)\n", OnWayland() ? "Wayland" : "X11", tally.cycles, seed, tally.failedExits,
+              tally.hangs, tally.lostSettings, tally.leftFiles, tally.refusedMoves);
   return tally.Clean() ? 0 : 1;
 }
 
