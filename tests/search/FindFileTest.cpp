@@ -224,31 +224,48 @@ TEST_F(FindFileTest, FindFileTakeAddsWithTheTargetsOwnRules) {
   EXPECT_EQ(search.PendingCount(), 0);
 }
 
+// Holds the search's worker at the first entry it looks at until released.
+class TFirstEntryGate {
+ public:
+  explicit TFirstEntryGate(TFindFileThread& search) {
+    search.SetEntryHook([this](const std::string&, int) {
+      std::unique_lock lock(m_);
+      if (reached_) return;
+      reached_ = true;
+      cv_.notify_all();
+      cv_.wait(lock, [this] { return released_; });
+    });
+  }
+  bool WaitReached() {
+    std::unique_lock lock(m_);
+    return cv_.wait_for(lock, 10s, [this] { return reached_; });
+  }
+  void Release() {
+    {
+      std::lock_guard lock(m_);
+      released_ = true;
+    }
+    cv_.notify_all();
+  }
+
+ private:
+  std::mutex m_;
+  std::condition_variable cv_;
+  bool reached_ = false, released_ = false;
+};
+
 TEST_F(FindFileTest, FindFilePendingCountIsZeroWithOnlyFoldersQueuedOrBeforeTheFirstFind) {
   File("in/sub/a.mp4");
   search.AddPath(dir / "in");
   search.AddPath(dir / "in/sub");
   EXPECT_EQ(search.PendingCount(), 0);
 
-  std::mutex m;
-  std::condition_variable cv;
-  bool reached = false, release = false;
-  search.SetEntryHook([&](const std::string&, int) {
-    std::unique_lock lock(m);
-    if (reached) return;
-    reached = true;
-    cv.notify_all();
-    cv.wait(lock, [&] { return release; });
-  });
+  TFirstEntryGate gate(search);
   search.Resume();
-  {
-    std::unique_lock lock(m);
-    ASSERT_TRUE(cv.wait_for(lock, 10s, [&] { return reached; }));
-    EXPECT_FALSE(search.Idle());
-    EXPECT_EQ(search.PendingCount(), 0);
-    release = true;
-  }
-  cv.notify_all();
+  ASSERT_TRUE(gate.WaitReached());
+  EXPECT_FALSE(search.Idle());
+  EXPECT_EQ(search.PendingCount(), 0);
+  gate.Release();
   ASSERT_TRUE(WaitIdle(search));
   EXPECT_EQ(search.PendingCount(), 2);
 }
@@ -258,26 +275,11 @@ TEST_F(FindFileTest, FindFilePendingCountIsZeroWithOnlyFoldersQueuedOrBeforeTheF
 TEST_F(FindFileTest, TerminateWaitsForAStuckWorkerNoLongerThanAsked) {
   File("in/a.mp4");
   search.AddPath(dir / "in");
-  std::mutex m;
-  std::condition_variable cv;
-  bool reached = false, release = false;
-  search.SetEntryHook([&](const std::string&, int) {
-    std::unique_lock lock(m);
-    reached = true;
-    cv.notify_all();
-    cv.wait(lock, [&] { return release; });
-  });
+  TFirstEntryGate gate(search);
   search.Resume();
-  {
-    std::unique_lock lock(m);
-    ASSERT_TRUE(cv.wait_for(lock, 10s, [&] { return reached; }));
-  }
+  ASSERT_TRUE(gate.WaitReached());
   EXPECT_FALSE(search.Terminate(100ms));
-  {
-    std::lock_guard lock(m);
-    release = true;
-  }
-  cv.notify_all();
+  gate.Release();
   EXPECT_TRUE(search.Terminate(10s));
 }
 
