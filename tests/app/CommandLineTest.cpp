@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -76,6 +77,8 @@ TEST(CommandLine, TheProgramAnswersWithoutWindowOrLock) {
   if (!build || access(exe.c_str(), X_OK) != 0) GTEST_SKIP() << "the program has not been built";
   TempDir home;
   const std::string runtime = home.MakeDir("runtime");
+  // Open to others, the folder would not be used: the lock would go elsewhere.
+  ASSERT_EQ(chmod(runtime.c_str(), 0700), 0);
 
   const ProgramRun version = RunProgram(exe, runtime, "--version");
   EXPECT_EQ(version.status, 0);

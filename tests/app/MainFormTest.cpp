@@ -195,7 +195,7 @@ TEST_F(MainFormTest, APlayerThatCannotStartIsReportedAndEndsWithAFailure) {
     return 0;
   });
   const std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_NE(status, 0);
+  EXPECT_EQ(status, 1);
   EXPECT_NE(err.find("cannot start: mpv_initialize failed"), std::string::npos) << err;
 }
 

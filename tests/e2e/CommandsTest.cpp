@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "tests/e2e/Images.h"
 #include "tests/e2e/KorvaneProcess.h"
 
 namespace korvane::test {
@@ -10,18 +11,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-// Pixels that differ between two screenshots.
-long DifferingPixels(const std::string& a, const std::string& b) {
-  const std::string command = "compare -metric AE '" + a + "' '" + b + "' null: 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  double pixels = -1;
-  if (pipe) {
-    if (fscanf(pipe, "%lf", &pixels) != 1) pixels = -1;
-    pclose(pipe);
-  }
-  return static_cast<long>(pixels);
-}
 
 class MainFormWholeProgramCommands : public ::testing::Test {
  protected:

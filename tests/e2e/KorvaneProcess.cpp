@@ -3,6 +3,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <dirent.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -44,6 +45,33 @@ bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 }  // namespace
 
 std::string CommandOutput(const std::string& command) { return Output(command); }
+
+TToolRun RunTool(const std::vector<std::string>& argv) {
+  TToolRun run;
+  int pipeEnds[2];
+  if (argv.empty() || pipe2(pipeEnds, O_CLOEXEC) != 0) return run;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(pipeEnds[1], STDOUT_FILENO);
+    dup2(pipeEnds[1], STDERR_FILENO);
+    std::vector<char*> args;
+    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+  }
+  close(pipeEnds[1]);
+  char buffer[512];
+  for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) != 0;) {
+    if (n > 0) run.out.append(buffer, static_cast<size_t>(n));
+    else if (errno != EINTR) break;
+  }
+  close(pipeEnds[0]);
+  int status = 0;
+  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) run.status = WEXITSTATUS(status);
+  while (!run.out.empty() && run.out.back() == '\n') run.out.pop_back();
+  return run;
+}
 
 std::string ShellQuote(const std::string& text) { return Quote(text); }
 
@@ -205,7 +233,7 @@ std::vector<std::string> TKorvaneProcess::PlayingFilesBelow(const std::string& d
 
 bool TKorvaneProcess::Screenshot(const std::string& pngPath) {
   const unsigned long window = Window();
-  return window && std::system(("import -window " + std::to_string(window) + " " + Quote(pngPath)).c_str()) == 0;
+  return window && RunTool({"import", "-window", std::to_string(window), pngPath}).status == 0;
 }
 
 std::string TKorvaneProcess::Stderr() const { return ReadFile(stderrPath_); }

@@ -23,6 +23,13 @@ std::string MakeClip(const std::string& dir, const std::string& name, double sec
 
 // Runs a shell command; its standard output without the last newline.
 std::string CommandOutput(const std::string& command);
+
+struct TToolRun {
+  int status = -1;  // the exit status; -1 when it did not run or was killed
+  std::string out;  // standard output and standard error, without the last newline
+};
+// Runs a program found on PATH with exactly these arguments, no shell between.
+TToolRun RunTool(const std::vector<std::string>& argv);
 // text in single quotes for the shell.
 std::string ShellQuote(const std::string& text);
 

@@ -3,8 +3,11 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 
+#include "tests/e2e/DesktopDriver.h"
+#include "tests/e2e/Images.h"
 #include "tests/e2e/KorvaneProcess.h"
 
 namespace korvane::test {
@@ -13,15 +16,11 @@ namespace {
 using namespace std::chrono_literals;
 
 // Distinct colours in the middle of a screenshot: a test pattern has hundreds, a blank panel one.
-int ColoursInTheMiddle(const std::string& png) {
-  const std::string command = "convert '" + png + "' -gravity center -crop 50%x50%+0+0 -format %k info:";
-  FILE* pipe = popen(command.c_str(), "r");
-  int colours = 0;
-  if (pipe) {
-    if (fscanf(pipe, "%d", &colours) != 1) colours = 0;
-    pclose(pipe);
-  }
-  return colours;
+long ColoursInTheMiddle(const std::string& png) {
+  const std::string size = ImageSize(png);
+  const int width = std::atoi(size.c_str()), height = std::atoi(size.substr(size.find('x') + 1).c_str());
+  return Colours(png, std::to_string(width / 2) + "x" + std::to_string(height / 2) + "+" + std::to_string(width / 4) +
+                          "+" + std::to_string(height / 4));
 }
 
 // Whether the process holds SIGTERM back or catches it: from then on it is not killed by it.
@@ -117,13 +116,9 @@ TEST_F(MainFormWholeProgram, ASigtermEndsTheProgramAsClosingTheWindowDoes) {
       ASSERT_NE(korvane.Window(), 0u) << korvane.Stderr();
     }
     if (when == "box") {
-      const auto windows = [&] {
-        return std::stoi(CommandOutput("xdotool search --onlyvisible --pid " + std::to_string(korvane.Pid()) + " | wc -l"));
-      };
       ASSERT_TRUE(WaitUntil([&] { return !korvane.OpenFilesBelow(media.Path()).empty(); }, 20s));
-      const int before = windows();
       korvane.Key("Delete");
-      ASSERT_TRUE(WaitUntil([&] { return windows() > before; }, 10s));
+      ASSERT_NE(WaitForDialog(korvane, "ファイルの削除", 10s), 0u) << korvane.Stderr();
     }
     kill(korvane.Pid(), SIGTERM);
     EXPECT_EQ(korvane.WaitForExit(10s), 0) << when << "\n" << korvane.Stderr();
