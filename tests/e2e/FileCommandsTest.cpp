@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <optional>
 
 #include "tests/e2e/DesktopDriver.h"
 #include "tests/e2e/Images.h"
@@ -33,14 +32,6 @@ class MainFormWholeProgramFiles : public ::testing::Test {
     for (const char* tool : {"gio", "dbus-run-session"})
       if (CommandOutput(std::string("command -v ") + tool).empty()) GTEST_SKIP() << tool << " is not installed";
     clips = media.MakeDir("clips");
-    // The program and gio share a trash of their own, on the clips' file system.
-    dataHome = media.MakeDir("data");
-    if (const char* old = std::getenv("XDG_DATA_HOME")) oldDataHome = old;
-    setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
-  }
-  void TearDown() override {
-    if (oldDataHome) setenv("XDG_DATA_HOME", oldDataHome->c_str(), 1);
-    else unsetenv("XDG_DATA_HOME");
   }
 
   bool WaitForOpen(TKorvaneProcess& korvane, const std::string& path) {
@@ -59,15 +50,21 @@ class MainFormWholeProgramFiles : public ::testing::Test {
     return WaitForDialog(korvane, caption, 15s);
   }
 
-  // gio's view of the trash, through the desktop's own trash service on a private bus.
-  std::string Gio(const std::string& arguments) {
-    return CommandOutput("dbus-run-session -- gio trash " + arguments + " 2>/dev/null");
+  // gio's view of the program's trash (in its own data folder, on the clips'
+  // file system), through the desktop's trash service on a private bus.
+  std::string Gio(const TKorvaneProcess& korvane, const std::vector<std::string>& arguments) {
+    TempDir home;
+    std::vector<std::string> command{"env", "-u", "DBUS_SESSION_BUS_ADDRESS"};
+    for (const std::string& variable : PrivateHome(home.Path())) command.push_back(variable);
+    command.push_back("XDG_DATA_HOME=" + korvane.DataHome());
+    for (const char* part : {"dbus-run-session", "--", "gio", "trash"}) command.push_back(part);
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return RunTool(command, false).out;
   }
 
   static constexpr char kAnySize[] = "[LowerSize]\nFLowerSize=0\n";
   TempDir media;
-  std::string clips, dataHome;
-  std::optional<std::string> oldDataHome;
+  std::string clips;
 };
 
 TEST_F(MainFormWholeProgramFiles, F2RenamesThePlayingFileButNeverOntoAnother) {
@@ -127,13 +124,13 @@ TEST_F(MainFormWholeProgramFiles, DeleteAsksThenTrashesRestorablyAndPlaysTheNext
   KeyTo(box, "Return");
   ASSERT_TRUE(WaitForPlaying(korvane, c));
   EXPECT_FALSE(Exists(b));
-  EXPECT_EQ(ReadFile(dataHome + "/Trash/files/b.mp4"), bBytes);
+  EXPECT_EQ(ReadFile(korvane.DataHome() + "/Trash/files/b.mp4"), bBytes);
 
   // The desktop sees it in its trash under its old place, and can bring it back.
-  EXPECT_EQ(Gio("--list"), "trash:///b.mp4\t" + b);
-  Gio("--restore trash:///b.mp4");
+  EXPECT_EQ(Gio(korvane, {"--list"}), "trash:///b.mp4\t" + b);
+  Gio(korvane, {"--restore", "trash:///b.mp4"});
   EXPECT_EQ(ReadFile(b), bBytes);
-  EXPECT_EQ(Gio("--list"), "");
+  EXPECT_EQ(Gio(korvane, {"--list"}), "");
   EXPECT_TRUE(korvane.Running());
 }
 
@@ -158,7 +155,7 @@ TEST_F(MainFormWholeProgramFiles, CtrlZUndoesTheTrashThenFasterThenFullScreen) {
   korvane.Key("ctrl+z");
   ASSERT_TRUE(WaitForPlaying(korvane, a)) << korvane.Stderr();
   EXPECT_EQ(ReadFile(a), aBytes);
-  EXPECT_EQ(Gio("--list"), "");
+  EXPECT_EQ(Gio(korvane, {"--list"}), "");
   EXPECT_TRUE(WaitUntil([&] { return MprisProperty("PlaybackStatus").find("\"Playing\"") != std::string::npos; }, 10s));
 
   const std::string normal = media / "normal.png", faster = media / "faster.png", full = media / "full.png",

@@ -1,4 +1,5 @@
 #include "tests/e2e/KorvaneProcess.h"
+#include "tests/e2e/SessionBus.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -12,6 +13,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -46,14 +48,15 @@ bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
 std::string CommandOutput(const std::string& command) { return Output(command); }
 
-TToolRun RunTool(const std::vector<std::string>& argv) {
+TToolRun RunTool(const std::vector<std::string>& argv, bool withStderr) {
   TToolRun run;
   int pipeEnds[2];
   if (argv.empty() || pipe2(pipeEnds, O_CLOEXEC) != 0) return run;
   const pid_t pid = fork();
   if (pid == 0) {
     dup2(pipeEnds[1], STDOUT_FILENO);
-    dup2(pipeEnds[1], STDERR_FILENO);
+    const int err = withStderr ? pipeEnds[1] : open("/dev/null", O_WRONLY);
+    if (err >= 0) dup2(err, STDERR_FILENO);
     std::vector<char*> args;
     for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
@@ -108,11 +111,19 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
   return true;
 }
 
-pid_t StartKorvane(const std::vector<std::string>& args, const std::string& ini, const std::string& runtime,
-                   const std::string& stderrPath, const std::string& workDir) {
+std::vector<std::string> PrivateHome(const std::string& home) {
+  return {"HOME=" + home, "XDG_DATA_HOME=" + home + "/data", "XDG_CONFIG_HOME=" + home + "/config",
+          "XDG_CACHE_HOME=" + home + "/cache"};
+}
+
+pid_t StartKorvane(const std::vector<std::string>& args, const std::string& home, const std::string& ini,
+                   const std::string& runtime, const std::string& stderrPath, const std::string& workDir) {
   const std::string program = KorvanePath();
   const pid_t pid = fork();
   if (pid != 0) return pid;
+  for (std::string variable : PrivateHome(home)) putenv(strdup(variable.c_str()));
+  if (const std::string& bus = TPrivateSessionBus::Address(); bus.empty()) unsetenv("DBUS_SESSION_BUS_ADDRESS");
+  else setenv("DBUS_SESSION_BUS_ADDRESS", bus.c_str(), 1);
   setenv("KORVANE_INI", ini.c_str(), 1);
   setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
   if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(126);
@@ -129,7 +140,7 @@ TKorvaneProcess::TKorvaneProcess(const std::vector<std::string>& args, const std
     : ini_(home_ / "Korvane.ini"), runtime_(home_.MakeDir("runtime")), stderrPath_(home_ / "stderr.txt") {
   chmod(runtime_.c_str(), 0700);
   if (!iniText.empty()) std::ofstream(ini_) << iniText;
-  pid_ = StartKorvane(args, ini_, runtime_, stderrPath_);
+  pid_ = StartKorvane(args, home_.Path(), ini_, runtime_, stderrPath_);
 }
 
 TKorvaneProcess::~TKorvaneProcess() {

@@ -15,9 +15,10 @@ class TPrivateSessionBus {
   TPrivateSessionBus(const TPrivateSessionBus&) = delete;
   TPrivateSessionBus& operator=(const TPrivateSessionBus&) = delete;
   bool Up() const { return pid_ > 0; }
+  // The address of the private bus that is up; "" when none is.
+  static const std::string& Address();
 
  private:
-  std::string address_;
   pid_t pid_ = -1;
 };
 

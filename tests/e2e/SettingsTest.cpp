@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "tests/e2e/DesktopDriver.h"
 #include "config/Config.h"
@@ -105,6 +106,8 @@ TEST_F(MainFormWholeProgramSettings, AReplacedProgramSavesToItsOwnIniAndKeepsEve
   const pid_t pid = fork();
   if (pid == 0) {
     unsetenv("KORVANE_INI");
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    for (const std::string& variable : PrivateHome(home.Path())) putenv(strdup(variable.c_str()));
     setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     const int err = open((home / "stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (err >= 0) dup2(err, STDERR_FILENO);
