@@ -18,13 +18,6 @@ using namespace std::chrono_literals;
 
 bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
-// A property of the desktop controls' player interface, as dbus-send prints it.
-std::string MprisProperty(const std::string& name) {
-  return CommandOutput("dbus-send --session --print-reply --reply-timeout=5000 --dest=org.mpris.MediaPlayer2.korvane "
-                       "/org/mpris/MediaPlayer2 org.freedesktop.DBus.Properties.Get "
-                       "string:org.mpris.MediaPlayer2.Player string:" + name + " 2>&1");
-}
-
 class MainFormWholeProgramFiles : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -43,6 +43,13 @@ long DifferingPixels(const std::string& a, const std::string& b, const std::stri
   return static_cast<long>(Number(RunTool({"compare", "-metric", "AE", Part(a, region), Part(b, region), "null:"}), true));
 }
 
+std::string MiddleRegion(const std::string& png) {
+  const std::string size = ImageSize(png);
+  const int width = std::atoi(size.c_str()), height = std::atoi(size.substr(size.find('x') + 1).c_str());
+  return std::to_string(width / 2) + "x" + std::to_string(height / 2) + "+" + std::to_string(width / 4) + "+" +
+         std::to_string(height / 4);
+}
+
 long Colours(const std::string& png, const std::string& region) {
   return static_cast<long>(Number(RunTool({"identify", "-format", "%k", Part(png, region)})));
 }

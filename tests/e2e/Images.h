@@ -12,6 +12,9 @@ std::string ImageSize(const std::string& png);
 double Brightest(const std::string& png, const std::string& region);
 // The number of pixels that differ between the two images' regions; -1 on failure.
 long DifferingPixels(const std::string& a, const std::string& b, const std::string& region = "");
+// The middle of the image, half its width and half its height: inside the
+// program's picture in a screenshot of its window.
+std::string MiddleRegion(const std::string& png);
 // The number of distinct colours in the region; -1 on failure.
 long Colours(const std::string& png, const std::string& region);
 

@@ -103,7 +103,7 @@ std::string MakeClip(const std::string& dir, const std::string& name, double sec
 }
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-  const auto end = std::chrono::steady_clock::now() + timeout;
+  const auto end = std::chrono::steady_clock::now() + Scaled(timeout);
   while (!condition()) {
     if (std::chrono::steady_clock::now() >= end) return false;
     std::this_thread::sleep_for(20ms);
@@ -171,7 +171,7 @@ unsigned long TKorvaneProcess::Window() {
       const std::string found = Output("xdotool search --onlyvisible --pid " + std::to_string(pid_) + " 2>/dev/null | head -1");
       window_ = found.empty() ? 0 : std::stoul(found);
       return window_ != 0 || !Running();
-    }, 15s);
+    }, kStartUp);
   }
   return window_;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/support/TempDir.h"
+#include "tests/support/TestTime.h"
 
 namespace korvane::test {
 
@@ -33,7 +34,11 @@ TToolRun RunTool(const std::vector<std::string>& argv, bool withStderr = true);
 // text in single quotes for the shell.
 std::string ShellQuote(const std::string& text);
 
-// Polls condition every 20 ms until it holds or the timeout passes.
+// What any program under test may take to start, show its window and open
+// its first file; scaled as every wait is.
+inline constexpr std::chrono::milliseconds kStartUp{15000};
+
+// Polls condition every 20 ms until it holds or the timeout (scaled, see TestTime.h) passes.
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
 // Starts the program with the given ini file, runtime folder and working
@@ -64,7 +69,7 @@ class TKorvaneProcess {
   const std::string& RuntimeDir() const { return runtime_; }
   // Its own XDG_DATA_HOME, where its trash is.
   std::string DataHome() const { return home_ / "data"; }
-  // The visible main window (found on first use, waiting up to 15 s); 0 if none.
+  // The visible main window (found on first use, waiting up to kStartUp); 0 if none.
   unsigned long Window();
   std::string Caption();
   // Keys in xdotool's names ("Down", "ctrl+Right", "space"), sent to the focused main window.

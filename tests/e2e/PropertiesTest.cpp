@@ -67,7 +67,7 @@ TEST_F(MainFormWholeProgramProperties, TheReportOfATaggedClipFillsItsThreeTabs) 
   ASSERT_TRUE(WaitUntil([&] { return korvane.Caption() == "Korvane 480x360 " + title; }, 20s))
       << korvane.Caption() << "\n" << korvane.Stderr();
 
-  ChooseMenu(korvane, 2, 0);  // 確認 > プレイヤーのプロパティ確認...
+  ASSERT_TRUE(ChooseMenu(korvane, 2, 0));  // 確認 > プレイヤーのプロパティ確認...
   const unsigned long dialog = WaitForDialog(korvane, "PropForm", 15s);
   ASSERT_NE(dialog, 0u) << korvane.Stderr();
 

@@ -23,6 +23,17 @@ TPrivateSessionBus::TPrivateSessionBus() {
   setenv("DBUS_SESSION_BUS_ADDRESS", upAddress.c_str(), 1);
 }
 
+std::string MprisCall(const std::string& member, const std::vector<std::string>& args) {
+  std::vector<std::string> command{"dbus-send", "--session", "--print-reply", "--reply-timeout=1000",
+                                   "--dest=org.mpris.MediaPlayer2.korvane", "/org/mpris/MediaPlayer2", member};
+  command.insert(command.end(), args.begin(), args.end());
+  return RunTool(command).out;
+}
+
+std::string MprisProperty(const std::string& name) {
+  return MprisCall("org.freedesktop.DBus.Properties.Get", {"string:org.mpris.MediaPlayer2.Player", "string:" + name});
+}
+
 TPrivateSessionBus::~TPrivateSessionBus() {
   unsetenv("DBUS_SESSION_BUS_ADDRESS");
   upAddress.clear();

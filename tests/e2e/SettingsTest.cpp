@@ -62,7 +62,7 @@ TEST_F(MainFormWholeProgramSettings, AppliedSettingsFilterADroppedFolderAndTheNe
   {
     TKorvaneProcess korvane({});
     ASSERT_NE(korvane.Window(), 0u) << korvane.Stderr();
-    ChooseMenu(korvane, 2, 1);  // 確認 > 設定...
+    ASSERT_TRUE(ChooseMenu(korvane, 2, 1));  // 確認 > 設定...
     const unsigned long dialog = WaitForDialog(korvane, "ConfigForm", 15s);
     ASSERT_NE(dialog, 0u) << korvane.Stderr();
     ClickAt(dialog, 260, 50);  // EditLowerSize
