@@ -3,7 +3,7 @@
 #include <signal.h>
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 #include "tests/e2e/DesktopDriver.h"
@@ -15,21 +15,13 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Distinct colours in the middle of a screenshot: a test pattern has hundreds, a blank panel one.
-long ColoursInTheMiddle(const std::string& png) {
-  const std::string size = ImageSize(png);
-  const int width = std::atoi(size.c_str()), height = std::atoi(size.substr(size.find('x') + 1).c_str());
-  return Colours(png, std::to_string(width / 2) + "x" + std::to_string(height / 2) + "+" + std::to_string(width / 4) +
-                          "+" + std::to_string(height / 4));
-}
-
-// Whether the process holds SIGTERM back or catches it: from then on it is not killed by it.
-bool TakesCareOfSigterm(pid_t pid) {
+// Whether the process holds the signal back or catches it: from then on it is not killed by it.
+bool TakesCareOf(pid_t pid, int signal) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
   unsigned long long mask = 0;
   for (std::string line; std::getline(status, line);)
     if (line.rfind("SigBlk:", 0) == 0 || line.rfind("SigCgt:", 0) == 0) mask |= std::stoull(line.substr(7), nullptr, 16);
-  return mask & (1ull << (SIGTERM - 1));
+  return mask & (1ull << (signal - 1));
 }
 
 class MainFormWholeProgram : public ::testing::Test {
@@ -58,7 +50,8 @@ TEST_F(MainFormWholeProgram, PlaysAFolderOfThreeClipsThroughToTheEnd) {
     for (const std::string& path : open)
       if (played.empty() || played.back() != path) played.push_back(path);
     if (!open.empty() && !pictureSeen && korvane.Screenshot(media / "shot.png"))
-      pictureSeen = ColoursInTheMiddle(media / "shot.png") > 50;
+      // A test pattern has hundreds of colours, a blank panel one.
+      pictureSeen = Colours(media / "shot.png", MiddleRegion(media / "shot.png")) > 50;
     return played.size() >= expected.size() && korvane.OpenFilesBelow(clips).empty();
   }, 40s);
   EXPECT_TRUE(ended) << korvane.Stderr();
@@ -103,15 +96,19 @@ TEST_F(MainFormWholeProgram, PlaysClipAndclipAndANameThatIsNotUtf8) {
   EXPECT_EQ(played, expected);
 }
 
-// Once as early as the program can take it, once with the window up, once
-// with the box of Delete open (the signal ends its loop too; nothing is trashed).
-TEST_F(MainFormWholeProgram, ASigtermEndsTheProgramAsClosingTheWindowDoes) {
+// SIGTERM once as early as the program can take it, once with the window up,
+// once with the box of Delete open (the signal ends its loop too; nothing is
+// trashed); SIGINT and SIGHUP with the window up.
+TEST_F(MainFormWholeProgram, AQuitSignalEndsTheProgramAsClosingTheWindowDoes) {
   const std::string clip = MakeClip(media.Path(), "a.mp4", 4);
   ASSERT_FALSE(clip.empty());
-  for (const std::string when : {"early", "window", "box"}) {
+  const std::pair<int, std::string> cases[] = {
+      {SIGTERM, "early"}, {SIGTERM, "window"}, {SIGTERM, "box"}, {SIGINT, "window"}, {SIGHUP, "window"}};
+  for (const auto& [signal, when] : cases) {
+    SCOPED_TRACE(strsignal(signal) + (" " + when));
     TKorvaneProcess korvane({clip});
     if (when == "early") {
-      ASSERT_TRUE(WaitUntil([&] { return TakesCareOfSigterm(korvane.Pid()); }, 10s));
+      ASSERT_TRUE(WaitUntil([&] { return TakesCareOf(korvane.Pid(), signal); }, 10s));
     } else {
       ASSERT_NE(korvane.Window(), 0u) << korvane.Stderr();
     }
@@ -120,9 +117,9 @@ TEST_F(MainFormWholeProgram, ASigtermEndsTheProgramAsClosingTheWindowDoes) {
       korvane.Key("Delete");
       ASSERT_NE(WaitForDialog(korvane, "ファイルの削除", 10s), 0u) << korvane.Stderr();
     }
-    kill(korvane.Pid(), SIGTERM);
-    EXPECT_EQ(korvane.WaitForExit(10s), 0) << when << "\n" << korvane.Stderr();
-    EXPECT_FALSE(ReadFile(korvane.IniPath()).empty()) << when;
+    kill(korvane.Pid(), signal);
+    EXPECT_EQ(korvane.WaitForExit(10s), 0) << korvane.Stderr();
+    EXPECT_FALSE(ReadFile(korvane.IniPath()).empty());
   }
   EXPECT_FALSE(ReadFile(clip).empty());
 }
