@@ -3,7 +3,10 @@
 #include <QDragMoveEvent>
 #include <QMimeData>
 
+#include <algorithm>
+
 #include "base/Paths.h"
+#include "base/Utf.h"
 
 namespace korvane {
 
@@ -18,6 +21,20 @@ std::string LocalPathBytes(const QUrl& url) {
   return PercentDecodePath(url.path(QUrl::FullyEncoded).toStdString());
 }
 
+// The longest start of the path within the bound that ends between characters:
+// a cut UTF-8 sequence would name no file. A byte that starts no valid
+// sequence counts as a character of its own.
+void CutPath(std::string& path) {
+  size_t end = 0;
+  while (end < path.size()) {
+    char32_t cp;
+    const size_t length = std::max<size_t>(DecodeUtf8(path, end, cp), 1);
+    if (end + length > kMaxDroppedPath) break;
+    end += length;
+  }
+  path.resize(end);
+}
+
 }  // namespace
 
 void AcceptUrlDrag(QDragMoveEvent& event) {
@@ -29,7 +46,7 @@ std::vector<std::string> DroppedPaths(const QList<QUrl>& urls) {
   for (const QUrl& url : urls) {
     if (!url.isLocalFile()) continue;
     std::string path = LocalPathBytes(url);
-    if (path.size() > kMaxDroppedPath) path.resize(kMaxDroppedPath);
+    CutPath(path);
     paths.push_back(std::move(path));
   }
   return paths;

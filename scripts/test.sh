@@ -35,6 +35,8 @@ xvfb-run -a -s "$xvfb_args" "$root/tests/install/check-package.sh" "$root/build"
 "$root/scripts/fuzz.sh" all 5
 
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+# The sanitizer tree runs several times slower: every wait of a test may last three times as long.
+export KORVANE_TEST_TIME_FACTOR=3
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 "$root/scripts/build.sh" "$root/build-asan" -DKORVANE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 run_tests "$root/build-asan"

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -48,9 +49,12 @@ struct ProgramRun {
   std::string out;
 };
 
-// The program with no display to open a window on and a runtime folder of its own.
-ProgramRun RunProgram(const std::string& exe, const std::string& runtime, const std::string& arg) {
-  const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY XDG_RUNTIME_DIR=" + runtime + " " + exe + " " + arg;
+// The program with no display to open a window on, no session bus, and a
+// home and runtime folder of its own.
+ProgramRun RunProgram(const std::string& exe, const std::string& home, const std::string& arg) {
+  const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u DBUS_SESSION_BUS_ADDRESS HOME=" + home +
+                              " XDG_DATA_HOME=" + home + "/data XDG_CONFIG_HOME=" + home + "/config XDG_CACHE_HOME=" +
+                              home + "/cache XDG_RUNTIME_DIR=" + home + "/runtime " + exe + " " + arg;
   ProgramRun run;
   if (FILE* pipe = popen(command.c_str(), "r")) {
     char buffer[512];
@@ -76,18 +80,20 @@ TEST(CommandLine, TheProgramAnswersWithoutWindowOrLock) {
   if (!build || access(exe.c_str(), X_OK) != 0) GTEST_SKIP() << "the program has not been built";
   TempDir home;
   const std::string runtime = home.MakeDir("runtime");
+  // Open to others, the folder would not be used: the lock would go elsewhere.
+  ASSERT_EQ(chmod(runtime.c_str(), 0700), 0);
 
-  const ProgramRun version = RunProgram(exe, runtime, "--version");
+  const ProgramRun version = RunProgram(exe, home.Path(), "--version");
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "Korvane " + GetVersionValue("FileVersion", exe) + "\n");
   EXPECT_NE(GetVersionValue("FileVersion", exe), "");
 
-  const ProgramRun help = RunProgram(exe, runtime, "/m/a.mp4 --help");
+  const ProgramRun help = RunProgram(exe, home.Path(), "/m/a.mp4 --help");
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out, HelpText("Korvane"));
   EXPECT_TRUE(IsEmptyFolder(runtime)) << "no lock, no hand-off socket";
 
-  EXPECT_EQ(RunProgram(exe, runtime, "--version >/dev/full").status, 1);
+  EXPECT_EQ(RunProgram(exe, home.Path(), "--version >/dev/full").status, 1);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "tests/e2e/DesktopDriver.h"
 
+#include <gtest/gtest.h>
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
@@ -90,7 +92,7 @@ class TXClient {
   bool NextEvent(XEvent& event, const std::function<bool(const XEvent&)>& matches, std::chrono::milliseconds timeout,
                  const std::function<void(const XEvent&)>& others = {}) {
     XFlush(display_);
-    const auto end = std::chrono::steady_clock::now() + timeout;
+    const auto end = std::chrono::steady_clock::now() + Scaled(timeout);
     while (std::chrono::steady_clock::now() < end) {
       while (XPending(display_)) {
         XNextEvent(display_, &event);
@@ -181,19 +183,26 @@ void ClickAt(unsigned long window, int x, int y) {
                 std::to_string(y) + " click 1");
 }
 
-void ChooseMenu(TKorvaneProcess& korvane, int menu, int item) {
-  // The first menu's title, at the menu bar's left end; a window just shown
-  // may miss the first click, so it is clicked until the menu opens.
-  WaitUntil([&] {
-    ClickAt(korvane.Window(), 20, 10);
-    return WaitUntil([&] { return HasOpenMenu(korvane); }, 2s);
-  }, 30s);
+bool ChooseMenu(TKorvaneProcess& korvane, int menu, int item) {
+  // The first menu's title, at the menu bar's left end. A window just shown
+  // may miss a click, so it is clicked again, but only while no menu is open:
+  // a click on the title of an open menu closes it.
+  bool opened = false;
+  for (int click = 0; click < 3 && !opened; ++click) {
+    if (!HasOpenMenu(korvane)) ClickAt(korvane.Window(), 20, 10);
+    opened = WaitUntil([&] { return HasOpenMenu(korvane); }, 5s);
+  }
+  if (!opened) {
+    ADD_FAILURE() << "no menu opened";
+    return false;
+  }
   // The open menu holds the keyboard: keys go to it, not to a window to focus.
   // A menu reached with Right starts on its first entry; the clicked one on none.
   std::string keys;
   for (int i = 0; i < menu; ++i) keys += " Right";
   for (int i = 0; i < item + (menu == 0 ? 1 : 0); ++i) keys += " Down";
   CommandOutput("xdotool key --clearmodifiers --delay 100" + keys + " Return");
+  return true;
 }
 
 bool DropPaths(unsigned long window, int x, int y, const std::vector<std::string>& paths) {

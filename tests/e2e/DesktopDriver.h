@@ -23,8 +23,9 @@ void TypeTo(unsigned long window, const std::string& text);
 void ClickAt(unsigned long window, int x, int y);
 
 // Opens the menu bar's menu-th menu with a click and picks its item-th entry
-// with the keyboard (both from 0; separators do not count).
-void ChooseMenu(TKorvaneProcess& korvane, int menu, int item);
+// with the keyboard (both from 0; separators do not count). False, and a
+// failure of the test, when no menu opens.
+bool ChooseMenu(TKorvaneProcess& korvane, int menu, int item);
 
 // Drags the paths from another X client onto (x, y) of the window and drops
 // them there (the XDND protocol, as a file manager does). True when the

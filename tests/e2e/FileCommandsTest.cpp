@@ -5,9 +5,9 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <optional>
 
 #include "tests/e2e/DesktopDriver.h"
+#include "tests/e2e/Images.h"
 #include "tests/e2e/KorvaneProcess.h"
 #include "tests/e2e/SessionBus.h"
 
@@ -18,24 +18,6 @@ using namespace std::chrono_literals;
 
 bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
-// A property of the desktop controls' player interface, as dbus-send prints it.
-std::string MprisProperty(const std::string& name) {
-  return CommandOutput("dbus-send --session --print-reply --reply-timeout=5000 --dest=org.mpris.MediaPlayer2.korvane "
-                       "/org/mpris/MediaPlayer2 org.freedesktop.DBus.Properties.Get "
-                       "string:org.mpris.MediaPlayer2.Player string:" + name + " 2>&1");
-}
-
-// ImageMagick's view of a screenshot: "<w>x<h>", or the brightest channel
-// (0..1) inside a region given as "WxH+X+Y".
-std::string ImageSize(const std::string& png) { return CommandOutput("identify -format %wx%h " + ShellQuote(png)); }
-double Brightest(const std::string& png, const std::string& region) {
-  return std::atof(CommandOutput("identify -format '%[fx:maxima]' " + ShellQuote(png + "[" + region + "]")).c_str());
-}
-bool SamePixels(const std::string& a, const std::string& b, const std::string& region) {
-  return CommandOutput("compare -metric AE " + ShellQuote(a + "[" + region + "]") + " " + ShellQuote(b + "[" + region + "]") +
-                       " null: 2>&1") == "0";
-}
-
 class MainFormWholeProgramFiles : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -43,14 +25,6 @@ class MainFormWholeProgramFiles : public ::testing::Test {
     for (const char* tool : {"gio", "dbus-run-session"})
       if (CommandOutput(std::string("command -v ") + tool).empty()) GTEST_SKIP() << tool << " is not installed";
     clips = media.MakeDir("clips");
-    // The program and gio share a trash of their own, on the clips' file system.
-    dataHome = media.MakeDir("data");
-    if (const char* old = std::getenv("XDG_DATA_HOME")) oldDataHome = old;
-    setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
-  }
-  void TearDown() override {
-    if (oldDataHome) setenv("XDG_DATA_HOME", oldDataHome->c_str(), 1);
-    else unsetenv("XDG_DATA_HOME");
   }
 
   bool WaitForOpen(TKorvaneProcess& korvane, const std::string& path) {
@@ -69,15 +43,21 @@ class MainFormWholeProgramFiles : public ::testing::Test {
     return WaitForDialog(korvane, caption, 15s);
   }
 
-  // gio's view of the trash, through the desktop's own trash service on a private bus.
-  std::string Gio(const std::string& arguments) {
-    return CommandOutput("dbus-run-session -- gio trash " + arguments + " 2>/dev/null");
+  // gio's view of the program's trash (in its own data folder, on the clips'
+  // file system), through the desktop's trash service on a private bus.
+  std::string Gio(const TKorvaneProcess& korvane, const std::vector<std::string>& arguments) {
+    TempDir home;
+    std::vector<std::string> command{"env", "-u", "DBUS_SESSION_BUS_ADDRESS"};
+    for (const std::string& variable : PrivateHome(home.Path())) command.push_back(variable);
+    command.push_back("XDG_DATA_HOME=" + korvane.DataHome());
+    for (const char* part : {"dbus-run-session", "--", "gio", "trash"}) command.push_back(part);
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return RunTool(command, false).out;
   }
 
   static constexpr char kAnySize[] = "[LowerSize]\nFLowerSize=0\n";
   TempDir media;
-  std::string clips, dataHome;
-  std::optional<std::string> oldDataHome;
+  std::string clips;
 };
 
 TEST_F(MainFormWholeProgramFiles, F2RenamesThePlayingFileButNeverOntoAnother) {
@@ -137,13 +117,13 @@ TEST_F(MainFormWholeProgramFiles, DeleteAsksThenTrashesRestorablyAndPlaysTheNext
   KeyTo(box, "Return");
   ASSERT_TRUE(WaitForPlaying(korvane, c));
   EXPECT_FALSE(Exists(b));
-  EXPECT_EQ(ReadFile(dataHome + "/Trash/files/b.mp4"), bBytes);
+  EXPECT_EQ(ReadFile(korvane.DataHome() + "/Trash/files/b.mp4"), bBytes);
 
   // The desktop sees it in its trash under its old place, and can bring it back.
-  EXPECT_EQ(Gio("--list"), "trash:///b.mp4\t" + b);
-  Gio("--restore trash:///b.mp4");
+  EXPECT_EQ(Gio(korvane, {"--list"}), "trash:///b.mp4\t" + b);
+  Gio(korvane, {"--restore", "trash:///b.mp4"});
   EXPECT_EQ(ReadFile(b), bBytes);
-  EXPECT_EQ(Gio("--list"), "");
+  EXPECT_EQ(Gio(korvane, {"--list"}), "");
   EXPECT_TRUE(korvane.Running());
 }
 
@@ -168,7 +148,7 @@ TEST_F(MainFormWholeProgramFiles, CtrlZUndoesTheTrashThenFasterThenFullScreen) {
   korvane.Key("ctrl+z");
   ASSERT_TRUE(WaitForPlaying(korvane, a)) << korvane.Stderr();
   EXPECT_EQ(ReadFile(a), aBytes);
-  EXPECT_EQ(Gio("--list"), "");
+  EXPECT_EQ(Gio(korvane, {"--list"}), "");
   EXPECT_TRUE(WaitUntil([&] { return MprisProperty("PlaybackStatus").find("\"Playing\"") != std::string::npos; }, 10s));
 
   const std::string normal = media / "normal.png", faster = media / "faster.png", full = media / "full.png",
@@ -181,7 +161,7 @@ TEST_F(MainFormWholeProgramFiles, CtrlZUndoesTheTrashThenFasterThenFullScreen) {
   korvane.Key("bracketright");
   EXPECT_TRUE(WaitUntil([&] { return MprisProperty("Rate").find("double 1.5") != std::string::npos; }, 5s))
       << MprisProperty("Rate");
-  ASSERT_TRUE(WaitUntil([&] { return korvane.Screenshot(faster) && !SamePixels(normal, faster, panel2); }, 5s))
+  ASSERT_TRUE(WaitUntil([&] { return korvane.Screenshot(faster) && DifferingPixels(normal, faster, panel2) > 0; }, 5s))
       << "status panel 2 shows no speed";
 
   korvane.Key("F11");
@@ -193,7 +173,7 @@ TEST_F(MainFormWholeProgramFiles, CtrlZUndoesTheTrashThenFasterThenFullScreen) {
   }, 5s)) << ImageSize(full);
   korvane.Key("F11");
   ASSERT_TRUE(WaitUntil([&] { return korvane.Screenshot(back) && ImageSize(back) == size; }, 5s)) << ImageSize(back);
-  EXPECT_TRUE(SamePixels(faster, back, std::to_string(width) + "x20+0+0")) << "the menu bar is not back";
+  EXPECT_EQ(DifferingPixels(faster, back, std::to_string(width) + "x20+0+0"), 0) << "the menu bar is not back";
   EXPECT_TRUE(korvane.Running());
 }
 

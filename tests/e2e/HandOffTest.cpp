@@ -39,7 +39,7 @@ const std::string kSocketName = std::string("korvane-") + InstanceGuid + ".sock"
 class TLaunch {
  public:
   TLaunch(const std::vector<std::string>& args, const std::string& runtime, const std::string& workDir = "") {
-    pid_ = StartKorvane(args, home_ / "Korvane.ini", runtime, home_ / "stderr.txt", workDir);
+    pid_ = StartKorvane(args, home_.Path(), home_ / "Korvane.ini", runtime, home_ / "stderr.txt", workDir);
   }
   ~TLaunch() {
     if (WaitForExit(0ms) != -1 || reaped_) return;

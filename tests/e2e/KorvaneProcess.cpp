@@ -1,8 +1,10 @@
 #include "tests/e2e/KorvaneProcess.h"
+#include "tests/e2e/SessionBus.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <dirent.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -11,6 +13,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -45,6 +48,34 @@ bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
 std::string CommandOutput(const std::string& command) { return Output(command); }
 
+TToolRun RunTool(const std::vector<std::string>& argv, bool withStderr) {
+  TToolRun run;
+  int pipeEnds[2];
+  if (argv.empty() || pipe2(pipeEnds, O_CLOEXEC) != 0) return run;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(pipeEnds[1], STDOUT_FILENO);
+    const int err = withStderr ? pipeEnds[1] : open("/dev/null", O_WRONLY);
+    if (err >= 0) dup2(err, STDERR_FILENO);
+    std::vector<char*> args;
+    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+  }
+  close(pipeEnds[1]);
+  char buffer[512];
+  for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) != 0;) {
+    if (n > 0) run.out.append(buffer, static_cast<size_t>(n));
+    else if (errno != EINTR) break;
+  }
+  close(pipeEnds[0]);
+  int status = 0;
+  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) run.status = WEXITSTATUS(status);
+  while (!run.out.empty() && run.out.back() == '\n') run.out.pop_back();
+  return run;
+}
+
 std::string ShellQuote(const std::string& text) { return Quote(text); }
 
 std::string KorvanePath() {
@@ -72,7 +103,7 @@ std::string MakeClip(const std::string& dir, const std::string& name, double sec
 }
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-  const auto end = std::chrono::steady_clock::now() + timeout;
+  const auto end = std::chrono::steady_clock::now() + Scaled(timeout);
   while (!condition()) {
     if (std::chrono::steady_clock::now() >= end) return false;
     std::this_thread::sleep_for(20ms);
@@ -80,11 +111,19 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
   return true;
 }
 
-pid_t StartKorvane(const std::vector<std::string>& args, const std::string& ini, const std::string& runtime,
-                   const std::string& stderrPath, const std::string& workDir) {
+std::vector<std::string> PrivateHome(const std::string& home) {
+  return {"HOME=" + home, "XDG_DATA_HOME=" + home + "/data", "XDG_CONFIG_HOME=" + home + "/config",
+          "XDG_CACHE_HOME=" + home + "/cache"};
+}
+
+pid_t StartKorvane(const std::vector<std::string>& args, const std::string& home, const std::string& ini,
+                   const std::string& runtime, const std::string& stderrPath, const std::string& workDir) {
   const std::string program = KorvanePath();
   const pid_t pid = fork();
   if (pid != 0) return pid;
+  for (std::string variable : PrivateHome(home)) putenv(strdup(variable.c_str()));
+  if (const std::string& bus = TPrivateSessionBus::Address(); bus.empty()) unsetenv("DBUS_SESSION_BUS_ADDRESS");
+  else setenv("DBUS_SESSION_BUS_ADDRESS", bus.c_str(), 1);
   setenv("KORVANE_INI", ini.c_str(), 1);
   setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
   if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(126);
@@ -101,7 +140,7 @@ TKorvaneProcess::TKorvaneProcess(const std::vector<std::string>& args, const std
     : ini_(home_ / "Korvane.ini"), runtime_(home_.MakeDir("runtime")), stderrPath_(home_ / "stderr.txt") {
   chmod(runtime_.c_str(), 0700);
   if (!iniText.empty()) std::ofstream(ini_) << iniText;
-  pid_ = StartKorvane(args, ini_, runtime_, stderrPath_);
+  pid_ = StartKorvane(args, home_.Path(), ini_, runtime_, stderrPath_);
 }
 
 TKorvaneProcess::~TKorvaneProcess() {
@@ -140,7 +179,7 @@ unsigned long TKorvaneProcess::Window() {
       const std::string found = Output("xdotool search --onlyvisible --pid " + std::to_string(pid_) + " 2>/dev/null | head -1");
       window_ = found.empty() ? 0 : std::stoul(found);
       return window_ != 0 || !Running();
-    }, 15s);
+    }, kStartUp);
   }
   return window_;
 }
@@ -213,7 +252,7 @@ std::vector<std::string> TKorvaneProcess::PlayingFilesBelow(const std::string& d
 
 bool TKorvaneProcess::Screenshot(const std::string& pngPath) {
   const unsigned long window = Window();
-  return window && std::system(("import -window " + std::to_string(window) + " " + Quote(pngPath)).c_str()) == 0;
+  return window && RunTool({"import", "-window", std::to_string(window), pngPath}).status == 0;
 }
 
 std::string TKorvaneProcess::Stderr() const { return ReadFile(stderrPath_); }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/support/TempDir.h"
+#include "tests/support/TestTime.h"
 
 namespace korvane::test {
 
@@ -23,16 +24,32 @@ std::string MakeClip(const std::string& dir, const std::string& name, double sec
 
 // Runs a shell command; its standard output without the last newline.
 std::string CommandOutput(const std::string& command);
+
+struct TToolRun {
+  int status = -1;  // the exit status; -1 when it did not run or was killed
+  std::string out;  // standard output (and standard error) without the last newline
+};
+// Runs a program found on PATH with exactly these arguments, no shell between.
+TToolRun RunTool(const std::vector<std::string>& argv, bool withStderr = true);
 // text in single quotes for the shell.
 std::string ShellQuote(const std::string& text);
 
-// Polls condition every 20 ms until it holds or the timeout passes.
+// What any program under test may take to start, show its window and open
+// its first file; scaled as every wait is.
+inline constexpr std::chrono::milliseconds kStartUp{15000};
+
+// Polls condition every 20 ms until it holds or the timeout (scaled, see TestTime.h) passes.
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
 // Starts the program with the given ini file, runtime folder and working
-// folder (unchanged when empty), its standard error going to stderrPath.
-pid_t StartKorvane(const std::vector<std::string>& args, const std::string& ini, const std::string& runtime,
-                   const std::string& stderrPath, const std::string& workDir = "");
+// folder (unchanged when empty), its standard error going to stderrPath. Its
+// home, data, config and cache folders are below `home`; the session bus is
+// the private one that is up, none when there is none.
+pid_t StartKorvane(const std::vector<std::string>& args, const std::string& home, const std::string& ini,
+                   const std::string& runtime, const std::string& stderrPath, const std::string& workDir = "");
+// The environment that names a home of its own and its data, config and cache
+// folders below it, as "NAME=value".
+std::vector<std::string> PrivateHome(const std::string& home);
 
 // Asks a top-level window to close, as a window manager's close button would.
 void AskWindowToClose(unsigned long window);
@@ -50,7 +67,9 @@ class TKorvaneProcess {
   pid_t Pid() const { return pid_; }
   const std::string& IniPath() const { return ini_; }
   const std::string& RuntimeDir() const { return runtime_; }
-  // The visible main window (found on first use, waiting up to 15 s); 0 if none.
+  // Its own XDG_DATA_HOME, where its trash is.
+  std::string DataHome() const { return home_ / "data"; }
+  // The visible main window (found on first use, waiting up to kStartUp); 0 if none.
   unsigned long Window();
   std::string Caption();
   // Keys in xdotool's names ("Down", "ctrl+Right", "space"), sent to the focused main window.

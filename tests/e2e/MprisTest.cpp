@@ -8,15 +8,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string Send(const std::string& member, const std::string& args = "") {
-  return CommandOutput("dbus-send --session --print-reply --reply-timeout=5000 --dest=org.mpris.MediaPlayer2.korvane "
-                       "/org/mpris/MediaPlayer2 " + member + " " + args + " 2>&1");
-}
-
-std::string PlayerProperty(const std::string& name) {
-  return Send("org.freedesktop.DBus.Properties.Get", "string:org.mpris.MediaPlayer2.Player string:" + name);
-}
-
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 TEST(MprisWholeProgram, TheDesktopControlsPauseAndMoveToTheNextFile) {
@@ -24,26 +15,26 @@ TEST(MprisWholeProgram, TheDesktopControlsPauseAndMoveToTheNextFile) {
   if (CommandOutput("command -v dbus-daemon").empty()) GTEST_SKIP() << "dbus-daemon is not installed";
   TempDir media;
   const std::string clips = media.MakeDir("clips");
-  for (const char* name : {"a.mp4", "b.mp4"}) ASSERT_FALSE(MakeClip(clips, name, 10).empty());
+  for (const char* name : {"a.mp4", "b.mp4"}) ASSERT_FALSE(MakeClip(clips, name, 30).empty());
   TPrivateSessionBus bus;
   ASSERT_TRUE(bus.Up());
 
   TKorvaneProcess korvane({clips});
   ASSERT_NE(korvane.Window(), 0u) << korvane.Stderr();
   const auto playing = [&](const std::string& path) {
-    return korvane.PlayingFilesBelow(clips) == std::vector<std::string>{path} && Has(PlayerProperty("PlaybackStatus"), "\"Playing\"");
+    return korvane.PlayingFilesBelow(clips) == std::vector<std::string>{path} && Has(MprisProperty("PlaybackStatus"), "\"Playing\"");
   };
-  ASSERT_TRUE(WaitUntil([&] { return playing(clips + "/a.mp4"); }, 30s)) << korvane.Stderr();
+  ASSERT_TRUE(WaitUntil([&] { return playing(clips + "/a.mp4"); }, kStartUp)) << korvane.Stderr();
 
   // Paused first, so that only the command can move on to the next file.
-  Send("org.mpris.MediaPlayer2.Player.PlayPause");
-  EXPECT_TRUE(WaitUntil([&] { return Has(PlayerProperty("PlaybackStatus"), "\"Paused\""); }, 10s))
-      << PlayerProperty("PlaybackStatus");
+  MprisCall("org.mpris.MediaPlayer2.Player.PlayPause");
+  EXPECT_TRUE(WaitUntil([&] { return Has(MprisProperty("PlaybackStatus"), "\"Paused\""); }, 10s))
+      << MprisProperty("PlaybackStatus");
 
-  Send("org.mpris.MediaPlayer2.Player.Next");
+  MprisCall("org.mpris.MediaPlayer2.Player.Next");
   EXPECT_TRUE(WaitUntil([&] { return playing(clips + "/b.mp4"); }, 30s)) << korvane.Stderr();
-  EXPECT_TRUE(WaitUntil([&] { return Has(PlayerProperty("Metadata"), "file://" + clips + "/b.mp4"); }, 10s))
-      << PlayerProperty("Metadata");
+  EXPECT_TRUE(WaitUntil([&] { return Has(MprisProperty("Metadata"), "file://" + clips + "/b.mp4"); }, 10s))
+      << MprisProperty("Metadata");
 }
 
 }  // namespace

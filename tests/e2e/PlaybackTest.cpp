@@ -6,8 +6,11 @@
 
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 
+#include "tests/e2e/DesktopDriver.h"
+#include "tests/e2e/Images.h"
 #include "tests/e2e/KorvaneProcess.h"
 
 namespace korvane::test {
@@ -15,25 +18,13 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Distinct colours in the middle of a screenshot: a test pattern has hundreds, a blank panel one.
-int ColoursInTheMiddle(const std::string& png) {
-  const std::string command = "convert '" + png + "' -gravity center -crop 50%x50%+0+0 -format %k info:";
-  FILE* pipe = popen(command.c_str(), "r");
-  int colours = 0;
-  if (pipe) {
-    if (fscanf(pipe, "%d", &colours) != 1) colours = 0;
-    pclose(pipe);
-  }
-  return colours;
-}
-
-// Whether the process holds SIGTERM back or catches it: from then on it is not killed by it.
-bool TakesCareOfSigterm(pid_t pid) {
+// Whether the process holds the signal back or catches it: from then on it is not killed by it.
+bool TakesCareOf(pid_t pid, int signal) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
   unsigned long long mask = 0;
   for (std::string line; std::getline(status, line);)
     if (line.rfind("SigBlk:", 0) == 0 || line.rfind("SigCgt:", 0) == 0) mask |= std::stoull(line.substr(7), nullptr, 16);
-  return mask & (1ull << (SIGTERM - 1));
+  return mask & (1ull << (signal - 1));
 }
 
 class MainFormWholeProgram : public ::testing::Test {
@@ -62,7 +53,8 @@ TEST_F(MainFormWholeProgram, PlaysAFolderOfThreeClipsThroughToTheEnd) {
     for (const std::string& path : open)
       if (played.empty() || played.back() != path) played.push_back(path);
     if (!open.empty() && !pictureSeen && korvane.Screenshot(media / "shot.png"))
-      pictureSeen = ColoursInTheMiddle(media / "shot.png") > 50;
+      // A test pattern has hundreds of colours, a blank panel one.
+      pictureSeen = Colours(media / "shot.png", MiddleRegion(media / "shot.png")) > 50;
     return played.size() >= expected.size() && korvane.OpenFilesBelow(clips).empty();
   }, 40s);
   EXPECT_TRUE(ended) << korvane.Stderr();
@@ -107,30 +99,30 @@ TEST_F(MainFormWholeProgram, PlaysClipAndclipAndANameThatIsNotUtf8) {
   EXPECT_EQ(played, expected);
 }
 
-// Once as early as the program can take it, once with the window up, once
-// with the box of Delete open (the signal ends its loop too; nothing is trashed).
-TEST_F(MainFormWholeProgram, ASigtermEndsTheProgramAsClosingTheWindowDoes) {
+// SIGTERM once as early as the program can take it, once with the window up,
+// once with the box of Delete open (the signal ends its loop too; nothing is
+// trashed); SIGINT and SIGHUP with the window up.
+TEST_F(MainFormWholeProgram, AQuitSignalEndsTheProgramAsClosingTheWindowDoes) {
   const std::string clip = MakeClip(media.Path(), "a.mp4", 4);
   ASSERT_FALSE(clip.empty());
-  for (const std::string when : {"early", "window", "box"}) {
+  const std::pair<int, std::string> cases[] = {
+      {SIGTERM, "early"}, {SIGTERM, "window"}, {SIGTERM, "box"}, {SIGINT, "window"}, {SIGHUP, "window"}};
+  for (const auto& [signal, when] : cases) {
+    SCOPED_TRACE(strsignal(signal) + (" " + when));
     TKorvaneProcess korvane({clip});
     if (when == "early") {
-      ASSERT_TRUE(WaitUntil([&] { return TakesCareOfSigterm(korvane.Pid()); }, 10s));
+      ASSERT_TRUE(WaitUntil([&] { return TakesCareOf(korvane.Pid(), signal); }, 10s));
     } else {
       ASSERT_NE(korvane.Window(), 0u) << korvane.Stderr();
     }
     if (when == "box") {
-      const auto windows = [&] {
-        return std::stoi(CommandOutput("xdotool search --onlyvisible --pid " + std::to_string(korvane.Pid()) + " | wc -l"));
-      };
       ASSERT_TRUE(WaitUntil([&] { return !korvane.OpenFilesBelow(media.Path()).empty(); }, 20s));
-      const int before = windows();
       korvane.Key("Delete");
-      ASSERT_TRUE(WaitUntil([&] { return windows() > before; }, 10s));
+      ASSERT_NE(WaitForDialog(korvane, "ファイルの削除", 10s), 0u) << korvane.Stderr();
     }
-    kill(korvane.Pid(), SIGTERM);
-    EXPECT_EQ(korvane.WaitForExit(10s), 0) << when << "\n" << korvane.Stderr();
-    EXPECT_FALSE(ReadFile(korvane.IniPath()).empty()) << when;
+    kill(korvane.Pid(), signal);
+    EXPECT_EQ(korvane.WaitForExit(10s), 0) << korvane.Stderr();
+    EXPECT_FALSE(ReadFile(korvane.IniPath()).empty());
   }
   EXPECT_FALSE(ReadFile(clip).empty());
 }

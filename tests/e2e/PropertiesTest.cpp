@@ -33,7 +33,7 @@ class MainFormWholeProgramProperties : public ::testing::Test {
 
   // A clip carrying a title and an artist, remuxed from the plain test clip.
   std::string MakeTaggedClip(const std::string& title, const std::string& artist) {
-    const std::string plain = MakeClip(media.Path(), "plain.mp4", 30), tagged = clips + "/tagged.mp4";
+    const std::string plain = MakeClip(media.Path(), "plain.mp4", 60), tagged = clips + "/tagged.mp4";
     if (plain.empty()) return "";
     const std::string command = "ffmpeg -loglevel error -y -i " + ShellQuote(plain) + " -c copy -metadata title=" +
                                 ShellQuote(title) + " -metadata artist=" + ShellQuote(artist) + " " +
@@ -67,7 +67,7 @@ TEST_F(MainFormWholeProgramProperties, TheReportOfATaggedClipFillsItsThreeTabs) 
   ASSERT_TRUE(WaitUntil([&] { return korvane.Caption() == "Korvane 480x360 " + title; }, 20s))
       << korvane.Caption() << "\n" << korvane.Stderr();
 
-  ChooseMenu(korvane, 2, 0);  // 確認 > プレイヤーのプロパティ確認...
+  ASSERT_TRUE(ChooseMenu(korvane, 2, 0));  // 確認 > プレイヤーのプロパティ確認...
   const unsigned long dialog = WaitForDialog(korvane, "PropForm", 15s);
   ASSERT_NE(dialog, 0u) << korvane.Stderr();
 
@@ -90,12 +90,14 @@ TEST_F(MainFormWholeProgramProperties, TheReportOfATaggedClipFillsItsThreeTabs) 
 
   KeyTo(dialog, "ctrl+Tab");
   const std::vector<std::string> controls = CopyTab(dialog, "IWMPControls.");
-  ASSERT_EQ(controls.size(), 8u) << ClipboardText();
-  const char* names[] = {"Play", "Pause", "Stop", "FastForward", "FastReverse", "Next", "Previous", "CurrentPosition"};
-  for (size_t i = 0; i < controls.size(); ++i) {
-    const std::string start = std::string("IWMPControls.isAvailable['") + names[i] + "']\t";
-    EXPECT_TRUE(controls[i] == start + "OK" || controls[i] == start + "NG") << controls[i];
+  // A clip that plays and can be sought: it can be paused, stopped and moved in, nothing else.
+  std::vector<std::string> expected;
+  for (const char* control : {"Play\tNG", "Pause\tOK", "Stop\tOK", "FastForward\tNG", "FastReverse\tNG", "Next\tNG",
+                              "Previous\tNG", "CurrentPosition\tOK"}) {
+    std::string line = std::string("IWMPControls.isAvailable['") + control;
+    expected.push_back(line.insert(line.find('\t'), "']"));
   }
+  EXPECT_EQ(controls, expected);
 
   KeyTo(dialog, "Escape");
   KeyTo(dialog, "Escape");

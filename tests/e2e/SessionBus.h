@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 namespace korvane::test {
 
@@ -15,10 +16,17 @@ class TPrivateSessionBus {
   TPrivateSessionBus(const TPrivateSessionBus&) = delete;
   TPrivateSessionBus& operator=(const TPrivateSessionBus&) = delete;
   bool Up() const { return pid_ > 0; }
+  // The address of the private bus that is up; "" when none is.
+  static const std::string& Address();
 
  private:
-  std::string address_;
   pid_t pid_ = -1;
 };
+
+// A call of the program's desktop controls on the session bus, as dbus-send
+// prints its reply (or its error). A short reply timeout: a caller polls again.
+std::string MprisCall(const std::string& member, const std::vector<std::string>& args = {});
+// A property of the player interface, as dbus-send prints it.
+std::string MprisProperty(const std::string& name);
 
 }  // namespace korvane::test

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "tests/e2e/DesktopDriver.h"
 #include "config/Config.h"
@@ -61,7 +62,7 @@ TEST_F(MainFormWholeProgramSettings, AppliedSettingsFilterADroppedFolderAndTheNe
   {
     TKorvaneProcess korvane({});
     ASSERT_NE(korvane.Window(), 0u) << korvane.Stderr();
-    ChooseMenu(korvane, 2, 1);  // 確認 > 設定...
+    ASSERT_TRUE(ChooseMenu(korvane, 2, 1));  // 確認 > 設定...
     const unsigned long dialog = WaitForDialog(korvane, "ConfigForm", 15s);
     ASSERT_NE(dialog, 0u) << korvane.Stderr();
     ClickAt(dialog, 260, 50);  // EditLowerSize
@@ -118,6 +119,8 @@ TEST_F(MainFormWholeProgramSettings, AReplacedProgramSavesToItsOwnIniAndKeepsEve
   const pid_t pid = fork();
   if (pid == 0) {
     unsetenv("KORVANE_INI");
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    for (const std::string& variable : PrivateHome(home.Path())) putenv(strdup(variable.c_str()));
     setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     const int err = open((home / "stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (err >= 0) dup2(err, STDERR_FILENO);

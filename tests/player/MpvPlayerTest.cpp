@@ -367,7 +367,11 @@ TEST_F(MpvPlayerTest, ABrokenNeighbourIsNotHandedOverNorReopenedUnchanged) {
 TEST_F(MpvPlayerTest, ALateEndOfThePreviousFileLeavesTheNewOneAlone) {
   player->setURL(ToWide(test::ZeroByteMp4()));
   QCoreApplication::processEvents();  // the load is sent to the engine
-  usleep(500 * 1000);                 // which fails it, reported but not yet read
+  ASSERT_EQ(player->engineProperty("idle-active"), "no");
+  // Polled without the event loop: the engine is idle again once it has failed
+  // the file, and its report of the end waits unread.
+  for (int i = 0; i < 500 && player->engineProperty("idle-active") != "yes"; ++i) usleep(10 * 1000);
+  ASSERT_EQ(player->engineProperty("idle-active"), "yes");
   player->setURL(ToWide(test::ShortMp4()));
   c().play();
   ASSERT_TRUE(WaitFor([&] { return player->playState() == wmppsPlaying; }))

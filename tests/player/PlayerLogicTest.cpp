@@ -1,6 +1,9 @@
 // The player's plain logic, without mpv: time texts, seeks, states, attributes, balance.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cstdio>
 #include <map>
 
 #include "player/AudioBalance.h"
@@ -9,6 +12,7 @@
 #include "player/PlayerTime.h"
 #include "player/SeekController.h"
 #include "player/StandbyPlan.h"
+#include "tests/support/TempDir.h"
 
 namespace korvane {
 namespace {
@@ -412,10 +416,28 @@ TEST(MpvPlayerStandby, AStandbyStandsInOnlyForItsOwnUnchangedFile) {
   EXPECT_EQ(SlotFor(slots, "a", files.Reader()), 0);
   EXPECT_EQ(SlotFor(slots, "b", files.Reader()), -1);  // the engine failed on it
   EXPECT_EQ(SlotFor(slots, "", files.Reader()), -1);
-  files.stamps["a"].mtimeNs = 5;  // written since it was opened ahead
+  files.stamps["a"].inode = 9;  // replaced by another file of the same size and time
+  EXPECT_EQ(SlotFor(slots, "a", files.Reader()), -1);
+  files.stamps["a"] = {10, 5, 1, 1};  // written since it was opened ahead
   EXPECT_EQ(SlotFor(slots, "a", files.Reader()), -1);
   files.stamps.erase("a");  // gone
   EXPECT_EQ(SlotFor(slots, "a", files.Reader()), -1);
+}
+
+// A copy renamed over the file, its time set back: only the inode tells.
+TEST(MpvPlayerStandby, AFileReplacedWithTheSameSizeAndTimeHasAnotherStamp) {
+  test::TempDir dir;
+  const std::string path = dir.WriteFile("a.mp4", "same bytes"), copy = dir.WriteFile("copy.mp4", "same bytes");
+  const std::optional<FileStamp> before = StampOf(path);
+  ASSERT_TRUE(before);
+  const timespec times[2] = {{0, UTIME_OMIT}, {before->mtimeNs / 1000000000, before->mtimeNs % 1000000000}};
+  ASSERT_EQ(utimensat(AT_FDCWD, copy.c_str(), times, 0), 0);
+  ASSERT_EQ(std::rename(copy.c_str(), path.c_str()), 0);
+  const std::optional<FileStamp> after = StampOf(path);
+  ASSERT_TRUE(after);
+  EXPECT_EQ(after->size, before->size);
+  EXPECT_EQ(after->mtimeNs, before->mtimeNs);
+  EXPECT_NE(*after, *before);
 }
 
 TEST(MpvPlayerStandby, HeldFilesStayOthersGoToFreeSlotsThenNewOnesWithinTwo) {

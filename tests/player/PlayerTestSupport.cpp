@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "base/Utf.h"
+#include "tests/support/TestTime.h"
 
 namespace korvane::test {
 
@@ -21,6 +22,7 @@ QApplication& EnsureApp(bool useDisplay) {
 }
 
 bool WaitFor(const std::function<bool()>& pred, int timeoutMs) {
+  timeoutMs = static_cast<int>(Scaled(std::chrono::milliseconds(timeoutMs)).count());
   QElapsedTimer timer;
   timer.start();
   while (!pred()) {

@@ -15,7 +15,7 @@ namespace korvane::test {
 // unless `useDisplay` and a display is there.
 QApplication& EnsureApp(bool useDisplay = false);
 
-// Runs the event loop until pred() holds or timeoutMs passed; returns pred().
+// Runs the event loop until pred() holds or timeoutMs (scaled, see TestTime.h) passed; returns pred().
 bool WaitFor(const std::function<bool()>& pred, int timeoutMs = 5000);
 // Runs the event loop for ms milliseconds.
 void Pump(int ms);

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -57,8 +58,22 @@ std::string Temp(const std::string& out) {
   return out.substr(0, dot) + ".tmp" + std::to_string(getpid()) + out.substr(dot);
 }
 
+// Where the file made from `key` (what it is made of) is kept: a folder per
+// key, so that a file made by a changed command is made anew; the file's own
+// name is kept, the player names the media after it.
+std::string CachedPath(const std::string& name, const std::string& key) {
+  uint64_t hash = 14695981039346656037ull;  // FNV-1a: the same on every run and build
+  for (unsigned char c : key) hash = (hash ^ c) * 1099511628211ull;
+  char folder[17];
+  std::snprintf(folder, sizeof folder, "%016llx", static_cast<unsigned long long>(hash));
+  const std::string dir = MediaDir() + "/" + folder;
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  return dir + "/" + name;
+}
+
 std::string Make(const std::string& name, const std::string& arguments) {
-  const std::string out = MediaDir() + "/" + name;
+  const std::string out = CachedPath(name, arguments);
   if (Exists(out)) return out;
   return RunFfmpeg(arguments, out) ? out : "";
 }
@@ -108,25 +123,26 @@ std::string AudioM4a() {
 std::string TinyWav() { return Make("tiny.wav", "-f lavfi -i sine=frequency=550:sample_rate=8000 -t 0.3 -c:a pcm_s16le"); }
 
 std::string ZeroByteMp4() {
-  const std::string out = MediaDir() + "/zero.mp4";
+  const std::string out = CachedPath("zero.mp4", "");
   if (!Exists(out)) std::ofstream(out, std::ios::binary).flush();
   return out;
 }
 
 std::string TextAsMp4() {
-  const std::string out = MediaDir() + "/text.mp4";
+  const std::string text = "This is not a video.\nclip.mp4\nshort.mp4\n/etc/passwd\n";
+  const std::string out = CachedPath("text.mp4", text);
   if (!Exists(out)) {
     const std::string tmp = Temp(out);
-    std::ofstream(tmp) << "This is not a video.\nclip.mp4\nshort.mp4\n/etc/passwd\n";
+    std::ofstream(tmp) << text;
     std::rename(tmp.c_str(), out.c_str());
   }
   return out;
 }
 
 std::string TruncatedMp4() {
-  const std::string out = MediaDir() + "/truncated.mp4";
-  if (Exists(out)) return out;
   const std::string clip = ClipMp4();
+  const std::string out = CachedPath("truncated.mp4", clip);
+  if (Exists(out)) return out;
   std::ifstream in(clip, std::ios::binary);
   std::stringstream all;
   all << in.rdbuf();
