@@ -43,15 +43,14 @@ bool Move(bool next) {
              .find("Error") == std::string::npos;
 }
 
-// Entries of the ini's folder other than the ini, the program's stderr and its runtime folder.
+// Files beside the ini named after it (the save's temporary files).
 std::vector<std::string> LeftBeside(const std::string& folder) {
   std::vector<std::string> left;
   DIR* dir = opendir(folder.c_str());
   if (!dir) return left;
   while (dirent* entry = readdir(dir)) {
     const std::string name = entry->d_name;
-    if (name != "." && name != ".." && name != "Korvane.ini" && name != "stderr.txt" && name != "runtime")
-      left.push_back(name);
+    if (name != "Korvane.ini" && name.find("Korvane.ini") != std::string::npos) left.push_back(name);
   }
   closedir(dir);
   return left;
@@ -67,11 +66,9 @@ void Cycle(const std::string& clips, const std::string& handed, std::mt19937& ra
   // Running, a file open: the search and the first open are done.
   const bool playing = WaitUntil([&] { return !korvane.Running() || !korvane.OpenFilesBelow(clips).empty(); }, 30s);
   if (playing && korvane.Running()) {
-    const std::string ini = korvane.IniPath();
-    const pid_t later = StartKorvane({handed}, ini, korvane.RuntimeDir(), ini + ".later-stderr");
-    int laterStatus = 0;
-    waitpid(later, &laterStatus, 0);
-    std::remove((ini + ".later-stderr").c_str());
+    const std::string ini = korvane.IniPath(), home = ini.substr(0, ini.rfind('/'));
+    const pid_t later = StartKorvane({handed}, home, ini, korvane.RuntimeDir(), home + "/later-stderr.txt");
+    waitpid(later, nullptr, 0);
     // Apart enough for the neighbours to be opened ahead, so that most moves are swaps.
     for (int moves = std::uniform_int_distribution<int>(0, 4)(random); moves > 0; --moves) {
       std::this_thread::sleep_for(std::chrono::milliseconds(std::uniform_int_distribution<int>(0, 800)(random)));
