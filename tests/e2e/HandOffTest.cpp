@@ -62,7 +62,7 @@ int RawConnect(const std::string& path) {
 // Whether the other end closes fd within the timeout without having sent a byte.
 bool ClosedUnanswered(int fd, std::chrono::milliseconds timeout) {
   pollfd entry{fd, POLLIN, 0};
-  if (poll(&entry, 1, static_cast<int>(timeout.count())) != 1) return false;
+  if (poll(&entry, 1, static_cast<int>(Scaled(timeout).count())) != 1) return false;
   char byte;
   return recv(fd, &byte, 1, MSG_DONTWAIT) == 0;
 }
