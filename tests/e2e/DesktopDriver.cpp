@@ -171,11 +171,11 @@ bool WaitUntilHidden(TKorvaneProcess& korvane, unsigned long window, std::chrono
 }
 
 void KeyTo(unsigned long window, const std::string& keys) {
-  CommandOutput("xdotool windowfocus --sync " + Id(window) + " key --clearmodifiers " + ShellQuote(keys));
+  RunTool({"xdotool", "windowfocus", "--sync", Id(window), "key", "--clearmodifiers", keys});
 }
 
 void TypeTo(unsigned long window, const std::string& text) {
-  CommandOutput("xdotool windowfocus --sync " + Id(window) + " type --clearmodifiers --delay 30 " + ShellQuote(text));
+  RunTool({"xdotool", "windowfocus", "--sync", Id(window), "type", "--clearmodifiers", "--delay", "30", text});
 }
 
 void ClickAt(unsigned long window, int x, int y) {

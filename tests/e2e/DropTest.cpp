@@ -1,8 +1,6 @@
 // Files dropped on the real program's window from another X client.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "tests/e2e/DesktopDriver.h"
 #include "tests/e2e/KorvaneProcess.h"
 
@@ -30,14 +28,7 @@ TEST_F(MainFormWholeProgramDrop, AFolderAndAFileDroppedOnThePictureAreSearchedAn
   TKorvaneProcess korvane({});
   ASSERT_NE(korvane.Window(), 0u) << korvane.Stderr();
   EXPECT_TRUE(DropPaths(korvane.Window(), 360, 275, {clips, latin1}));
-  std::vector<std::string> played;
-  EXPECT_TRUE(WaitUntil([&] {
-    for (const std::string& path : korvane.OpenFilesBelow(media.Path()))
-      if (std::find(played.begin(), played.end(), path) == played.end()) played.push_back(path);
-    return played.size() == 2;
-  }, 30s)) << korvane.Stderr();
-  std::sort(played.begin(), played.end());
-  EXPECT_EQ(played, (std::vector<std::string>{latin1, clip}));
+  EXPECT_EQ(korvane.SeenOpenBelow(media.Path(), 2, 30s), (std::vector<std::string>{latin1, clip})) << korvane.Stderr();
 }
 
 }  // namespace

@@ -35,32 +35,6 @@ using namespace std::chrono_literals;
 
 const std::string kSocketName = std::string("korvane-") + InstanceGuid + ".sock";
 
-// The program started by hand with the runtime folder of another instance.
-class TLaunch {
- public:
-  TLaunch(const std::vector<std::string>& args, const std::string& runtime, const std::string& workDir = "") {
-    pid_ = StartKorvane(args, home_.Path(), home_ / "Korvane.ini", runtime, home_ / "stderr.txt", workDir);
-  }
-  ~TLaunch() {
-    if (WaitForExit(0ms) != -1 || reaped_) return;
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-  }
-  // Exit status, or -1 when still running after timeout.
-  int WaitForExit(std::chrono::milliseconds timeout) {
-    if (!reaped_ && !WaitUntil([this] { return (reaped_ = waitpid(pid_, &status_, WNOHANG) == pid_); }, timeout))
-      return -1;
-    return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
-  }
-  std::string Stderr() const { return ReadFile(home_ / "stderr.txt"); }
-
- private:
-  TempDir home_;
-  pid_t pid_ = -1;
-  int status_ = 0;
-  bool reaped_ = false;
-};
-
 // The paths an instance reports as handed over and queued, in order.
 std::vector<std::string> HandedOver(const std::string& stderrText) {
   std::vector<std::string> items;
@@ -73,7 +47,7 @@ std::vector<std::string> HandedOver(const std::string& stderrText) {
 
 // A second launch that ran to its end.
 int RunLaunch(const std::vector<std::string>& args, const std::string& runtime, const std::string& workDir = "") {
-  TLaunch launch(args, runtime, workDir);
+  TKorvaneProcess launch(args, TStartOptions{.runtime = runtime, .workDir = workDir});
   return launch.WaitForExit(20s);
 }
 
@@ -88,7 +62,7 @@ int RawConnect(const std::string& path) {
 // Whether the other end closes fd within the timeout without having sent a byte.
 bool ClosedUnanswered(int fd, std::chrono::milliseconds timeout) {
   pollfd entry{fd, POLLIN, 0};
-  if (poll(&entry, 1, static_cast<int>(timeout.count())) != 1) return false;
+  if (poll(&entry, 1, static_cast<int>(Scaled(timeout).count())) != 1) return false;
   char byte;
   return recv(fd, &byte, 1, MSG_DONTWAIT) == 0;
 }
@@ -135,14 +109,7 @@ TEST_F(HandOffWholeProgram, LaterLaunchesHandOverTheirPathsInOrderAndReturnOnceT
   EXPECT_EQ(HandedOver(first.Stderr()), (std::vector<std::string>{folder, file})) << first.Stderr();
 
   // Both reach the list and are played.
-  std::vector<std::string> played;
-  WaitUntil([&] {
-    for (const std::string& path : first.OpenFilesBelow(media.Path()))
-      if (std::find(played.begin(), played.end(), path) == played.end()) played.push_back(path);
-    return played.size() == 2;
-  }, 30s);
-  std::sort(played.begin(), played.end());
-  EXPECT_EQ(played, (std::vector<std::string>{folder + "/x.mp4", file}));
+  EXPECT_EQ(first.SeenOpenBelow(media.Path(), 2, 30s), (std::vector<std::string>{folder + "/x.mp4", file}));
 
   // The next hand-off holds only its own path; a relative one is taken from the launch's folder.
   ASSERT_EQ(RunLaunch({"a,b.mp4"}, first.RuntimeDir(), media.Path()), 0);
@@ -217,7 +184,7 @@ TEST_F(HandOffWholeProgram, AKilledFirstInstanceDoesNotStopTheNextFromTakingOver
   struct stat st;
   ASSERT_EQ(lstat((runtime + "/" + kSocketName).c_str(), &st), 0);  // left behind
 
-  TLaunch next({}, runtime);
+  TKorvaneProcess next({}, TStartOptions{.runtime = runtime});
   EXPECT_TRUE(WaitUntil([&] {
     THandOffClient probe(runtime + "/" + kSocketName, 1s);
     return probe.Request(kActivateRequest, "") == InstanceMarker;

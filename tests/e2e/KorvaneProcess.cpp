@@ -11,11 +11,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 namespace korvane::test {
@@ -36,11 +36,6 @@ std::string Output(const std::string& command) {
   return out;
 }
 
-std::string Quote(const std::string& s) {
-  std::string quoted = "'";
-  for (char c : s) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
 
 bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
@@ -76,7 +71,6 @@ TToolRun RunTool(const std::vector<std::string>& argv, bool withStderr) {
   return run;
 }
 
-std::string ShellQuote(const std::string& text) { return Quote(text); }
 
 std::string KorvanePath() {
   const char* build = std::getenv("KORVANE_BUILD_DIR");
@@ -93,13 +87,12 @@ std::string WholeProgramSkipReason() {
 }
 
 std::string MakeClip(const std::string& dir, const std::string& name, double seconds) {
-  const std::string path = dir + "/" + name;
-  std::ostringstream command;
-  command << "ffmpeg -loglevel error -y -f lavfi -i testsrc2=size=480x360:rate=25:duration=" << seconds
-          << " -f lavfi -i sine=frequency=440:duration=" << seconds
-          << " -c:v mpeg4 -q:v 1 -c:a aac -shortest " << Quote(path);
-  if (std::system(command.str().c_str()) != 0) return "";
-  return path;
+  const std::string path = dir + "/" + name, duration = std::to_string(seconds);
+  const TToolRun run = RunTool({"ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                                "testsrc2=size=480x360:rate=25:duration=" + duration, "-f", "lavfi", "-i",
+                                "sine=frequency=440:duration=" + duration, "-c:v", "mpeg4", "-q:v", "1", "-c:a", "aac",
+                                "-shortest", path});
+  return run.status == 0 ? path : "";
 }
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
@@ -116,31 +109,33 @@ std::vector<std::string> PrivateHome(const std::string& home) {
           "XDG_CACHE_HOME=" + home + "/cache"};
 }
 
-pid_t StartKorvane(const std::vector<std::string>& args, const std::string& home, const std::string& ini,
-                   const std::string& runtime, const std::string& stderrPath, const std::string& workDir) {
-  const std::string program = KorvanePath();
-  const pid_t pid = fork();
-  if (pid != 0) return pid;
-  for (std::string variable : PrivateHome(home)) putenv(strdup(variable.c_str()));
+TKorvaneProcess::TKorvaneProcess(const std::vector<std::string>& args, const TStartOptions& options)
+    : ini_(home_ / "Korvane.ini"), runtime_(options.runtime), stderrPath_(home_ / "stderr.txt") {
+  if (runtime_.empty()) {
+    runtime_ = home_.MakeDir("runtime");
+    chmod(runtime_.c_str(), 0700);  // a folder open to others would not be used
+  }
+  if (!options.iniText.empty()) std::ofstream(ini_) << options.iniText;
+  pid_ = fork();
+  if (pid_ == 0) Exec(args, options);
+}
+
+void TKorvaneProcess::Exec(const std::vector<std::string>& args, const TStartOptions& options) const {
+  for (const std::string& variable : PrivateHome(home_.Path())) putenv(strdup(variable.c_str()));
   if (const std::string& bus = TPrivateSessionBus::Address(); bus.empty()) unsetenv("DBUS_SESSION_BUS_ADDRESS");
   else setenv("DBUS_SESSION_BUS_ADDRESS", bus.c_str(), 1);
-  setenv("KORVANE_INI", ini.c_str(), 1);
-  setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-  if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(126);
-  const int err = open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (options.program.empty()) setenv("KORVANE_INI", ini_.c_str(), 1);
+  else unsetenv("KORVANE_INI");
+  setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
+  if (!options.workDir.empty() && chdir(options.workDir.c_str()) != 0) _exit(126);
+  const int err = open(stderrPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   if (err >= 0) dup2(err, STDERR_FILENO);
+  const std::string program = options.program.empty() ? KorvanePath() : options.program;
   std::vector<char*> argv{const_cast<char*>(program.c_str())};
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   execv(program.c_str(), argv.data());
   _exit(127);
-}
-
-TKorvaneProcess::TKorvaneProcess(const std::vector<std::string>& args, const std::string& iniText)
-    : ini_(home_ / "Korvane.ini"), runtime_(home_.MakeDir("runtime")), stderrPath_(home_ / "stderr.txt") {
-  chmod(runtime_.c_str(), 0700);
-  if (!iniText.empty()) std::ofstream(ini_) << iniText;
-  pid_ = StartKorvane(args, home_.Path(), ini_, runtime_, stderrPath_);
 }
 
 TKorvaneProcess::~TKorvaneProcess() {
@@ -191,7 +186,7 @@ std::string TKorvaneProcess::Caption() {
 
 void TKorvaneProcess::Key(const std::string& keys) {
   const std::string window = std::to_string(Window());
-  Output("xdotool windowfocus --sync " + window + " key --clearmodifiers " + Quote(keys));
+  RunTool({"xdotool", "windowfocus", "--sync", window, "key", "--clearmodifiers", keys});
 }
 
 void TKorvaneProcess::Close() {
@@ -219,6 +214,18 @@ void AskWindowToClose(unsigned long window) {
   XSync(display, False);
   XSetErrorHandler(previous);
   XCloseDisplay(display);
+}
+
+std::vector<std::string> TKorvaneProcess::SeenOpenBelow(const std::string& dir, size_t count,
+                                                        std::chrono::milliseconds timeout) {
+  std::vector<std::string> seen;
+  WaitUntil([&] {
+    for (const std::string& path : OpenFilesBelow(dir))
+      if (std::find(seen.begin(), seen.end(), path) == seen.end()) seen.push_back(path);
+    return seen.size() >= count;
+  }, timeout);
+  std::sort(seen.begin(), seen.end());
+  return seen;
 }
 
 std::vector<std::string> TKorvaneProcess::OpenFilesBelow(const std::string& dir) const {

@@ -31,8 +31,6 @@ struct TToolRun {
 };
 // Runs a program found on PATH with exactly these arguments, no shell between.
 TToolRun RunTool(const std::vector<std::string>& argv, bool withStderr = true);
-// text in single quotes for the shell.
-std::string ShellQuote(const std::string& text);
 
 // What any program under test may take to start, show its window and open
 // its first file; scaled as every wait is.
@@ -41,12 +39,6 @@ inline constexpr std::chrono::milliseconds kStartUp{15000};
 // Polls condition every 20 ms until it holds or the timeout (scaled, see TestTime.h) passes.
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
-// Starts the program with the given ini file, runtime folder and working
-// folder (unchanged when empty), its standard error going to stderrPath. Its
-// home, data, config and cache folders are below `home`; the session bus is
-// the private one that is up, none when there is none.
-pid_t StartKorvane(const std::vector<std::string>& args, const std::string& home, const std::string& ini,
-                   const std::string& runtime, const std::string& stderrPath, const std::string& workDir = "");
 // The environment that names a home of its own and its data, config and cache
 // folders below it, as "NAME=value".
 std::vector<std::string> PrivateHome(const std::string& home);
@@ -54,11 +46,22 @@ std::vector<std::string> PrivateHome(const std::string& home);
 // Asks a top-level window to close, as a window manager's close button would.
 void AskWindowToClose(unsigned long window);
 
+// How a program under test is started, beyond its arguments.
+struct TStartOptions {
+  std::string iniText{};  // written to its private ini file first; none when empty
+  std::string runtime{};  // the runtime folder of another instance; "" for one of its own (mode 0700)
+  std::string workDir{};  // its working folder; "" leaves the test's
+  std::string program{};  // a copy of the program, which uses the ini beside it; "" for the one built here
+};
+
+// The program on the test's X display. Its home, data, config and cache
+// folders are its own; the session bus is the private one that is up, none
+// when there is none.
 class TKorvaneProcess {
  public:
-  // Starts the program with the given arguments; iniText is written to its
-  // private ini file first (none when empty).
-  explicit TKorvaneProcess(const std::vector<std::string>& args, const std::string& iniText = "");
+  TKorvaneProcess(const std::vector<std::string>& args, const TStartOptions& options);
+  explicit TKorvaneProcess(const std::vector<std::string>& args, const std::string& iniText = "")
+      : TKorvaneProcess(args, TStartOptions{.iniText = iniText}) {}
   // Closes the window if still running, then kills what is left after 10 s.
   ~TKorvaneProcess();
   TKorvaneProcess(const TKorvaneProcess&) = delete;
@@ -80,6 +83,9 @@ class TKorvaneProcess {
   // killed it, or -1 on timeout (after printing its threads' stacks).
   int WaitForExit(std::chrono::milliseconds timeout);
   bool Running();
+  // The distinct files below `dir` seen open, sorted, once `count` of them
+  // were seen or the timeout passed.
+  std::vector<std::string> SeenOpenBelow(const std::string& dir, size_t count, std::chrono::milliseconds timeout);
   // Paths of the regular files among the process's open descriptors below `dir`.
   std::vector<std::string> OpenFilesBelow(const std::string& dir) const;
   // Those of them that the caption names: the file playing, not those opened ahead.
@@ -89,6 +95,9 @@ class TKorvaneProcess {
   std::string Stderr() const;
 
  private:
+  // In the child: its environment, its standard error, then the program.
+  [[noreturn]] void Exec(const std::vector<std::string>& args, const TStartOptions& options) const;
+
   TempDir home_;
   std::string ini_;
   std::string runtime_;

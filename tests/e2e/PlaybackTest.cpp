@@ -88,15 +88,8 @@ TEST_F(MainFormWholeProgram, PlaysClipAndclipAndANameThatIsNotUtf8) {
 
   TKorvaneProcess korvane({clips, expected.back()});
   ASSERT_NE(korvane.Window(), 0u) << korvane.Stderr();
-  std::vector<std::string> played;
-  EXPECT_TRUE(WaitUntil([&] {
-    for (const std::string& path : korvane.OpenFilesBelow(media.Path()))
-      if (std::find(played.begin(), played.end(), path) == played.end()) played.push_back(path);
-    return played.size() == expected.size();
-  }, 40s)) << korvane.Stderr();
-  std::sort(played.begin(), played.end());
   std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(played, expected);
+  EXPECT_EQ(korvane.SeenOpenBelow(media.Path(), expected.size(), 40s), expected) << korvane.Stderr();
 }
 
 // SIGTERM once as early as the program can take it, once with the window up,

@@ -35,10 +35,9 @@ class MainFormWholeProgramProperties : public ::testing::Test {
   std::string MakeTaggedClip(const std::string& title, const std::string& artist) {
     const std::string plain = MakeClip(media.Path(), "plain.mp4", 60), tagged = clips + "/tagged.mp4";
     if (plain.empty()) return "";
-    const std::string command = "ffmpeg -loglevel error -y -i " + ShellQuote(plain) + " -c copy -metadata title=" +
-                                ShellQuote(title) + " -metadata artist=" + ShellQuote(artist) + " " +
-                                ShellQuote(tagged) + " && echo ok";
-    return CommandOutput(command) == "ok" ? tagged : "";
+    const TToolRun run = RunTool({"ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-i", plain, "-c", "copy", "-metadata",
+                                  "title=" + title, "-metadata", "artist=" + artist, tagged});
+    return run.status == 0 ? tagged : "";
   }
 
   // The shown tab's text, selected and copied; the first line tells which tab it is.

@@ -2,15 +2,11 @@
 // of a folder dropped afterwards, is in the ini file after a normal exit and
 // filters the search of the next run.
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 #include "tests/e2e/DesktopDriver.h"
 #include "config/Config.h"
@@ -114,44 +110,24 @@ TEST_F(MainFormWholeProgramSettings, AReplacedProgramSavesToItsOwnIniAndKeepsEve
                                          "\xEF\xBB\xBF[IgnoreAttr]\r\nFHidden=0\r\n"
                                          "[IgnoreList]\r\nListCount=3\r\n2=keep-me.txt\r\n"
                                          "[IgnoreExt]\r\nListCount=10\r\n5=.keepext\r\n");
-  const std::string runtime = home.MakeDir("runtime");
-  ASSERT_EQ(chmod(runtime.c_str(), 0700), 0);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    unsetenv("KORVANE_INI");
-    unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    for (const std::string& variable : PrivateHome(home.Path())) putenv(strdup(variable.c_str()));
-    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-    const int err = open((home / "stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (err >= 0) dup2(err, STDERR_FILENO);
-    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  const std::string findWindow = "xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null | head -1";
-  std::string window;
-  EXPECT_TRUE(WaitUntil([&] { return !(window = CommandOutput(findWindow)).empty(); }, 20s))
-      << ReadFile(home / "stderr.txt");
+  TKorvaneProcess korvane({}, TStartOptions{.program = program});
+  ASSERT_NE(korvane.Window(), 0u) << korvane.Stderr();
 
   // An upgrade writes the new file beside the old one and renames it over.
   const std::string next = home.WriteFile("Korvane.new", binary);
   ASSERT_EQ(std::rename(next.c_str(), program.c_str()), 0);
   // Asked again while it runs: a request that arrives while the window is still
   // being set up may go unanswered.
-  int status = -1;
   auto nextAsk = std::chrono::steady_clock::now();
-  const bool ended = WaitUntil([&] {
-    if (waitpid(pid, &status, WNOHANG) == pid) return true;
-    if (!window.empty() && std::chrono::steady_clock::now() >= nextAsk) {
-      AskWindowToClose(std::stoul(window));
+  EXPECT_TRUE(WaitUntil([&] {
+    if (!korvane.Running()) return true;
+    if (std::chrono::steady_clock::now() >= nextAsk) {
+      korvane.Close();
       nextAsk += 1s;
     }
     return false;
-  }, 20s);
-  if (!ended) {
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
-  }
-  ASSERT_TRUE(ended && WIFEXITED(status) && WEXITSTATUS(status) == 0) << ReadFile(home / "stderr.txt");
+  }, 20s));
+  ASSERT_EQ(korvane.WaitForExit(0ms), 0) << korvane.Stderr();
 
   EXPECT_EQ(access((home / "Korvane (deleted).ini").c_str(), F_OK), -1);
   const std::string saved = ReadFile(ini);
