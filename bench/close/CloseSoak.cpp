@@ -10,7 +10,6 @@
 //                                  scripts/with-weston.sh bench_close)
 #include <dirent.h>
 #include <signal.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <cstdio>
@@ -66,9 +65,8 @@ void Cycle(const std::string& clips, const std::string& handed, std::mt19937& ra
   // Running, a file open: the search and the first open are done.
   const bool playing = WaitUntil([&] { return !korvane.Running() || !korvane.OpenFilesBelow(clips).empty(); }, 30s);
   if (playing && korvane.Running()) {
-    const std::string ini = korvane.IniPath(), home = ini.substr(0, ini.rfind('/'));
-    const pid_t later = StartKorvane({handed}, home, ini, korvane.RuntimeDir(), home + "/later-stderr.txt");
-    waitpid(later, nullptr, 0);
+    TKorvaneProcess later({handed}, TStartOptions{.runtime = korvane.RuntimeDir()});
+    later.WaitForExit(15s);
     // Apart enough for the neighbours to be opened ahead, so that most moves are swaps.
     for (int moves = std::uniform_int_distribution<int>(0, 4)(random); moves > 0; --moves) {
       std::this_thread::sleep_for(std::chrono::milliseconds(std::uniform_int_distribution<int>(0, 800)(random)));

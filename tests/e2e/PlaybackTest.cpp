@@ -163,15 +163,9 @@ TEST(WaylandWholeProgram, AFolderOfShortClipsPlaysThroughAndEnds) {
     ASSERT_FALSE(expected.back().empty());
   }
   TKorvaneProcess korvane({clips});
-  std::vector<std::string> seen;
-  const bool ended = WaitUntil([&] {
-    for (const std::string& path : korvane.OpenFilesBelow(clips))
-      if (std::find(seen.begin(), seen.end(), path) == seen.end()) seen.push_back(path);
-    return !korvane.Running() || (seen.size() == expected.size() && korvane.OpenFilesBelow(clips).empty());
-  }, 60s);
-  ASSERT_TRUE(ended && korvane.Running()) << korvane.Stderr();
-  std::sort(seen.begin(), seen.end());
-  EXPECT_EQ(seen, expected);
+  EXPECT_EQ(korvane.SeenOpenBelow(clips, expected.size(), 60s), expected) << korvane.Stderr();
+  EXPECT_TRUE(WaitUntil([&] { return korvane.OpenFilesBelow(clips).empty(); }, 20s));
+  ASSERT_TRUE(korvane.Running()) << korvane.Stderr();
   kill(korvane.Pid(), SIGTERM);
   EXPECT_EQ(korvane.WaitForExit(15s), 0) << korvane.Stderr();
   EXPECT_FALSE(ReadFile(korvane.IniPath()).empty());
