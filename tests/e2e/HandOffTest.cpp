@@ -192,7 +192,7 @@ TEST_F(HandOffWholeProgram, AKilledFirstInstanceDoesNotStopTheNextFromTakingOver
   const std::string folder = media.MakeDir("clips");
   ASSERT_EQ(RunLaunch({folder}, runtime), 0);
   EXPECT_EQ(HandedOver(next.Stderr()), std::vector<std::string>{folder});
-  EXPECT_EQ(next.WaitForExit(0ms), -1);  // still running
+  EXPECT_TRUE(next.Running());
 }
 
 }  // namespace

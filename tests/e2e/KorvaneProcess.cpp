@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
 namespace korvane::test {
@@ -168,11 +169,32 @@ int TKorvaneProcess::WaitForExit(std::chrono::milliseconds timeout) {
   return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
 }
 
+namespace {
+
+// Whether window is a child of the root: the main window or a dialog, not one
+// of the picture's native windows, which carry the process's id as well.
+bool IsTopLevel(unsigned long window) {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return false;
+  auto* previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  const bool listed = XQueryTree(display, window, &root, &parent, &children, &count) != 0;
+  if (children) XFree(children);
+  XSync(display, False);
+  XSetErrorHandler(previous);
+  XCloseDisplay(display);
+  return listed && parent == root;
+}
+
+}  // namespace
+
 unsigned long TKorvaneProcess::Window() {
   if (window_ == 0 && Running()) {
     WaitUntil([this] {
-      const std::string found = Output("xdotool search --onlyvisible --pid " + std::to_string(pid_) + " 2>/dev/null | head -1");
-      window_ = found.empty() ? 0 : std::stoul(found);
+      std::istringstream found(Output("xdotool search --onlyvisible --pid " + std::to_string(pid_) + " 2>/dev/null"));
+      for (unsigned long window = 0; window_ == 0 && found >> window;)
+        if (IsTopLevel(window)) window_ = window;
       return window_ != 0 || !Running();
     }, kStartUp);
   }
