@@ -315,6 +315,8 @@ TEST_F(MpvPlayerTest, JumpsPastTheEndEndTheMediaWhetherPausedOrNeverPlayed) {
 TEST_F(MpvPlayerTest, AStandbySwapFiresTheEventsOfAnOpenAndKeepsTheSettings) {
   // The list's move to a file: stop, URL, play; the events until it plays.
   auto moveTo = [&](const std::string& path, const std::u16string& name) {
+    // The current file's own "playing" may still be on its way: it is not the move's.
+    EXPECT_TRUE(WaitFor([&] { return log.Has("play 3"); })) << log.Joined();
     log.entries.clear();
     c().stop();
     player->setURL(ToWide(path));
