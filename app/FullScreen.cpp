@@ -21,6 +21,12 @@ TFullScreen::TFullScreen(QMainWindow& window, QWidget& picture, std::vector<QWid
 
 TFullScreen::~TFullScreen() { ShowPointer(); }
 
+namespace {
+
+bool OnWayland() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+
+}  // namespace
+
 bool TFullScreen::MayChange() const { return !window_.isMinimized() && !QApplication::activeModalWidget(); }
 
 void TFullScreen::Toggle() {
@@ -36,7 +42,9 @@ void TFullScreen::Enter() {
   for (QWidget* widget : chrome_) widget->hide();
   SetPictureColour(Qt::black);
   // Placed over the screen first: without a window manager nothing else would.
-  if (QScreen* screen = window_.screen()) window_.setGeometry(screen->geometry());
+  // A Wayland compositor always does, and gives the old size back itself; a
+  // size the window sets meanwhile leaves it stuck full screen or resized.
+  if (QScreen* screen = window_.screen(); screen && !OnWayland()) window_.setGeometry(screen->geometry());
   window_.setWindowState((savedState_ & ~Qt::WindowMaximized) | Qt::WindowFullScreen);
   qApp->installEventFilter(this);
   pointerTimer_.start();
@@ -49,7 +57,7 @@ void TFullScreen::Leave() {
   pointerTimer_.stop();
   ShowPointer();
   window_.setWindowState(savedState_);
-  if (!(savedState_ & Qt::WindowMaximized)) window_.setGeometry(savedGeometry_);
+  if (!(savedState_ & Qt::WindowMaximized) && !OnWayland()) window_.setGeometry(savedGeometry_);
   SetPictureColour(Qt::white);
   for (QWidget* widget : chrome_) widget->show();
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the dependencies, builds the normal and the sanitizer trees and runs
 # every test in both, whole-program tests under a private X server (and the
-# picture's under a headless Weston); checks the
-# Debian package of the normal tree and gives each fuzz target a short run.
+# picture's under a headless Weston, some whole-program ones under a Weston in
+# the X server); checks the Debian package of the normal tree and gives each
+# fuzz target a short run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -10,6 +11,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 # Tests that decode real media or drive the real window run one at a time:
 # their waits are for playback, which a loaded machine slows down.
 media_tests='^(Mpv|PropMpv)|WholeProgram'
+
+# The whole-program cases run once more on Wayland, driven through a Weston
+# in the X display: the file commands, full screen, a drop and the dialogs.
+wayland_cases='^MainFormWholeProgram(Files|Drop)\.|CheckMenusDialogs'
 
 # -noreset: by default the X server resets whenever its last client leaves, and
 # a program that connects during that reset is refused the display.
@@ -28,6 +33,9 @@ run_tests() {
 
 "$root/scripts/build.sh" "$root/build"
 run_tests "$root/build"
+# Only in the normal tree: the sanitizer tree runs the Wayland picture tests above.
+xvfb-run -a -s "$xvfb_args" "$root/scripts/with-weston.sh" --on-x \
+  ctest --test-dir "$root/build" --output-on-failure --timeout 300 -R "$wayland_cases"
 # The Debian package of the normal tree; as root it is installed, run and removed again.
 xvfb-run -a -s "$xvfb_args" "$root/tests/install/check-package.sh" "$root/build"
 

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "base/Paths.h"
+#include "tests/e2e/WestonDesktop.h"
 
 namespace korvane::test {
 
@@ -34,9 +35,11 @@ std::string Id(unsigned long window) { return std::to_string(window); }
 int IgnoreXErrors(Display*, XErrorEvent*) { return 0; }
 
 // Whether one of the program's visible windows is a menu: a window that the
-// window manager never sees. Other windows of the program come and go beside
-// it (the picture's own window, for one), so they are not counted.
+// window manager never sees (on Wayland a pop-up). Other windows of the
+// program come and go beside it (the picture's own window, for one), so they
+// are not counted.
 bool HasOpenMenu(TKorvaneProcess& korvane) {
+  if (OnWeston()) return ReadSurfaceTrace(korvane.Trace()).openPopups > 0;
   Display* display = XOpenDisplay(nullptr);
   if (!display) return false;
   auto* previous = XSetErrorHandler(IgnoreXErrors);  // a window may go while it is looked at
@@ -146,9 +149,33 @@ void AnswerSelectionRequest(TXClient& client, const XEvent& event, Atom uriList,
   XFlush(client.X());
 }
 
+// On Weston a window is known by its place among the program's top-levels, from 1.
+unsigned long WaitForToplevel(TKorvaneProcess& korvane, const std::string& caption, std::chrono::milliseconds timeout) {
+  const unsigned long main = korvane.Window();
+  unsigned long dialog = 0;
+  WaitUntil([&] {
+    const std::vector<TToplevel> toplevels = ReadSurfaceTrace(korvane.Trace()).toplevels;
+    // Keys typed before the dialog has the keyboard would go to the main window.
+    for (unsigned long i = 0; i < toplevels.size() && !dialog; ++i)
+      if (i + 1 != main && toplevels[i].focused && toplevels[i].title == caption) dialog = i + 1;
+    return dialog != 0;
+  }, timeout);
+  return dialog;
+}
+
+// The window that keys for this window go to: on Weston the one with the focus.
+std::string KeysTarget(unsigned long window) { return Id(OnWeston() ? WestonWindow() : window); }
+
+std::string UriList(const std::vector<std::string>& paths) {
+  std::string uris;
+  for (const std::string& path : paths) uris += "file://" + PercentEncodePath(path) + "\r\n";
+  return uris;
+}
+
 }  // namespace
 
 unsigned long WaitForDialog(TKorvaneProcess& korvane, const std::string& caption, std::chrono::milliseconds timeout) {
+  if (OnWeston()) return WaitForToplevel(korvane, caption, timeout);
   const unsigned long main = korvane.Window();
   unsigned long dialog = 0;
   WaitUntil([&] {
@@ -164,6 +191,12 @@ unsigned long WaitForDialog(TKorvaneProcess& korvane, const std::string& caption
 }
 
 bool WaitUntilHidden(TKorvaneProcess& korvane, unsigned long window, std::chrono::milliseconds timeout) {
+  if (OnWeston()) {
+    return WaitUntil([&] {
+      const std::vector<TToplevel> toplevels = ReadSurfaceTrace(korvane.Trace()).toplevels;
+      return window == 0 || window > toplevels.size() || !toplevels[window - 1].shown;
+    }, timeout);
+  }
   return WaitUntil([&] {
     const std::vector<unsigned long> visible = VisibleWindows(korvane);
     return std::find(visible.begin(), visible.end(), window) == visible.end();
@@ -171,22 +204,31 @@ bool WaitUntilHidden(TKorvaneProcess& korvane, unsigned long window, std::chrono
 }
 
 void KeyTo(unsigned long window, const std::string& keys) {
-  RunTool({"xdotool", "windowfocus", "--sync", Id(window), "key", "--clearmodifiers", keys});
+  RunTool({"xdotool", "windowfocus", "--sync", KeysTarget(window), "key", "--clearmodifiers", keys});
 }
 
 void TypeTo(unsigned long window, const std::string& text) {
-  RunTool({"xdotool", "windowfocus", "--sync", Id(window), "type", "--clearmodifiers", "--delay", "30", text});
+  RunTool({"xdotool", "windowfocus", "--sync", KeysTarget(window), "type", "--clearmodifiers", "--delay", "30", text});
 }
 
 void ClickAt(unsigned long window, int x, int y) {
-  CommandOutput("xdotool mousemove --sync --window " + Id(window) + " " + std::to_string(x) + " " +
-                std::to_string(y) + " click 1");
+  if (OnWeston()) {
+    const std::optional<TArea> shown = ShownArea();
+    if (!shown) return;
+    window = WestonWindow();
+    x += shown->x;
+    y += shown->y;
+  }
+  // No --sync: it waits for long when the pointer is already there, and the
+  // X server takes the move before the click all the same.
+  RunTool({"xdotool", "mousemove", "--window", Id(window), std::to_string(x), std::to_string(y), "click", "1"});
 }
 
 bool ChooseMenu(TKorvaneProcess& korvane, int menu, int item) {
   // The first menu's title, at the menu bar's left end. A window just shown
   // may miss a click, so it is clicked again, but only while no menu is open:
   // a click on the title of an open menu closes it.
+  korvane.AwaitKeyboard();
   bool opened = false;
   for (int click = 0; click < 3 && !opened; ++click) {
     if (!HasOpenMenu(korvane)) ClickAt(korvane.Window(), 20, 10);
@@ -205,11 +247,12 @@ bool ChooseMenu(TKorvaneProcess& korvane, int menu, int item) {
   return true;
 }
 
-bool DropPaths(unsigned long window, int x, int y, const std::vector<std::string>& paths) {
+bool DropPaths(TKorvaneProcess& korvane, int x, int y, const std::vector<std::string>& paths) {
+  const std::string uris = UriList(paths);
+  if (OnWeston()) return DropPathsOnWeston(x, y, uris, [&] { return korvane.Trace(); });
   TXClient client;
   if (!client.Ok()) return false;
-  std::string uris;
-  for (const std::string& path : paths) uris += "file://" + PercentEncodePath(path) + "\r\n";
+  const unsigned long window = korvane.Window();
   const Atom uriList = client.Intern("text/uri-list");
   const Window target = window;
   const long source = static_cast<long>(client.Own());

@@ -27,7 +27,7 @@ TEST_F(MainFormWholeProgramDrop, AFolderAndAFileDroppedOnThePictureAreSearchedAn
   ASSERT_FALSE(clip.empty() || latin1.empty());
   TKorvaneProcess korvane({});
   ASSERT_NE(korvane.Window(), 0u) << korvane.Stderr();
-  EXPECT_TRUE(DropPaths(korvane.Window(), 360, 275, {clips, latin1}));
+  EXPECT_TRUE(DropPaths(korvane, 360, 275, {clips, latin1}));
   EXPECT_EQ(korvane.SeenOpenBelow(media.Path(), 2, 30s), (std::vector<std::string>{latin1, clip})) << korvane.Stderr();
 }
 

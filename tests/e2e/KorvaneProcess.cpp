@@ -1,5 +1,6 @@
 #include "tests/e2e/KorvaneProcess.h"
 #include "tests/e2e/SessionBus.h"
+#include "tests/e2e/WestonDesktop.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -128,6 +129,7 @@ void TKorvaneProcess::Exec(const std::vector<std::string>& args, const TStartOpt
   if (options.program.empty()) setenv("KORVANE_INI", ini_.c_str(), 1);
   else unsetenv("KORVANE_INI");
   setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
+  if (OnWeston()) UseWestonInChild();
   if (!options.workDir.empty() && chdir(options.workDir.c_str()) != 0) _exit(126);
   const int err = open(stderrPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   if (err >= 0) dup2(err, STDERR_FILENO);
@@ -190,7 +192,12 @@ bool IsTopLevel(unsigned long window) {
 }  // namespace
 
 unsigned long TKorvaneProcess::Window() {
-  if (window_ == 0 && Running()) {
+  if (window_ == 0 && Running() && OnWeston()) {
+    // A handle to the main window is its place among the top-levels the program made, from 1.
+    WaitUntil([this] { return MainToplevel() != 0 || !Running(); }, kStartUp);
+    window_ = MainToplevel();
+    if (window_) PointerToTheMiddle();
+  } else if (window_ == 0 && Running()) {
     WaitUntil([this] {
       std::istringstream found(Output("xdotool search --onlyvisible --pid " + std::to_string(pid_) + " 2>/dev/null"));
       for (unsigned long window = 0; window_ == 0 && found >> window;)
@@ -201,18 +208,41 @@ unsigned long TKorvaneProcess::Window() {
   return window_;
 }
 
+unsigned long TKorvaneProcess::MainToplevel() const {
+  const TSurfaceTrace trace = ReadSurfaceTrace(Trace());
+  for (size_t i = 0; i < trace.toplevels.size(); ++i)
+    if (trace.toplevels[i].shown) return i + 1;
+  return 0;
+}
+
+bool TKorvaneProcess::Focused(unsigned long toplevel) const {
+  const TSurfaceTrace trace = ReadSurfaceTrace(Trace());
+  return toplevel > 0 && toplevel <= trace.toplevels.size() && trace.toplevels[toplevel - 1].focused;
+}
+
 std::string TKorvaneProcess::Caption() {
   const unsigned long window = Window();
-  return window ? Output("xdotool getwindowname " + std::to_string(window)) : "";
+  if (!window) return "";
+  if (!OnWeston()) return Output("xdotool getwindowname " + std::to_string(window));
+  const TSurfaceTrace trace = ReadSurfaceTrace(Trace());
+  return window <= trace.toplevels.size() ? trace.toplevels[window - 1].title : "";
+}
+
+void TKorvaneProcess::AwaitKeyboard() {
+  if (OnWeston()) WaitUntil([this] { return MainToplevel() != 0 && Focused(MainToplevel()); }, 5s);
 }
 
 void TKorvaneProcess::Key(const std::string& keys) {
-  const std::string window = std::to_string(Window());
+  // On Weston the keys go to the window that has the keyboard, as a user's do.
+  AwaitKeyboard();
+  const std::string window = std::to_string(OnWeston() ? WestonWindow() : Window());
   RunTool({"xdotool", "windowfocus", "--sync", window, "key", "--clearmodifiers", keys});
 }
 
 void TKorvaneProcess::Close() {
-  const unsigned long window = Window();
+  // Weston gives no other client a way to ask a window to close; the
+  // program takes a SIGTERM as its window's close.
+  const unsigned long window = OnWeston() ? 0 : Window();
   if (!window) {
     if (Running()) kill(pid_, SIGTERM);
     return;
@@ -281,9 +311,12 @@ std::vector<std::string> TKorvaneProcess::PlayingFilesBelow(const std::string& d
 
 bool TKorvaneProcess::Screenshot(const std::string& pngPath) {
   const unsigned long window = Window();
+  if (window && OnWeston()) return CaptureShownArea(pngPath);
   return window && RunTool({"import", "-window", std::to_string(window), pngPath}).status == 0;
 }
 
-std::string TKorvaneProcess::Stderr() const { return ReadFile(stderrPath_); }
+std::string TKorvaneProcess::Stderr() const { return WithoutTrace(ReadFile(stderrPath_)); }
+
+std::string TKorvaneProcess::Trace() const { return ReadFile(stderrPath_); }
 
 }  // namespace korvane::test

@@ -1,7 +1,8 @@
 #pragma once
-// Whole-program test support: starts build/Korvane on the test's X display with
-// a private ini file and runtime folder, finds its main window, drives it with
-// keys, reads its caption, takes screenshots and watches which files it holds open.
+// Whole-program test support: starts build/Korvane on the test's X display
+// (or on a Weston in it, see WestonDesktop.h) with a private ini file and
+// runtime folder, finds its main window, drives it with keys, reads its
+// caption, takes screenshots and watches which files it holds open.
 #include <sys/types.h>
 
 #include <chrono>
@@ -73,8 +74,12 @@ class TKorvaneProcess {
   // Its own XDG_DATA_HOME, where its trash is.
   std::string DataHome() const { return home_ / "data"; }
   // The visible main window (found on first use, waiting up to kStartUp); 0 if none.
+  // On Weston (see WestonDesktop.h) a handle of the harness's own, not an X window.
   unsigned long Window();
   std::string Caption();
+  // On Weston, waits a while for the main window to have the keyboard: it
+  // gets it back only once a closed dialog has faded out. Elsewhere nothing.
+  void AwaitKeyboard();
   // Keys in xdotool's names ("Down", "ctrl+Right", "space"), sent to the focused main window.
   void Key(const std::string& keys);
   // Asks the window to close, as a window manager's close button would.
@@ -90,13 +95,19 @@ class TKorvaneProcess {
   std::vector<std::string> OpenFilesBelow(const std::string& dir) const;
   // Those of them that the caption names: the file playing, not those opened ahead.
   std::vector<std::string> PlayingFilesBelow(const std::string& dir);
-  // Saves a screenshot of the main window; true on success.
+  // Saves a screenshot of the main window; true on success. On Weston the
+  // main window must be the only one shown.
   bool Screenshot(const std::string& pngPath);
+  // Its standard error; on Weston without the protocol trace, which Trace() gives.
   std::string Stderr() const;
+  std::string Trace() const;
 
  private:
   // In the child: its environment, its standard error, then the program.
   [[noreturn]] void Exec(const std::vector<std::string>& args, const TStartOptions& options) const;
+  // On Weston: the first top-level still shown, by its place from 1; 0 if none.
+  unsigned long MainToplevel() const;
+  bool Focused(unsigned long toplevel) const;
 
   TempDir home_;
   std::string ini_;

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "tests/e2e/DesktopDriver.h"
+#include "tests/e2e/Images.h"
 #include "tests/e2e/KorvaneProcess.h"
 
 namespace korvane::test {
@@ -101,6 +102,28 @@ TEST_F(MainFormWholeProgramProperties, TheReportOfATaggedClipFillsItsThreeTabs) 
   KeyTo(dialog, "Escape");
   KeyTo(dialog, "Escape");
   EXPECT_TRUE(WaitUntilHidden(korvane, dialog, 10s));
+  korvane.Close();
+  EXPECT_EQ(korvane.WaitForExit(10s), 0) << korvane.Stderr();
+}
+
+// Both dialogs of the check menu take the keyboard from the main window as
+// they open and give it back as Esc closes them: on X11 and on Wayland alike.
+TEST_F(MainFormWholeProgramProperties, TheCheckMenusDialogsOpenAndEscClosesThem) {
+  const std::string version = RunTool({KorvanePath(), "--version"}).out;  // "Korvane 0.8.1.20"
+  TKorvaneProcess korvane({});
+  ASSERT_NE(korvane.Window(), 0u) << korvane.Stderr();
+  const std::pair<int, std::string> dialogs[] = {
+      {0, "PropForm"}, {2, "Korvane Ver." + version.substr(version.find(' ') + 1) + " - InfoForm"}};
+  for (const auto& [item, caption] : dialogs) {
+    SCOPED_TRACE(caption);
+    ASSERT_TRUE(ChooseMenu(korvane, 2, item));  // 確認 > プレイヤーのプロパティ確認... / このプログラムのバージョン...
+    const unsigned long dialog = WaitForDialog(korvane, caption, 15s);
+    ASSERT_NE(dialog, 0u) << korvane.Stderr();
+    KeyTo(dialog, "Escape");
+    EXPECT_TRUE(WaitUntilHidden(korvane, dialog, 10s));
+  }
+  korvane.Key("F11");  // the main window has the keys again
+  EXPECT_TRUE(WaitUntil([&] { return korvane.Screenshot(media / "full.png") && ImageSize(media / "full.png") == "1280x1024"; }, 5s));
   korvane.Close();
   EXPECT_EQ(korvane.WaitForExit(10s), 0) << korvane.Stderr();
 }

@@ -69,7 +69,7 @@ TEST_F(MainFormWholeProgramSettings, AppliedSettingsFilterADroppedFolderAndTheNe
     ClickAt(dialog, 237, 260);  // BtnApply
     ASSERT_TRUE(WaitUntilHidden(korvane, dialog, 10s));
 
-    ASSERT_TRUE(DropPaths(korvane.Window(), 360, 30, {clips}));  // onto the media list
+    ASSERT_TRUE(DropPaths(korvane, 360, 30, {clips}));  // onto the media list
     EXPECT_EQ(PlayedThrough(korvane), std::vector<std::string>{kept}) << korvane.Stderr();
 
     korvane.Close();
