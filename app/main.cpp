@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "app/Application.h"
-#include "app/CommandLine.h"
-#include "app/MainForm.h"
-#include "app/QuitOnSignals.h"
-#include "app/StartFailure.h"
-#include "app/StartUp.h"
+#include "app/startup/Application.h"
+#include "app/startup/CommandLine.h"
+#include "app/window/MainForm.h"
+#include "app/startup/QuitOnSignals.h"
+#include "app/startup/StartFailure.h"
+#include "app/startup/StartUp.h"
 #include "base/Format.h"
 #include "platform/OwnExecutable.h"
 #include "platform/QuitSignals.h"

@@ -16,7 +16,7 @@
 #include <sstream>
 #include <thread>
 
-#include "app/StartUp.h"
+#include "app/startup/StartUp.h"
 #include "base/CommaText.h"
 #include "platform/HandOffClient.h"
 #include "platform/HandOffMessage.h"
