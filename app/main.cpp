@@ -67,8 +67,9 @@ int main(int argc, char** argv) {
   QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
 
   std::vector<std::string> params(argv + 1, argv + argc);
+  korvane::TFindFileThread& search = korvane::FindFileThread();
   const int status = korvane::RunReportingStartFailure([&] {
-    korvane::TMainForm form(MakePlayer, std::move(params));
+    korvane::TMainForm form(MakePlayer, search, std::move(params));
     form.show();
     const korvane::TQuitOnSignals quitOnSignals;
     const int result = app.exec();
@@ -80,7 +81,7 @@ int main(int argc, char** argv) {
     return result;
   });
   // Everything is saved by now; a search held by a dead mount must not hold the exit.
-  if (!korvane::FindFileThread().Terminate(std::chrono::seconds(2))) {
+  if (!search.Terminate(std::chrono::seconds(2))) {
     std::fprintf(stderr, "Korvane: the search did not end in time; leaving it\n");
     std::fflush(nullptr);
     std::_Exit(status);

@@ -6,7 +6,6 @@
 #include "app/startup/StartUp.h"
 #include "base/CommaText.h"
 #include "platform/HandOffMessage.h"
-#include "search/FindFile.h"
 
 namespace korvane {
 namespace {
@@ -21,20 +20,19 @@ std::string ActivationToken(std::string_view data) {
 
 }  // namespace
 
-uint32_t AnswerHandOff(uint32_t dwData, std::string_view lpData, TStringList& received,
-                       const std::function<void(const std::string& activationToken)>& raise) {
+uint32_t AnswerHandOff(uint32_t dwData, std::string_view lpData, TStringList& received, const HandOffTarget& target) {
   if (dwData == kActivateRequest) {
-    if (!InstanceMarked()) return 0;
-    raise(ActivationToken(lpData));
+    if (!target.marked) return 0;
+    target.raise(ActivationToken(lpData));
     return InstanceMarker;
   }
   if (dwData != InstanceMarker) return 0;
-  if (!InstanceMarked()) return kHandOffRefused;
+  if (!target.marked) return kHandOffRefused;
   SplitCommaText(lpData.substr(0, lpData.find('\0')), received);
   // KORVANE_TRACE_HANDOFF reports each queued item, for whoever drives the program from outside.
   static const bool trace = std::getenv("KORVANE_TRACE_HANDOFF") != nullptr;
   for (const std::string& path : received) {
-    FindFileThread().AddPath(path);
+    target.queue(path);
     if (trace) std::fprintf(stderr, "hand-off: %s\n", path.c_str());
   }
   return 0;

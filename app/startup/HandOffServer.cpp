@@ -48,7 +48,7 @@ void THandOffServer::UpdateStallTimer() {
 
 std::unique_ptr<THandOffServer> AllocateHandOffWindow(const std::string& className, THandOffEndpoint::Handler method) {
   if (!HoldsInstanceLock(className)) return nullptr;
-  auto server = std::make_unique<THandOffServer>(HandOffSocketPath(className), std::move(method));
+  auto server = std::make_unique<THandOffServer>(InstanceSocketPath(className), std::move(method));
   if (!server->Listening()) return nullptr;
   return server;
 }

@@ -37,10 +37,8 @@ bool IsAlreadyRunning(const std::string& name) {
 void SetInstanceMarker(bool set) { instanceMarker = set; }
 bool InstanceMarked() { return instanceMarker; }
 
-std::string HandOffSocketPath(const std::string& name) { return InstanceSocketPath(name); }
-
 bool ActivateRunningInstance(const std::string& name, const std::vector<std::string>& params) {
-  THandOffClient client(HandOffSocketPath(name), kHandOffTimeout);
+  THandOffClient client(InstanceSocketPath(name), kHandOffTimeout);
   return FindRunningInstanceProc(client) && SendParamsToRunningInstance(client, params);
 }
 

@@ -26,9 +26,6 @@ bool IsAlreadyRunning(const std::string& name);
 void SetInstanceMarker(bool set);
 bool InstanceMarked();
 
-// Where the running instance of that name listens.
-std::string HandOffSocketPath(const std::string& name);
-
 // Brings the running instance to the front and hands it params (arguments
 // 1..N); false when it did not answer, or refused because it is closing.
 bool ActivateRunningInstance(const std::string& name, const std::vector<std::string>& params);

@@ -12,7 +12,9 @@
 namespace korvane {
 namespace {
 
-std::string openIniPath;  // while ConfigStore is open
+// The store that an unplanned exit saves, and where; set while one is open.
+TConfig* openStore = nullptr;
+std::string openIniPath;
 
 void ReportUnsaved(const char* why) { std::fprintf(stderr, "Korvane: the settings were not saved: %s\n", why); }
 
@@ -21,9 +23,9 @@ void ReportUnsaved(const char* why) { std::fprintf(stderr, "Korvane: the setting
 // at once), and the static destructors then crashed under running threads.
 // The first to get here saves the settings and ends the process for all.
 void SaveAtAnUnplannedExit() {
-  if (!ConfigStore) return;
+  if (!openStore) return;
   try {
-    ConfigStore->SaveToFile(openIniPath);
+    openStore->SaveToFile(openIniPath);
   } catch (const std::exception& e) {
     ReportUnsaved(e.what());
   }
@@ -33,18 +35,18 @@ void SaveAtAnUnplannedExit() {
 
 }  // namespace
 
-std::string OpenConfigStore() {
+std::string OpenConfigStore(TConfig& store) {
   static const bool registered = std::atexit(SaveAtAnUnplannedExit) == 0;
   (void)registered;
-  ConfigStore = new TConfig();
   openIniPath = ConfigFilePath();
-  ConfigStore->LoadFromFile(openIniPath);
+  store.LoadFromFile(openIniPath);
+  openStore = &store;
   return openIniPath;
 }
 
-void CloseConfigStore(const std::string& iniPath, QWidget* owner) {
+void CloseConfigStore(TConfig& store, const std::string& iniPath, QWidget* owner) {
   try {
-    ConfigStore->SaveToFile(iniPath);
+    store.SaveToFile(iniPath);
   } catch (const std::exception& e) {
     // Once the window has closed a box would stand unseen and hold the exit.
     if (owner->isVisible())
@@ -52,8 +54,7 @@ void CloseConfigStore(const std::string& iniPath, QWidget* owner) {
     else
       ReportUnsaved(e.what());
   }
-  delete ConfigStore;
-  ConfigStore = nullptr;
+  openStore = nullptr;
 }
 
 }  // namespace korvane

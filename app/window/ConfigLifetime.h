@@ -7,11 +7,13 @@ class QWidget;
 
 namespace korvane {
 
-// Creates ConfigStore and loads it; the ini path it was read from. Should the
-// process end by exit() while it is open, it is saved there.
-std::string OpenConfigStore();
-// Saves ConfigStore to iniPath, a failure told in a box over owner (on stderr
-// once owner is hidden), and frees it.
-void CloseConfigStore(const std::string& iniPath, QWidget* owner);
+class TConfig;
+
+// Loads store from the settings file; the ini path it was read from. Should
+// the process end by exit() while it is open, it is saved there.
+std::string OpenConfigStore(TConfig& store);
+// Saves store to iniPath, a failure told in a box over owner (on stderr once
+// owner is hidden); from then on an exit() no longer saves it.
+void CloseConfigStore(TConfig& store, const std::string& iniPath, QWidget* owner);
 
 }  // namespace korvane

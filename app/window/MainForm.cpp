@@ -55,9 +55,10 @@ std::unique_ptr<IWMPCore> PlacePlayer(const PlayerFactory& makePlayer, QWidget* 
 
 }  // namespace
 
-TMainForm::TMainForm(const PlayerFactory& makePlayer, std::vector<std::string> params)
+TMainForm::TMainForm(const PlayerFactory& makePlayer, TFindFileThread& search, std::vector<std::string> params)
     : ui(LoadForm(this)),
       FPlayer(PlacePlayer(makePlayer, ui->PnlMain, FStopDrawing)),
+      FFindFileThread(search),
       FMediaList(*FPlayer, *this, dynamic_cast<INeighbourHint*>(FPlayer.get())),
       FUndoTrash(*this, FMediaList, [this](const TrashedFile& trashed) { return RestoreFromRecycleBin(trashed, this); }),
       FPictureClicks(*FPlayer),
@@ -76,7 +77,7 @@ TMainForm::TMainForm(const PlayerFactory& makePlayer, std::vector<std::string> p
   });
   FormCreate();
   FPropForm = std::make_unique<TPropForm>(this, *FPlayer);
-  FConfigForm = std::make_unique<TConfigForm>(this);
+  FConfigForm = std::make_unique<TConfigForm>(this, *ConfigStore);
 }
 
 TMainForm::~TMainForm() {
@@ -94,20 +95,22 @@ void TMainForm::FormCreate() {
   ui->LblOpenState->clear();
   ui->LblPlayState->clear();
   ui->LblStatusTxt->clear();
-  FIniPath = OpenConfigStore();
+  ConfigStore = std::make_unique<TConfig>();
+  FIniPath = OpenConfigStore(*ConfigStore);
   FPlayer->setStretchToFit(true);
-  FTickStep = std::make_unique<TTickStep>(*FPlayer, static_cast<IMainView&>(*this), FMediaList, FindFileThread(), *ConfigStore, EscapeKeyState);
+  FTickStep = std::make_unique<TTickStep>(*FPlayer, static_cast<IMainView&>(*this), FMediaList, FFindFileThread, *ConfigStore, EscapeKeyState);
   FTimerThread = std::make_unique<TTimerThread>([this] { Tick(); }, [this] { WakeForTick(); });
   FMpris = std::make_unique<TMprisService>(*FPlayer, static_cast<IMprisTarget&>(*this));
-  FindFileThread().Resume();
+  FFindFileThread.Resume();
 }
 
 void TMainForm::FormDestroy() {
   FMpris.reset();
   FTimerThread.reset();  // serves a queued tick while it waits for the thread
   FTickStep.reset();
-  FindFileThread().Cancel();
-  CloseConfigStore(FIniPath, this);
+  FFindFileThread.Cancel();
+  CloseConfigStore(*ConfigStore, FIniPath, this);
+  ConfigStore.reset();
 }
 
 void TMainForm::WakeForTick() {
@@ -128,7 +131,7 @@ void TMainForm::FormResize() {
 
 void TMainForm::FormShow() {
   for (const std::string& path : FParams)
-    if (!path.empty()) FindFileThread().AddPath(path);
+    if (!path.empty()) FFindFileThread.AddPath(path);
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -153,15 +156,17 @@ void TMainForm::dropEvent(QDropEvent* event) {
 }
 
 void TMainForm::WMDropFiles(const QList<QUrl>& urls) {
-  for (const std::string& path : DroppedPaths(urls)) FindFileThread().AddPath(path);
+  for (const std::string& path : DroppedPaths(urls)) FFindFileThread.AddPath(path);
 }
 
 uint32_t TMainForm::HandOffWndProc(uint32_t dwData, std::string_view lpData) {
-  return AnswerHandOff(dwData, lpData, FHandOffList, [this](const std::string& token) {
+  const auto raise = [this](const std::string& token) {
     // Qt's Wayland activation takes the token from the environment, once.
     if (!token.empty()) qputenv("XDG_ACTIVATION_TOKEN", QByteArray::fromStdString(token));
     Raise();
-  });
+  };
+  const auto queue = [this](const std::string& path) { FFindFileThread.AddPath(path); };
+  return AnswerHandOff(dwData, lpData, FHandOffList, {InstanceMarked(), raise, queue});
 }
 
 void TMainForm::SetStatusText(const std::string& text, int index) { FStatusPanels->SetText(text, index); }

@@ -29,7 +29,9 @@ class MainForm;
 
 namespace korvane {
 
+class TConfig;
 class TConfigForm;
+class TFindFileThread;
 class TPropForm;
 class TMprisService;
 class TStatusPanels;
@@ -49,8 +51,9 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
   Q_OBJECT
 
  public:
+  // search: where every path the window is given goes; it outlives the window.
   // params: the paths given on the command line, searched when the window is first shown.
-  TMainForm(const PlayerFactory& makePlayer, std::vector<std::string> params);
+  TMainForm(const PlayerFactory& makePlayer, TFindFileThread& search, std::vector<std::string> params);
   ~TMainForm() override;
 
   // The periodic step; GUI thread only.
@@ -58,11 +61,6 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
   void SetStatusText(const std::string& text, int index) override;
   QString StatusText(int index) const;
 
-  // The hand-off window's message procedure: an activate request brings the
-  // window to the front while the instance is marked; a hand-off (dwData
-  // InstanceMarker) of comma text goes to the search item by item. Result 0
-  // for everything else.
-  uint32_t HandOffWndProc(uint32_t dwData, std::string_view lpData);
   // Closes the hand-off endpoint once the event loop has ended, so that a
   // later launch finds nobody listening and waits to take over.
   void StopHandOff() { FHandOffWnd.reset(); }
@@ -98,6 +96,11 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
   void FormDestroy();
   void FormResize();
   void FormShow();
+  // The hand-off window's message procedure: an activate request brings the
+  // window to the front while the instance is marked; a hand-off (dwData
+  // InstanceMarker) of comma text goes to the search item by item. Result 0
+  // for everything else.
+  uint32_t HandOffWndProc(uint32_t dwData, std::string_view lpData);
   // Each dropped local file or folder goes to the search, in order; other URLs are ignored.
   void WMDropFiles(const QList<QUrl>& urls);
   // Called on the tick thread: has the GUI thread run the handed-over tick.
@@ -133,6 +136,9 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
   std::unique_ptr<TStatusPanels> FStatusPanels;
   std::function<void()> FStopDrawing;  // set by PlacePlayer, before FPlayer
   std::unique_ptr<IWMPCore> FPlayer;
+  TFindFileThread& FFindFileThread;
+  // Created in FormCreate, released in FormDestroy.
+  std::unique_ptr<TConfig> ConfigStore;
   TMediaList FMediaList;
   TUndoTrash FUndoTrash;
   TPictureClicks FPictureClicks;

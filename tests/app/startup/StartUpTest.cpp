@@ -42,21 +42,22 @@ TEST(HandOffText, EveryByteOfANameReachesTheRunningInstance) {
 // the closing instance has let it go.
 TEST(HandOffWhileClosing, PathsAreRefusedOnceUnmarkedAndTheLockPassesToTheLaterLaunch) {
   TStringList received;
-  SetInstanceMarker(false);
-  std::vector<std::string> tokens;
-  const auto raise = [&](const std::string& token) { tokens.push_back(token); };
-  EXPECT_EQ(AnswerHandOff(kActivateRequest, "", received, raise), 0u);
-  EXPECT_EQ(AnswerHandOff(InstanceMarker, "/nowhere/a,/nowhere/b", received, raise), kHandOffRefused);
+  std::vector<std::string> tokens, queued;
+  HandOffTarget target{false, [&](const std::string& token) { tokens.push_back(token); },
+                       [&](const std::string& path) { queued.push_back(path); }};
+  EXPECT_EQ(AnswerHandOff(kActivateRequest, "", received, target), 0u);
+  EXPECT_EQ(AnswerHandOff(InstanceMarker, "/nowhere/a,/nowhere/b", received, target), kHandOffRefused);
   EXPECT_TRUE(received.Empty());
   EXPECT_TRUE(tokens.empty());
-  SetInstanceMarker(true);
-  EXPECT_EQ(AnswerHandOff(InstanceMarker, "/nowhere/a,/nowhere/b", received, raise), 0u);
+  EXPECT_TRUE(queued.empty());
+  target.marked = true;
+  EXPECT_EQ(AnswerHandOff(InstanceMarker, "/nowhere/a,/nowhere/b", received, target), 0u);
   EXPECT_EQ(received.Count(), 2u);
+  EXPECT_EQ(queued, (std::vector<std::string>{"/nowhere/a", "/nowhere/b"}));
   // The launch's activation token reaches the raise; bytes no token has are dropped.
   for (const char* data : {"", "abc-123_token", "bad token", "bad\ntoken"})
-    EXPECT_EQ(AnswerHandOff(kActivateRequest, data, received, raise), InstanceMarker);
+    EXPECT_EQ(AnswerHandOff(kActivateRequest, data, received, target), InstanceMarker);
   EXPECT_EQ(tokens, (std::vector<std::string>{"", "abc-123_token", "", ""}));
-  SetInstanceMarker(false);
 
   test::TempDir runtime;
   setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
@@ -88,7 +89,7 @@ int ServeOneHandOff(const char* name, int ready, const std::string& expected) {
   if (IsAlreadyRunning(name)) return 2;
   std::string received;
   test::TPollLoop loop;
-  THandOffEndpoint endpoint(HandOffSocketPath(name), [&](uint32_t dwData, std::string_view data) {
+  THandOffEndpoint endpoint(InstanceSocketPath(name), [&](uint32_t dwData, std::string_view data) {
     if (dwData == InstanceMarker) received = data;
     return dwData == kActivateRequest ? InstanceMarker : 0;
   }, loop);

@@ -56,7 +56,8 @@ class MainFormTest : public ::testing::Test {
 
   std::unique_ptr<TMainForm> MakeForm() {
     return std::make_unique<TMainForm>(
-        [](QWidget*) { return PlayerHost{std::make_unique<TFakePlayer>(), nullptr, {}}; }, std::vector<std::string>{});
+        [](QWidget*) { return PlayerHost{std::make_unique<TFakePlayer>(), nullptr, {}}; }, FindFileThread(),
+        std::vector<std::string>{});
   }
   static TFakePlayer& Fake(TMainForm& form) { return dynamic_cast<TFakePlayer&>(form.Player()); }
   template <typename T>
@@ -115,7 +116,6 @@ TEST_F(MainFormTest, StartsWithItsDesignTextsAndSetsThePlayerUp) {
   EXPECT_EQ(list->maxVisibleItems(), 20);
   EXPECT_TRUE(form->acceptDrops());
   EXPECT_TRUE(Fake(*form).StretchToFit);
-  EXPECT_NE(ConfigStore, nullptr);
 }
 
 TEST_F(MainFormTest, TicksRunFromTheEventLoop) {
@@ -151,7 +151,7 @@ TEST_F(MainFormTest, PathsFromTheCommandLinePlayFromTheFirstFile) {
   const std::string a = dir.WriteFile("in/a.mp4", std::string(600000, 'x'));
   dir.WriteFile("in/b.mp4", std::string(600000, 'x'));
   auto form = std::make_unique<TMainForm>(
-      [](QWidget*) { return PlayerHost{std::make_unique<TFakePlayer>(), nullptr, {}}; },
+      [](QWidget*) { return PlayerHost{std::make_unique<TFakePlayer>(), nullptr, {}}; }, FindFileThread(),
       std::vector<std::string>{"", dir / "in"});
   form->show();
   auto* list = Child<QComboBox>(*form, "ComboList");
@@ -169,7 +169,6 @@ TEST_F(MainFormTest, TheSettingsAreSavedAtTheEnd) {
   form.reset();
   EXPECT_FALSE(ReadFile(ini).empty());
   EXPECT_TRUE(ReadFile(dir / "later.ini").empty());
-  EXPECT_EQ(ConfigStore, nullptr);
 }
 
 // A folder that is missing, or an ini that the user made read-only.
@@ -193,7 +192,7 @@ TEST_F(MainFormTest, AFailedSaveAfterTheCloseIsReportedOnStderr) {
 TEST_F(MainFormTest, APlayerThatCannotStartIsReportedAndEndsWithAFailure) {
   testing::internal::CaptureStderr();
   const int status = RunReportingStartFailure([] {
-    TMainForm form([](QWidget*) -> PlayerHost { throw PlayerError("mpv_initialize failed"); }, {});
+    TMainForm form([](QWidget*) -> PlayerHost { throw PlayerError("mpv_initialize failed"); }, FindFileThread(), {});
     return 0;
   });
   const std::string err = testing::internal::GetCapturedStderr();
