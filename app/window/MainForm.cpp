@@ -9,7 +9,6 @@
 
 #include "app/window/ConfigLifetime.h"
 #include "app/window/Drops.h"
-#include "app/window/FileCommands.h"
 #include "app/startup/HandOffInbox.h"
 #include "app/window/ListEntries.h"
 #include "app/window/MainFormLook.h"
@@ -60,7 +59,8 @@ TMainForm::TMainForm(const PlayerFactory& makePlayer, TFindFileThread& search, s
       FPlayer(PlacePlayer(makePlayer, ui->PnlMain, FStopDrawing)),
       FFindFileThread(search),
       FMediaList(*FPlayer, *this, dynamic_cast<INeighbourHint*>(FPlayer.get())),
-      FUndoTrash(*this, FMediaList, [this](const TrashedFile& trashed) { return RestoreFromRecycleBin(trashed, this); }),
+      FFileQuestions(this),
+      FFileCommands(*FPlayer, *this, FMediaList, FFileQuestions),
       FPictureClicks(*FPlayer),
       FParams(std::move(params)) {
   move(kDesignLeft, kDesignTop);
@@ -212,14 +212,9 @@ void TMainForm::MenuVolume90Click() { SetVolumeOrToggleMute(*FPlayer, SenderTag(
 void TMainForm::TrackBalanceChange() { FPlayer->settings().setBalance(ui->TrackBalance->value()); }
 void TMainForm::BtnSndVolClick() { ShellOpen("sndvol32.exe", ""); }
 
-void TMainForm::MenuRenameClick() {
-  // The old entry stays; the list skips it once its file is gone.
-  if (const auto renamed = AskAndRenameCurrentMedia(*FPlayer, this)) AppendItem(*renamed);
-  FMediaList.HintNeighbours();
-}
-
-void TMainForm::MenuTrashFileClick() { TrashSelectedAndMoveOn(*this, FMediaList, FUndoTrash, this); }
-void TMainForm::MenuUndoTrashClick() { FUndoTrash.Undo(); }
+void TMainForm::MenuRenameClick() { FFileCommands.Rename(); }
+void TMainForm::MenuTrashFileClick() { FFileCommands.Trash(); }
+void TMainForm::MenuUndoTrashClick() { FFileCommands.UndoTrash(); }
 void TMainForm::MenuSpeedUpClick() { ChangeSpeed(*FPlayer, SenderTag()); }
 void TMainForm::MenuFullScreenClick() { FFullScreen->Toggle(); }
 

@@ -18,8 +18,9 @@
 #include "app/logic/PlayerCommands.h"
 #include "app/logic/TickStep.h"
 #include "app/logic/TimerThread.h"
-#include "app/logic/UndoTrash.h"
+#include "app/logic/FileCommands.h"
 #include "base/StringList.h"
+#include "dialogs/trash/FileQuestions.h"
 #include "player/Player.h"
 
 class QKeyEvent;
@@ -140,7 +141,8 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
   // Created in FormCreate, released in FormDestroy.
   std::unique_ptr<TConfig> ConfigStore;
   TMediaList FMediaList;
-  TUndoTrash FUndoTrash;
+  TFileQuestions FFileQuestions;
+  TFileCommands FFileCommands;
   TPictureClicks FPictureClicks;
   std::unique_ptr<TFullScreen> FFullScreen;
   std::unique_ptr<TTickStep> FTickStep;

@@ -1,42 +1,22 @@
 // The user-facing side of trashing a file: the question before, the reason
 // after a failure. The trashing itself is TrashFile's.
-#include <QString>
-
-#include "base/Paths.h"
-#include "dialogs/MessageBox.h"
-#include "dialogs/QtText.h"
+#include "dialogs/trash/FileQuestions.h"
 #include "dialogs/trash/Trash.h"
 
 namespace korvane {
 
-namespace {
-
-bool UserConfirms(const std::string& path, QWidget* owner) {
-  return ShowMessageBox(owner, QMessageBox::Question, QStringLiteral("ファイルの削除"),
-                        QStringLiteral("ゴミ箱に移動しますか?\n") + ShownText(ExtractFileName(path)),
-                        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
-}
-
-void ShowFailure(const std::string& path, const std::string& reason, QWidget* owner) {
-  ShowMessageBox(owner, QMessageBox::Warning, QStringLiteral("ファイルの削除エラー"),
-                 ShownText(ExtractFileName(path)) + QStringLiteral(" をゴミ箱に移動できませんでした。\n") + ShownText(reason));
-}
-
-}  // namespace
-
-std::optional<TrashedFile> MoveToRecycleBin(const std::string& path, QWidget* owner) {
-  if (!UserConfirms(path, owner)) return std::nullopt;
+std::optional<TrashedFile> MoveToRecycleBin(const std::string& path, IFileQuestions& ask) {
+  if (!ask.ConfirmTrash(path)) return std::nullopt;
   std::string reason;
   std::optional<TrashedFile> trashed = TrashFile(path, &reason);
-  if (!trashed) ShowFailure(path, reason, owner);
+  if (!trashed) ask.TellTrashFailed(path, reason);
   return trashed;
 }
 
-bool RestoreFromRecycleBin(const TrashedFile& trashed, QWidget* owner) {
+bool RestoreFromRecycleBin(const TrashedFile& trashed, IFileQuestions& ask) {
   std::string reason;
   if (RestoreFromTrash(trashed, &reason)) return true;
-  ShowMessageBox(owner, QMessageBox::Warning, QStringLiteral("ゴミ箱から戻す"),
-                 ShownText(ExtractFileName(trashed.original)) + QStringLiteral(" を戻せませんでした。\n") + ShownText(reason));
+  ask.TellRestoreFailed(trashed.original, reason);
   return false;
 }
 

@@ -6,8 +6,6 @@
 
 #include "platform/FolderHandle.h"
 
-class QWidget;
-
 namespace korvane {
 
 struct TrashedFile {
@@ -36,10 +34,12 @@ std::optional<TrashedFile> TrashFile(const std::string& path, std::string* error
 // copy, written whole before it takes the name, and the trashed file goes.
 bool RestoreFromTrash(const TrashedFile& trashed, std::string* error = nullptr);
 
-// Asks the user (a message box owned by owner), then trashes path; a failure
-// is shown in a message box too. Where the file went, when it went to the trash.
-std::optional<TrashedFile> MoveToRecycleBin(const std::string& path, QWidget* owner);
-// Restores a trashed file; a failure is shown in a message box owned by owner.
-bool RestoreFromRecycleBin(const TrashedFile& trashed, QWidget* owner);
+class IFileQuestions;
+
+// Asks the user, then trashes path; a failure is told to the user too. Where
+// the file went, when it went to the trash.
+std::optional<TrashedFile> MoveToRecycleBin(const std::string& path, IFileQuestions& ask);
+// Restores a trashed file; a failure is told to the user.
+bool RestoreFromRecycleBin(const TrashedFile& trashed, IFileQuestions& ask);
 
 }  // namespace korvane

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "dialogs/trash/FileQuestions.h"
 #include "dialogs/trash/Trash.h"
 #include "tests/support/ModalAnswers.h"
 #include "tests/support/TempDir.h"
@@ -20,12 +21,13 @@ class TrashConfirm : public ::testing::Test {
 
   test::TempDir dir_;
   QWidget owner_;
+  TFileQuestions questions_{&owner_};
 };
 
 TEST_F(TrashConfirm, YesTrashesTheFile) {
   const std::string path = dir_.WriteFile("clip.mp4", "x");
   BoxAnswerer user({QMessageBox::Yes});
-  EXPECT_TRUE(MoveToRecycleBin(path, &owner_));
+  EXPECT_TRUE(MoveToRecycleBin(path, questions_));
   EXPECT_EQ(test::ReadFile(dir_ / "data/Trash/files/clip.mp4"), "x");
   ASSERT_EQ(user.seen.size(), 1u);
   EXPECT_TRUE(user.seen[0].text.contains(QStringLiteral("ゴミ箱に移動しますか?")));
@@ -38,14 +40,14 @@ TEST_F(TrashConfirm, YesTrashesTheFile) {
 TEST_F(TrashConfirm, NoKeepsTheFile) {
   const std::string path = dir_.WriteFile("clip.mp4", "x");
   BoxAnswerer user({QMessageBox::No});
-  EXPECT_FALSE(MoveToRecycleBin(path, &owner_));
+  EXPECT_FALSE(MoveToRecycleBin(path, questions_));
   EXPECT_EQ(test::ReadFile(path), "x");
   EXPECT_EQ(user.seen.size(), 1u);
 }
 
 TEST_F(TrashConfirm, FailureIsShownWithItsReason) {
   BoxAnswerer user({QMessageBox::Yes, QMessageBox::Ok});
-  EXPECT_FALSE(MoveToRecycleBin(dir_ / "<h1>gone\xff&lt;.mp4", &owner_));
+  EXPECT_FALSE(MoveToRecycleBin(dir_ / "<h1>gone\xff&lt;.mp4", questions_));
   ASSERT_EQ(user.seen.size(), 2u);
   EXPECT_TRUE(user.seen[1].text.contains(QStringLiteral("<h1>gone\uFFFD&lt;.mp4")));
   EXPECT_TRUE(user.seen[1].plainText);
