@@ -32,9 +32,10 @@ class THandOffServer : public QObject, private THandOffEndpoint::IWatcher {
   std::unique_ptr<THandOffEndpoint> FEndpoint;
 };
 
-// The hand-off window named className with method answering each message; only
-// the holder of the instance lock of that name gets one (it owns the socket's
-// name), anyone else and a failure to listen get none.
+// The hand-off endpoint of the instance named className (the socket that
+// stands in for its hidden hand-off window), with method answering each
+// message; only the holder of the instance lock of that name gets one (it owns
+// the socket's name), anyone else and a failure to listen get none.
 std::unique_ptr<THandOffServer> AllocateHandOffWindow(const std::string& className, THandOffEndpoint::Handler method);
 
 }  // namespace korvane

@@ -1,5 +1,5 @@
 #pragma once
-// The About dialog and the shell operations it uses.
+// The About dialog and the rules behind its texts and place.
 #include <string>
 
 class QWidget;
@@ -8,15 +8,6 @@ namespace korvane {
 
 // Builds a fresh About dialog owned by owner, runs it modally and destroys it.
 void ShowAboutDialog(QWidget* owner);
-
-// Asks the file manager to show the file's properties; nothing when none answers.
-void ShowFileProperties(const std::string& FileName);
-
-// The user's desktop folder (XDG DESKTOP directory), the autostart folder, and
-// no send-to folder at all ("").
-std::string GetDesktopFolder();
-std::string GetStartupFolder();
-std::string GetSendToFolder();
 
 // The program's name as captions show it: the executable's file name cut at its
 // first '.', the first character kept, the rest in lower case.

@@ -3,22 +3,19 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QDBusConnection>
-#include <QDBusMessage>
 #include <QFont>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
-#include <QProcess>
 #include <QScreen>
 #include <QTimer>
-#include <QUrl>
 #include <cstdlib>
 
 #include "base/Format.h"
 #include "base/Paths.h"
 #include "dialogs/info/DesktopEntry.h"
+#include "dialogs/info/DesktopFolders.h"
 #include "dialogs/MessageBox.h"
 #include "dialogs/info/Info.h"
 #include "dialogs/info/OsDescription.h"
@@ -26,7 +23,6 @@
 #include "dialogs/info/ShellOpen.h"
 #include "dialogs/info/SysInfo.h"
 #include "dialogs/info/VersionInfo.h"
-#include "platform/HomeFolder.h"
 #include "platform/OwnExecutable.h"
 #include "ui_InfoForm.h"
 
@@ -214,35 +210,5 @@ void ShowAboutDialog(QWidget* owner) {
   } release{form};
   form->exec();
 }
-
-void ShowFileProperties(const std::string& FileName) {
-  QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.isConnected()) return;
-  QDBusMessage call = QDBusMessage::createMethodCall(
-      QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
-      QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItemProperties"));
-  call << QStringList{QUrl::fromLocalFile(QtText(FileName)).toString()} << QString();
-  bus.send(call);
-}
-
-std::string GetDesktopFolder() {
-  QProcess lookup;
-  lookup.start(QStringLiteral("xdg-user-dir"), {QStringLiteral("DESKTOP")});
-  if (lookup.waitForFinished(3000) && lookup.exitStatus() == QProcess::NormalExit && lookup.exitCode() == 0) {
-    const std::string folder = lookup.readAllStandardOutput().trimmed().toStdString();
-    if (!folder.empty()) return folder;
-  }
-  lookup.kill();
-  lookup.waitForFinished(1000);
-  return IncludeTrailingPathDelimiter(HomeFolder()) + "Desktop";
-}
-
-std::string GetStartupFolder() {
-  const char* config = getenv("XDG_CONFIG_HOME");
-  const std::string base = config && config[0] == '/' ? config : IncludeTrailingPathDelimiter(HomeFolder()) + ".config";
-  return IncludeTrailingPathDelimiter(base) + "autostart";
-}
-
-std::string GetSendToFolder() { return ""; }
 
 }  // namespace korvane

@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "base/Paths.h"
+#include "dialogs/info/DesktopFolders.h"
 #include "dialogs/info/Info.h"
 #include "dialogs/info/ShellOpen.h"
 #include "dialogs/info/VersionInfo.h"
