@@ -12,7 +12,7 @@
 
 #include "config/ConfigForm.h"
 #include "config/UpDown.h"
-#include "tests/support/TempDir.h"
+#include "harness/TempDir.h"
 
 namespace korvane {
 namespace {

@@ -21,7 +21,7 @@
 #include "platform/HandOffClient.h"
 #include "platform/HandOffMessage.h"
 #include "platform/UnixSocket.h"
-#include "tests/e2e/KorvaneProcess.h"
+#include "harness/KorvaneProcess.h"
 
 // Last: Xlib's macros clash with names above.
 #include <X11/Xatom.h>

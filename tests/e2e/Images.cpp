@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "tests/e2e/KorvaneProcess.h"
+#include "harness/KorvaneProcess.h"
 
 namespace korvane::test {
 

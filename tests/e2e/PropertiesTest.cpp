@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "tests/e2e/DesktopDriver.h"
-#include "tests/e2e/KorvaneProcess.h"
+#include "harness/KorvaneProcess.h"
 
 namespace korvane::test {
 namespace {

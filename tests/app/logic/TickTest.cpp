@@ -10,7 +10,7 @@
 #include "base/Utf.h"
 #include "tests/app/logic/FakeView.h"
 #include "tests/support/FakePlayer.h"
-#include "tests/support/TempDir.h"
+#include "harness/TempDir.h"
 
 namespace korvane::test {
 namespace {

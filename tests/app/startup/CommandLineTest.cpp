@@ -9,7 +9,7 @@
 #include <cstdlib>
 
 #include "dialogs/info/VersionInfo.h"
-#include "tests/support/TempDir.h"
+#include "harness/TempDir.h"
 
 namespace korvane {
 namespace {

@@ -16,7 +16,7 @@
 #include "platform/HandOffMessage.h"
 #include "platform/InstanceLock.h"
 #include "tests/support/PollLoop.h"
-#include "tests/support/TempDir.h"
+#include "harness/TempDir.h"
 
 namespace korvane {
 namespace {

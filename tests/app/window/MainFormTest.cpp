@@ -34,7 +34,7 @@
 #include "search/FindFile.h"
 #include "tests/support/ModalAnswers.h"
 #include "tests/support/FakePlayer.h"
-#include "tests/support/TempDir.h"
+#include "harness/TempDir.h"
 
 namespace korvane::test {
 namespace {

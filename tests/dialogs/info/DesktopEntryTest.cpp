@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "tests/support/TempDir.h"
+#include "harness/TempDir.h"
 
 namespace korvane {
 namespace {

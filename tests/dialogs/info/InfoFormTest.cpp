@@ -17,7 +17,7 @@
 #include "dialogs/info/VersionInfo.h"
 #include "platform/OwnExecutable.h"
 #include "tests/support/ModalAnswers.h"
-#include "tests/support/TempDir.h"
+#include "harness/TempDir.h"
 
 namespace korvane {
 namespace {

@@ -10,7 +10,7 @@
 #include <random>
 
 #include "dialogs/info/VersionBlock.h"
-#include "tests/support/TempDir.h"
+#include "harness/TempDir.h"
 
 namespace korvane {
 namespace {

@@ -11,7 +11,7 @@
 #include "base/Utf.h"
 #include "dialogs/prop/Prop.h"
 #include "player/MpvPlayer.h"
-#include "tests/support/TempDir.h"
+#include "harness/TempDir.h"
 
 namespace korvane {
 namespace {

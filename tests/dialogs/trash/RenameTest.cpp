@@ -5,7 +5,7 @@
 #include "base/Utf.h"
 #include "platform/FileMove.h"
 #include "tests/support/FakePlayer.h"
-#include "tests/support/TempDir.h"
+#include "harness/TempDir.h"
 
 namespace korvane {
 namespace {

@@ -7,7 +7,7 @@
 #include "dialogs/trash/FileQuestions.h"
 #include "dialogs/trash/Trash.h"
 #include "tests/support/ModalAnswers.h"
-#include "tests/support/TempDir.h"
+#include "harness/TempDir.h"
 
 namespace korvane {
 namespace {

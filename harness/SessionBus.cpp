@@ -1,10 +1,10 @@
-#include "tests/e2e/SessionBus.h"
+#include "harness/SessionBus.h"
 
 #include <signal.h>
 
 #include <cstdlib>
 
-#include "tests/e2e/KorvaneProcess.h"
+#include "harness/KorvaneProcess.h"
 
 namespace korvane::test {
 

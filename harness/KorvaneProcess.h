@@ -1,7 +1,8 @@
 #pragma once
-// Whole-program test support: starts build/Korvane on the test's X display with
-// a private ini file and runtime folder, finds its main window, drives it with
-// keys, reads its caption, takes screenshots and watches which files it holds open.
+// The real program driven from outside (whole-program tests, soaks): starts
+// build/Korvane on the test's display with a private ini file, home and
+// runtime folder, finds its main window, drives it with keys, reads its
+// caption, takes screenshots and watches which files it holds open.
 #include <sys/types.h>
 
 #include <chrono>
@@ -9,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/TempDir.h"
-#include "tests/support/TestTime.h"
+#include "harness/TempDir.h"
+#include "harness/TestTime.h"
 
 namespace korvane::test {
 

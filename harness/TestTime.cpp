@@ -1,4 +1,4 @@
-#include "tests/support/TestTime.h"
+#include "harness/TestTime.h"
 
 #include <cstdlib>
 

@@ -1,4 +1,4 @@
-#include "tests/support/TempDir.h"
+#include "harness/TempDir.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "tests/player/TestMedia.h"
+#include "harness/TestMedia.h"
 
 #include <sys/stat.h>
 #include <sys/wait.h>

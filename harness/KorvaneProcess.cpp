@@ -1,5 +1,5 @@
-#include "tests/e2e/KorvaneProcess.h"
-#include "tests/e2e/SessionBus.h"
+#include "harness/KorvaneProcess.h"
+#include "harness/SessionBus.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
