@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "app/Application.h"
-#include "app/CommandLine.h"
-#include "app/MainForm.h"
-#include "app/QuitOnSignals.h"
-#include "app/StartFailure.h"
-#include "app/StartUp.h"
+#include "app/startup/Application.h"
+#include "app/startup/CommandLine.h"
+#include "app/window/MainForm.h"
+#include "app/startup/QuitOnSignals.h"
+#include "app/startup/StartFailure.h"
+#include "app/startup/StartUp.h"
 #include "base/Format.h"
 #include "platform/OwnExecutable.h"
 #include "platform/QuitSignals.h"
@@ -67,8 +67,9 @@ int main(int argc, char** argv) {
   QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
 
   std::vector<std::string> params(argv + 1, argv + argc);
+  korvane::TFindFileThread& search = korvane::FindFileThread();
   const int status = korvane::RunReportingStartFailure([&] {
-    korvane::TMainForm form(MakePlayer, std::move(params));
+    korvane::TMainForm form(MakePlayer, search, std::move(params));
     form.show();
     const korvane::TQuitOnSignals quitOnSignals;
     const int result = app.exec();
@@ -80,7 +81,7 @@ int main(int argc, char** argv) {
     return result;
   });
   // Everything is saved by now; a search held by a dead mount must not hold the exit.
-  if (!korvane::FindFileThread().Terminate(std::chrono::seconds(2))) {
+  if (!search.Terminate(std::chrono::seconds(2))) {
     std::fprintf(stderr, "Korvane: the search did not end in time; leaving it\n");
     std::fflush(nullptr);
     std::_Exit(status);

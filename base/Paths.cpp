@@ -35,7 +35,6 @@ std::string ExtractFileExt(std::string_view path) { return std::string(path.subs
 
 std::string StripFileExt(std::string_view path) { return std::string(path.substr(0, ExtStart(path))); }
 
-std::string ChangeFileExt(std::string_view path, std::string_view ext) { return StripFileExt(path) + std::string(ext); }
 
 std::string PercentEncodePath(std::string_view path) {
   static constexpr char kHex[] = "0123456789ABCDEF";

@@ -19,8 +19,6 @@ std::string ExtractFileName(std::string_view path);
 std::string ExtractFileExt(std::string_view path);
 // The path without its extension (see ExtractFileExt).
 std::string StripFileExt(std::string_view path);
-// The path with its extension replaced by ext (which carries its own dot).
-std::string ChangeFileExt(std::string_view path, std::string_view ext);
 // The path as a URL path: every byte but letters, digits, "-._~" and "/" as %XX,
 // so that names which are not UTF-8 survive.
 std::string PercentEncodePath(std::string_view path);

@@ -11,8 +11,6 @@
 
 namespace korvane {
 
-TConfig* ConfigStore = nullptr;
-
 namespace {
 
 // Whether the owner's read bit settles readability: the owner class always

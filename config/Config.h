@@ -63,7 +63,4 @@ bool IsInstalledCopy(const std::string& executable);
 // The choice behind ConfigFilePath; creates the user's folder when it picks it.
 std::string ChooseConfigFile(const std::string& besideExecutable, bool folderWritable, const std::string& userConfigHome);
 
-// The settings in use; the main window creates, loads, saves and frees it.
-extern TConfig* ConfigStore;
-
 }  // namespace korvane

@@ -48,9 +48,10 @@ bool IsUrlDrag(const QEvent* event) {
 
 }  // namespace
 
-TConfigForm::TConfigForm(QWidget* mainWindow)
+TConfigForm::TConfigForm(QWidget* mainWindow, TConfig& store)
     : QDialog(mainWindow, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      ui_(std::make_unique<Ui::ConfigForm>()) {
+      ui_(std::make_unique<Ui::ConfigForm>()),
+      ConfigStore(store) {
   ui_->setupUi(this);
   setFixedSize(382, 285);
   for (QWidget* w : {static_cast<QWidget*>(ui_->EditLowerSize), static_cast<QWidget*>(ui_->EditSample),
@@ -73,9 +74,8 @@ void TConfigForm::showEvent(QShowEvent* event) {
 }
 
 void TConfigForm::FormShow() {
-  if (!ConfigStore) return;
   ConfigFormView view;
-  ConfigStore->ToForm(view);
+  ConfigStore.ToForm(view);
   ShowView(view);
 }
 
@@ -127,7 +127,7 @@ void TConfigForm::BtnKBClick() { SetLowerSize(ui_->UpdnSample->position() * 1024
 void TConfigForm::BtnMBClick() { SetLowerSize(ui_->UpdnSample->position() * 1048576); }
 
 void TConfigForm::BtnApplyClick() {
-  if (ConfigStore) ConfigStore->FromForm(ReadView());
+  ConfigStore.FromForm(ReadView());
   close();
 }
 

@@ -17,7 +17,8 @@ class TConfigForm : public QDialog {
 
  public:
   // Centred on mainWindow whenever shown; the main window shows it with exec().
-  explicit TConfigForm(QWidget* mainWindow);
+  // It shows and takes back the settings of store, which outlives it.
+  TConfigForm(QWidget* mainWindow, TConfig& store);
   ~TConfigForm() override;
 
  public slots:
@@ -41,6 +42,7 @@ class TConfigForm : public QDialog {
   void SetLowerSize(int32_t bound);
 
   std::unique_ptr<Ui::ConfigForm> ui_;
+  TConfig& ConfigStore;
 };
 
 }  // namespace korvane

@@ -1,9 +1,11 @@
 #pragma once
-// The player control over libmpv: one engine core per player, events taken
-// from mpv's wakeup callback onto the GUI thread and fired there, the picture
-// drawn through mpv's render API into the widget of widget().
+// The player control over libmpv: the engine core that plays, and standby
+// cores opening the neighbours ahead; events taken from mpv's wakeup callback
+// onto the GUI thread and fired there, the picture drawn through mpv's render
+// API into the widget of widget().
 // The command side (the program's calls) is in MpvPlayer.cpp, the event pump
-// (the engine's reports and the events fired from them) in MpvPlayerEvents.cpp.
+// (the engine's reports and the events fired from them) in MpvPlayerEvents.cpp,
+// the opening ahead and the swap to a standby in MpvPlayerStandby.cpp.
 #include <QObject>
 #include <QPointer>
 #include <QTimer>

@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "bench/support/BenchSupport.h"
-#include "tests/e2e/KorvaneProcess.h"
-#include "tests/e2e/SessionBus.h"
+#include "harness/KorvaneProcess.h"
+#include "harness/SessionBus.h"
 
 namespace korvane::test {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "tests/player/TestMedia.h"
+#include "harness/TestMedia.h"
 
 namespace korvane::bench {
 

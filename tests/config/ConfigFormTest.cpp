@@ -12,7 +12,7 @@
 
 #include "config/ConfigForm.h"
 #include "config/UpDown.h"
-#include "tests/support/TempDir.h"
+#include "harness/TempDir.h"
 
 namespace korvane {
 namespace {
@@ -22,13 +22,11 @@ std::vector<std::string> Items(const TNameSet& set) { return {set.begin(), set.e
 class ConfigDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ConfigStore = &store;
     main.resize(800, 600);
     main.show();
   }
   void TearDown() override {
     form.hide();
-    ConfigStore = nullptr;
   }
 
   template <typename T>
@@ -59,7 +57,7 @@ class ConfigDialogTest : public ::testing::Test {
 
   TConfig store;
   QWidget main;
-  TConfigForm form{&main};
+  TConfigForm form{&main, store};
 };
 
 TEST_F(ConfigDialogTest, ShowsTheDefaults) {

@@ -6,7 +6,7 @@
 
 #include "config/Config.h"
 #include "tests/config/ChildProcess.h"
-#include "tests/support/TempDir.h"
+#include "harness/TempDir.h"
 
 namespace korvane {
 namespace {

@@ -10,7 +10,7 @@
 #include "config/Config.h"
 #include "config/Profile.h"
 #include "tests/config/ChildProcess.h"
-#include "tests/support/TempDir.h"
+#include "harness/TempDir.h"
 
 namespace korvane {
 namespace {

@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "tests/e2e/Images.h"
-#include "tests/e2e/KorvaneProcess.h"
+#include "harness/KorvaneProcess.h"
 
 namespace korvane::test {
 namespace {

@@ -14,7 +14,8 @@
 #include <thread>
 
 #include "base/Paths.h"
-#include "tests/e2e/WestonDesktop.h"
+#include "harness/Weston.h"
+#include "tests/e2e/WestonDrag.h"
 
 namespace korvane::test {
 

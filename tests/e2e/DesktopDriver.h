@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/KorvaneProcess.h"
+#include "harness/KorvaneProcess.h"
 
 namespace korvane::test {
 

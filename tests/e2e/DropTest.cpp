@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/e2e/DesktopDriver.h"
-#include "tests/e2e/KorvaneProcess.h"
+#include "harness/KorvaneProcess.h"
 
 namespace korvane::test {
 namespace {

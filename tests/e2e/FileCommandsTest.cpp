@@ -8,8 +8,8 @@
 
 #include "tests/e2e/DesktopDriver.h"
 #include "tests/e2e/Images.h"
-#include "tests/e2e/KorvaneProcess.h"
-#include "tests/e2e/SessionBus.h"
+#include "harness/KorvaneProcess.h"
+#include "harness/SessionBus.h"
 
 namespace korvane::test {
 namespace {

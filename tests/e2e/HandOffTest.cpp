@@ -16,12 +16,12 @@
 #include <sstream>
 #include <thread>
 
-#include "app/StartUp.h"
+#include "app/startup/StartUp.h"
 #include "base/CommaText.h"
 #include "platform/HandOffClient.h"
 #include "platform/HandOffMessage.h"
 #include "platform/UnixSocket.h"
-#include "tests/e2e/KorvaneProcess.h"
+#include "harness/KorvaneProcess.h"
 
 // Last: Xlib's macros clash with names above.
 #include <X11/Xatom.h>

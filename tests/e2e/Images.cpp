@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <vector>
 
-#include "tests/e2e/KorvaneProcess.h"
+#include "harness/KorvaneProcess.h"
 
 namespace korvane::test {
 
@@ -54,35 +52,6 @@ std::string MiddleRegion(const std::string& png) {
 
 long Colours(const std::string& png, const std::string& region) {
   return static_cast<long>(Number(RunTool({"identify", "-format", "%k", Part(png, region)})));
-}
-
-std::string RegionOfColour(const std::string& png, const std::string& colour, bool apart) {
-  // A frame of the colour makes it the background that the bounding box leaves out.
-  std::vector<std::string> command{"convert", png};
-  if (!apart) {
-    for (const char* step : {"-fill", "black", "+opaque"}) command.push_back(step);
-    command.push_back(colour);
-    for (const char* step : {"-fill", "white", "-opaque"}) command.push_back(step);
-    command.push_back(colour);
-  }
-  for (const char* step : {"-bordercolor", apart ? colour.c_str() : "black", "-border", "1", "-format", "%@", "info:"})
-    command.push_back(step);
-  // Nothing found comes with a warning on stderr.
-  const TToolRun run = RunTool(command, false);
-  int width = 0, height = 0, x = 0, y = 0;
-  if (run.status != 0 || std::sscanf(run.out.c_str(), "%dx%d+%d+%d", &width, &height, &x, &y) != 4) {
-    ADD_FAILURE() << "ImageMagick failed (" << run.status << "): " << run.out;
-    return "";
-  }
-  if (width <= 1 || height <= 1) return "";
-  return std::to_string(width) + "x" + std::to_string(height) + "+" + std::to_string(x - 1) + "+" +
-         std::to_string(y - 1);
-}
-
-bool CropTo(const std::string& png, const std::string& region) {
-  const TToolRun run = RunTool({"convert", png, "-crop", region, "+repage", png});
-  if (run.status != 0) ADD_FAILURE() << "ImageMagick failed (" << run.status << "): " << run.out;
-  return run.status == 0;
 }
 
 }  // namespace korvane::test

@@ -17,10 +17,5 @@ long DifferingPixels(const std::string& a, const std::string& b, const std::stri
 std::string MiddleRegion(const std::string& png);
 // The number of distinct colours in the region; -1 on failure.
 long Colours(const std::string& png, const std::string& region);
-// The smallest region holding every pixel that is not (apart) or that is
-// (!apart) of the colour ("#rrggbb"); "" when there is none or on failure.
-std::string RegionOfColour(const std::string& png, const std::string& colour, bool apart);
-// Cuts the region out of the image in place; false on failure.
-bool CropTo(const std::string& png, const std::string& region);
 
 }  // namespace korvane::test

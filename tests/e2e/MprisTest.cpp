@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "tests/e2e/KorvaneProcess.h"
-#include "tests/e2e/SessionBus.h"
+#include "harness/KorvaneProcess.h"
+#include "harness/SessionBus.h"
 
 namespace korvane::test {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "tests/e2e/DesktopDriver.h"
 #include "tests/e2e/Images.h"
-#include "tests/e2e/KorvaneProcess.h"
+#include "harness/KorvaneProcess.h"
 
 namespace korvane::test {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "tests/e2e/DesktopDriver.h"
 #include "config/Config.h"
-#include "tests/e2e/KorvaneProcess.h"
+#include "harness/KorvaneProcess.h"
 
 namespace korvane::test {
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "base/Paths.h"
-#include "dialogs/DesktopEntry.h"
+#include "dialogs/info/DesktopEntry.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <span>
 #include <string>
 
-#include "dialogs/ElfSection.h"
-#include "dialogs/VersionBlock.h"
-#include "dialogs/VersionInfo.h"
+#include "dialogs/info/ElfSection.h"
+#include "dialogs/info/VersionBlock.h"
+#include "dialogs/info/VersionInfo.h"
 
 namespace {
 

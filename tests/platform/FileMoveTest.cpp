@@ -23,7 +23,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/FolderHandle.h"
-#include "tests/support/TempDir.h"
+#include "harness/TempDir.h"
 
 namespace korvane {
 namespace {

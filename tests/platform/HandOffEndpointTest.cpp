@@ -14,7 +14,7 @@
 #include "platform/HandOffClient.h"
 #include "platform/UnixSocket.h"
 #include "tests/support/PollLoop.h"
-#include "tests/support/TempDir.h"
+#include "harness/TempDir.h"
 
 namespace korvane {
 namespace {

@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "tests/support/TempDir.h"
+#include "harness/TempDir.h"
 
 namespace korvane {
 namespace {

@@ -17,7 +17,7 @@
 #include "base/Utf.h"
 #include "player/MpvPlayer.h"
 #include "tests/player/PlayerTestSupport.h"
-#include "tests/player/TestMedia.h"
+#include "harness/TestMedia.h"
 
 namespace korvane {
 namespace {

@@ -15,8 +15,8 @@
 #include "player/PlayerTime.h"
 #include "player/SeekController.h"
 #include "tests/player/PlayerTestSupport.h"
-#include "tests/player/TestMedia.h"
-#include "tests/support/TempDir.h"
+#include "harness/TestMedia.h"
+#include "harness/TempDir.h"
 
 namespace korvane {
 namespace {

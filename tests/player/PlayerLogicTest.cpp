@@ -12,7 +12,7 @@
 #include "player/PlayerTime.h"
 #include "player/SeekController.h"
 #include "player/StandbyPlan.h"
-#include "tests/support/TempDir.h"
+#include "harness/TempDir.h"
 
 namespace korvane {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "base/Utf.h"
-#include "tests/support/TestTime.h"
+#include "harness/TestTime.h"
 
 namespace korvane::test {
 

@@ -19,7 +19,7 @@
 #include <set>
 #include <thread>
 
-#include "tests/support/TempDir.h"
+#include "harness/TempDir.h"
 
 namespace korvane::test {
 namespace {

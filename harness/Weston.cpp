@@ -1,0 +1,170 @@
+#include "harness/Weston.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "harness/KorvaneProcess.h"
+
+namespace korvane::test {
+
+namespace {
+
+std::string Id(unsigned long window) { return std::to_string(window); }
+
+std::optional<TArea> AreaOf(const std::string& region) {
+  TArea area;
+  if (std::sscanf(region.c_str(), "%dx%d+%d+%d", &area.width, &area.height, &area.x, &area.y) != 4) return std::nullopt;
+  return area;
+}
+
+// Runs an X tool; false, said on stderr, when it failed.
+bool Ran(const std::vector<std::string>& argv) {
+  const TToolRun run = RunTool(argv);
+  if (run.status != 0) std::fprintf(stderr, "%s failed (%d): %s\n", argv[0].c_str(), run.status, run.out.c_str());
+  return run.status == 0;
+}
+
+bool CaptureScreen(const std::string& pngPath) { return Ran({"import", "-window", Id(WestonWindow()), pngPath}); }
+
+// The smallest region ("WxH+X+Y") holding every pixel that is not (apart) or
+// that is (!apart) of the colour; "" when there is none or on failure.
+std::string RegionOfColour(const std::string& png, const std::string& colour, bool apart) {
+  // A frame of the colour makes it the background that the bounding box leaves out.
+  std::vector<std::string> command{"convert", png};
+  if (!apart) command.insert(command.end(), {"-fill", "black", "+opaque", colour, "-fill", "white", "-opaque", colour});
+  command.insert(command.end(), {"-bordercolor", apart ? colour : "black", "-border", "1", "-format", "%@", "info:"});
+  // Nothing found comes with a warning on stderr.
+  const TToolRun run = RunTool(command, false);
+  std::optional<TArea> area = AreaOf(run.out);
+  if (run.status != 0 || !area) {
+    std::fprintf(stderr, "convert failed (%d): %s\n", run.status, run.out.c_str());
+    return "";
+  }
+  if (area->width <= 1 || area->height <= 1) return "";
+  return std::to_string(area->width) + "x" + std::to_string(area->height) + "+" + std::to_string(area->x - 1) + "+" +
+         std::to_string(area->y - 1);
+}
+
+std::string Background() {
+  const char* colour = std::getenv("KORVANE_TEST_WESTON_BACKGROUND");
+  return colour ? colour : "";
+}
+
+// Reads the trace line by line: the requests and events that make, name,
+// focus and destroy windows. Object ids are reused once destroyed.
+class TTraceReader {
+ public:
+  void Read(const std::string& line) {
+    // Most lines are the pictures' frames: a plain search passes them by first.
+    if (line.find("xdg_") == std::string::npos && line.find("wl_keyboard@") == std::string::npos) return;
+    static const std::regex xdgSurface(R"re(-> xdg_wm_base@\d+\.get_xdg_surface\(new id xdg_surface@(\d+), wl_surface@(\d+)\))re"),
+        toplevel(R"re(-> xdg_surface@(\d+)\.get_toplevel\(new id xdg_toplevel@(\d+)\))re"),
+        title(R"re(-> xdg_toplevel@(\d+)\.set_title\("(.*)"\)$)re"),
+        toplevelGone(R"re(-> xdg_toplevel@(\d+)\.destroy\(\))re"),
+        popup(R"re(-> xdg_surface@\d+\.get_popup\(new id xdg_popup@(\d+))re"),
+        popupGone(R"re(-> xdg_popup@(\d+)\.destroy\(\))re"),
+        focus(R"re(\] wl_keyboard@\d+\.enter\(\d+, wl_surface@(\d+))re"),
+        unfocus(R"re(\] wl_keyboard@\d+\.leave\()re");
+    std::smatch match;
+    if (std::regex_search(line, match, xdgSurface)) {
+      surfaceOf_[match[1]] = match[2];
+    } else if (std::regex_search(line, match, toplevel)) {
+      toplevelOf_[match[2]] = trace_.toplevels.size();
+      trace_.toplevels.push_back({.surface = surfaceOf_[match[1]]});
+    } else if (std::regex_search(line, match, title) && toplevelOf_.count(match[1])) {
+      trace_.toplevels[toplevelOf_[match[1]]].title = match[2];
+    } else if (std::regex_search(line, match, toplevelGone) && toplevelOf_.count(match[1])) {
+      trace_.toplevels[toplevelOf_[match[1]]].shown = false;
+      toplevelOf_.erase(match[1]);
+    } else if (std::regex_search(line, match, popup)) {
+      popups_.insert(match[1]);
+    } else if (std::regex_search(line, match, popupGone)) {
+      popups_.erase(match[1]);
+    } else if (std::regex_search(line, match, focus)) {
+      focused_ = match[1];
+    } else if (std::regex_search(line, unfocus)) {
+      focused_.clear();
+    }
+  }
+
+  TSurfaceTrace Result() const {
+    TSurfaceTrace trace = trace_;
+    for (TToplevel& toplevel : trace.toplevels) toplevel.focused = toplevel.shown && toplevel.surface == focused_;
+    trace.openPopups = static_cast<int>(popups_.size());
+    return trace;
+  }
+
+ private:
+  TSurfaceTrace trace_;
+  std::map<std::string, std::string> surfaceOf_;  // an xdg_surface's wl_surface
+  std::map<std::string, size_t> toplevelOf_;      // a shown xdg_toplevel's place in trace_
+  std::set<std::string> popups_;
+  std::string focused_;  // the wl_surface with the keyboard
+};
+
+}  // namespace
+
+bool OnWeston() { return std::getenv("KORVANE_TEST_WESTON_WINDOW") != nullptr; }
+
+unsigned long WestonWindow() {
+  const char* window = std::getenv("KORVANE_TEST_WESTON_WINDOW");
+  return window ? std::strtoul(window, nullptr, 10) : 0;
+}
+
+void UseWestonInChild() {
+  unsetenv("DISPLAY");
+  setenv("WAYLAND_DEBUG", "client", 1);
+  setenv("QT_WAYLAND_DISABLE_WINDOWDECORATION", "1", 1);
+}
+
+TSurfaceTrace ReadSurfaceTrace(const std::string& stderrText) {
+  TTraceReader reader;
+  std::istringstream lines(stderrText);
+  for (std::string line; std::getline(lines, line);) reader.Read(line);
+  return reader.Result();
+}
+
+std::string WithoutTrace(const std::string& stderrText) {
+  // A trace line starts with its time stamp: "[4089402.119] ".
+  const auto isTrace = [](const std::string& line) {
+    const size_t end = line.find("] ");
+    return line.size() > 1 && line[0] == '[' && end != std::string::npos &&
+           line.find_first_not_of(" 0123456789.", 1) == end;
+  };
+  std::string text;
+  std::istringstream lines(stderrText);
+  for (std::string line; std::getline(lines, line);)
+    if (!isTrace(line)) text += line + "\n";
+  return text;
+}
+
+std::optional<TArea> ShownArea() {
+  TempDir shots;
+  if (!CaptureScreen(shots / "screen.png")) return std::nullopt;
+  return AreaOf(RegionOfColour(shots / "screen.png", Background(), true));
+}
+
+bool CaptureShownArea(const std::string& pngPath) {
+  if (!CaptureScreen(pngPath)) return false;
+  const std::string region = RegionOfColour(pngPath, Background(), true);
+  return !region.empty() && Ran({"convert", pngPath, "-crop", region, "+repage", pngPath});
+}
+
+std::optional<TArea> AreaOfColour(const std::string& colour) {
+  TempDir shots;
+  if (!CaptureScreen(shots / "screen.png")) return std::nullopt;
+  return AreaOf(RegionOfColour(shots / "screen.png", colour, false));
+}
+
+// No --sync: that waits for long on a move to where the pointer is already.
+void PointerTo(int x, int y) {
+  RunTool({"xdotool", "mousemove", "--window", Id(WestonWindow()), std::to_string(x), std::to_string(y)});
+}
+
+void PointerToTheMiddle() { PointerTo(640, 512); }
+
+}  // namespace korvane::test
