@@ -14,7 +14,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
-#include <thread>
 
 #include "app/startup/StartUp.h"
 #include "base/CommaText.h"
@@ -84,6 +83,37 @@ void Iconify(unsigned long window) {
   XChangeProperty(display, window, wmState, wmState, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(iconic), 2);
   XUnmapWindow(display, window);
   XCloseDisplay(display);
+}
+
+// Whether the window's program answers a window manager's ping within the
+// timeout. It reads its X events in order, so once it answers it has read
+// every event sent to it before, a change of WM_STATE among them.
+bool AnswersPing(unsigned long window, std::chrono::milliseconds timeout) {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return false;
+  const Window root = DefaultRootWindow(display);
+  XSelectInput(display, root, StructureNotifyMask | SubstructureNotifyMask);  // the answer goes to the root window
+  XEvent ping{};
+  ping.xclient.type = ClientMessage;
+  ping.xclient.window = window;
+  ping.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  ping.xclient.format = 32;
+  ping.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "_NET_WM_PING", False));
+  ping.xclient.data.l[1] = getpid();  // the stamp the answer carries back
+  ping.xclient.data.l[2] = static_cast<long>(window);
+  XSendEvent(display, window, False, NoEventMask, &ping);
+  XFlush(display);
+  const bool answered = WaitUntil([&] {
+    for (XEvent event; XPending(display);) {
+      XNextEvent(display, &event);
+      if (event.type == ClientMessage && event.xclient.message_type == ping.xclient.message_type &&
+          event.xclient.data.l[0] == ping.xclient.data.l[0] && event.xclient.data.l[1] == ping.xclient.data.l[1])
+        return true;
+    }
+    return false;
+  }, timeout);
+  XCloseDisplay(display);
+  return answered;
 }
 
 class HandOffWholeProgram : public ::testing::Test {
@@ -169,7 +199,7 @@ TEST_F(HandOffWholeProgram, ALaunchWithoutArgumentsOnlyBringsTheMinimisedWindowB
   ASSERT_NE(window, 0u) << first.Stderr();
   Iconify(window);
   ASSERT_TRUE(WaitUntil([&] { return !Viewable(window); }, 5s));
-  std::this_thread::sleep_for(500ms);  // the program takes the new state from the property
+  ASSERT_TRUE(AnswersPing(window, 5s));  // it has taken the new state from the property
   ASSERT_EQ(RunLaunch({}, first.RuntimeDir()), 0);
   EXPECT_TRUE(WaitUntil([&] { return Viewable(window); }, 5s));
   EXPECT_TRUE(HandedOver(first.Stderr()).empty());
