@@ -327,20 +327,40 @@ TEST_F(MainFormControls, ADoubleClickTogglesFullScreenAndLeavesPlayAsItWas) {
   EXPECT_EQ(fake.PlayState, wmppsPlaying);
 }
 
+// F11, Esc and a double click on the picture change nothing behind a modal
+// dialog or while the window is minimised, in full screen or not. Esc goes to
+// the form itself: Qt would hold a key for a blocked window back anyway.
 TEST_F(MainFormControls, FullScreenWaitsForAnOpenDialogAndANormalWindow) {
+  OpenClip();
   auto* fullScreen = Child<QAction>(*form, "MenuFullScreen");
-  bool duringDialog = true;
-  TModalAnswerer answer([&](QWidget* dialog) {
+  const auto inFullScreen = [&] { return form->menuBar()->isHidden(); };  // the chrome is what it hides
+  const auto everyAsk = [&] {
+    std::vector<bool> after;
     fullScreen->trigger();
-    duringDialog = form->isFullScreen();
-    dialog->close();
-  });
-  Child<QAction>(*form, "MenuConf")->trigger();
-  EXPECT_FALSE(duringDialog);
-  form->showMinimized();
-  fullScreen->trigger();
-  EXPECT_FALSE(form->isFullScreen());
-  form->showNormal();
+    after.push_back(inFullScreen());
+    QTest::keyClick(form.get(), Qt::Key_Escape);
+    after.push_back(inFullScreen());
+    fake.DoubleClick(1, 0, 60, 10);
+    after.push_back(inFullScreen());
+    return after;
+  };
+  for (const bool full : {false, true}) {
+    SCOPED_TRACE(full ? "full screen" : "window");
+    form->showNormal();
+    if (full) fullScreen->trigger();
+    ASSERT_EQ(inFullScreen(), full);
+    std::vector<bool> duringDialog;
+    {
+      TModalAnswerer answer([&](QWidget* dialog) {
+        if (duringDialog.empty()) duringDialog = everyAsk();
+        dialog->close();
+      });
+      Child<QAction>(*form, "MenuConf")->trigger();
+    }
+    EXPECT_EQ(duringDialog, std::vector<bool>(3, full));
+    form->showMinimized();
+    EXPECT_EQ(everyAsk(), std::vector<bool>(3, full));
+  }
 }
 
 TEST_F(MainFormControls, TheLabelsAndTheCaptionFollowThePlayer) {
