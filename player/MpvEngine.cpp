@@ -133,7 +133,7 @@ void SetPlayerOptions(mpv_handle* mpv, const MpvPlayerOptions& options) {
 
 }  // namespace
 
-TMpvEngine::TMpvEngine(const MpvPlayerOptions& options) {
+TMpvEngine::TMpvEngine(const MpvPlayerOptions& options) : loadRepliesWithoutEntry_(options.loadRepliesWithoutEntry) {
   // libmpv needs the C numeric locale for the whole process.
   std::setlocale(LC_NUMERIC, "C");
   mpv_ = mpv_create();
@@ -208,8 +208,10 @@ int64_t TMpvEngine::LoadFile(const std::string& path) {
   const char* argv[] = {"loadfile", path.c_str(), "replace", nullptr};
   mpv_node result;
   if (mpv_command_ret(mpv_, argv, &result) < 0) return 0;
-  const int64_t entry = NodeInt(MapGet(result, "playlist_entry_id"));
+  const int64_t entry = loadRepliesWithoutEntry_ ? 0 : NodeInt(MapGet(result, "playlist_entry_id"));
   mpv_free_node_contents(&result);
+  // The core has the file all the same: a file failed here must not play on unseen.
+  if (!entry) StopFile();
   return entry;
 }
 

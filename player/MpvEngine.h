@@ -18,6 +18,8 @@ struct MpvPlayerOptions {
   bool headless = false;
   // mpv's audio output ("" = the system's default, falling back to none).
   std::string audioOutput;
+  // For tests: load replies read as from a core that names no play-list entry.
+  bool loadRepliesWithoutEntry = false;
 };
 
 class TMpvEngine {
@@ -56,7 +58,8 @@ class TMpvEngine {
   // A write the next read already sees.
   void SetTextNow(const char* name, const std::string& value);
 
-  // Replaces whatever the core plays with the file; its play-list entry id, 0 on failure.
+  // Replaces whatever the core plays with the file; its play-list entry id, 0
+  // on failure, a reply without the id among them.
   int64_t LoadFile(const std::string& path);
   // Drops the file, synchronously: an asynchronous stop could overtake a load issued right after it.
   void StopFile();
@@ -67,6 +70,7 @@ class TMpvEngine {
 
  private:
   mpv_handle* mpv_ = nullptr;
+  bool loadRepliesWithoutEntry_ = false;
 };
 
 }  // namespace korvane

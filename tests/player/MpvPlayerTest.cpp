@@ -557,6 +557,14 @@ TEST_F(MpvPlayerBadInputTest, MissingFileFolderAndLongUrl) {
   ExpectStillPlays();
 }
 
+// A core whose load reply names no play-list entry (as older ones): without
+// the id nothing of the file's could be told from the previous one's.
+TEST_F(MpvPlayerBadInputTest, ALoadReplyWithoutTheEntryFailsTheFile) {
+  player = std::make_unique<TMpvPlayer>(nullptr, MpvPlayerOptions{.headless = true, .audioOutput = "", .loadRepliesWithoutEntry = true});
+  log.Attach(*player);
+  ExpectStopped(test::ShortMp4());
+}
+
 TEST_F(MpvPlayerBadInputTest, OpeningAMissingFileStopsThePreviousOne) {
   ASSERT_TRUE(Open(test::ClipMp4()));
   ASSERT_TRUE(PlayAndWait());
