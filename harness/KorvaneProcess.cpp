@@ -229,14 +229,22 @@ std::string TKorvaneProcess::Caption() {
 }
 
 void TKorvaneProcess::AwaitKeyboard() {
-  if (OnWeston()) WaitUntil([this] { return MainToplevel() != 0 && Focused(MainToplevel()); }, 5s);
+  if (OnWeston()) WaitUntil([this] { return MainToplevel() != 0 && Focused(MainToplevel()); }, kStartUp);
 }
 
 void TKorvaneProcess::Key(const std::string& keys) {
-  // On Weston the keys go to the window that has the keyboard, as a user's do.
   AwaitKeyboard();
-  const std::string window = std::to_string(OnWeston() ? WestonWindow() : Window());
-  RunTool({"xdotool", "windowfocus", "--sync", window, "key", "--clearmodifiers", keys});
+  SendKeys(Window(), {"key", "--clearmodifiers", keys});
+}
+
+void SendKeys(unsigned long window, const std::vector<std::string>& command) {
+  // On Weston the keys go to the window that has the keyboard, as a user's
+  // do; Weston's own X window has the X focus from the start, and focusing it
+  // again would take the keyboard from the program and give it back.
+  std::vector<std::string> argv{"xdotool"};
+  if (!OnWeston()) argv.insert(argv.end(), {"windowfocus", "--sync", std::to_string(window)});
+  argv.insert(argv.end(), command.begin(), command.end());
+  RunTool(argv);
 }
 
 void TKorvaneProcess::Close() {

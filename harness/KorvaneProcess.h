@@ -34,6 +34,9 @@ struct TToolRun {
 // Runs a program found on PATH with exactly these arguments, no shell between.
 TToolRun RunTool(const std::vector<std::string>& argv, bool withStderr = true);
 
+// An xdotool key or type command ({"key", ...}) for the window, focused first.
+void SendKeys(unsigned long window, const std::vector<std::string>& command);
+
 // What any program under test may take to start, show its window and open
 // its first file; scaled as every wait is.
 inline constexpr std::chrono::milliseconds kStartUp{15000};

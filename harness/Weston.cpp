@@ -65,6 +65,8 @@ class TTraceReader {
         toplevel(R"re(-> xdg_surface@(\d+)\.get_toplevel\(new id xdg_toplevel@(\d+)\))re"),
         title(R"re(-> xdg_toplevel@(\d+)\.set_title\("(.*)"\)$)re"),
         toplevelGone(R"re(-> xdg_toplevel@(\d+)\.destroy\(\))re"),
+        configure(R"re(\] xdg_surface@(\d+)\.configure\((\d+)\))re"),
+        ack(R"re(-> xdg_surface@(\d+)\.ack_configure\((\d+)\))re"),
         popup(R"re(-> xdg_surface@\d+\.get_popup\(new id xdg_popup@(\d+))re"),
         popupGone(R"re(-> xdg_popup@(\d+)\.destroy\(\))re"),
         focus(R"re(\] wl_keyboard@\d+\.enter\(\d+, wl_surface@(\d+))re"),
@@ -73,13 +75,19 @@ class TTraceReader {
     if (std::regex_search(line, match, xdgSurface)) {
       surfaceOf_[match[1]] = match[2];
     } else if (std::regex_search(line, match, toplevel)) {
-      toplevelOf_[match[2]] = trace_.toplevels.size();
+      toplevelOf_[match[2]] = toplevelOfXdg_[match[1]] = trace_.toplevels.size();
       trace_.toplevels.push_back({.surface = surfaceOf_[match[1]]});
+      configures_.emplace_back();
     } else if (std::regex_search(line, match, title) && toplevelOf_.count(match[1])) {
       trace_.toplevels[toplevelOf_[match[1]]].title = match[2];
     } else if (std::regex_search(line, match, toplevelGone) && toplevelOf_.count(match[1])) {
       trace_.toplevels[toplevelOf_[match[1]]].shown = false;
+      std::erase_if(toplevelOfXdg_, [&](const auto& entry) { return entry.second == toplevelOf_[match[1]]; });
       toplevelOf_.erase(match[1]);
+    } else if (std::regex_search(line, match, configure) && toplevelOfXdg_.count(match[1])) {
+      configures_[toplevelOfXdg_[match[1]]].sent = match[2];
+    } else if (std::regex_search(line, match, ack) && toplevelOfXdg_.count(match[1])) {
+      configures_[toplevelOfXdg_[match[1]]].acked = match[2];
     } else if (std::regex_search(line, match, popup)) {
       popups_.insert(match[1]);
     } else if (std::regex_search(line, match, popupGone)) {
@@ -93,15 +101,25 @@ class TTraceReader {
 
   TSurfaceTrace Result() const {
     TSurfaceTrace trace = trace_;
-    for (TToplevel& toplevel : trace.toplevels) toplevel.focused = toplevel.shown && toplevel.surface == focused_;
+    // Qt makes a window active only as it takes in the configure that says
+    // so: keys that come before would find no window for their short-cuts.
+    for (size_t i = 0; i < trace.toplevels.size(); ++i) {
+      TToplevel& toplevel = trace.toplevels[i];
+      toplevel.focused = toplevel.shown && toplevel.surface == focused_ && configures_[i].sent == configures_[i].acked;
+    }
     trace.openPopups = static_cast<int>(popups_.size());
     return trace;
   }
 
  private:
+  struct TConfigures {
+    std::string sent, acked;  // the serials of the last configure and of the last one taken in
+  };
   TSurfaceTrace trace_;
+  std::vector<TConfigures> configures_;           // beside trace_.toplevels
   std::map<std::string, std::string> surfaceOf_;  // an xdg_surface's wl_surface
   std::map<std::string, size_t> toplevelOf_;      // a shown xdg_toplevel's place in trace_
+  std::map<std::string, size_t> toplevelOfXdg_;   // the same by its xdg_surface
   std::set<std::string> popups_;
   std::string focused_;  // the wl_surface with the keyboard
 };

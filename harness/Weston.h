@@ -25,7 +25,7 @@ struct TToplevel {
   std::string surface{};  // its Wayland surface's object id
   std::string title{};
   bool shown = true;      // until the program destroys it, which Qt does on a hide
-  bool focused = false;   // it has the keyboard
+  bool focused = false;   // it has the keyboard, and Qt has made it the active window
 };
 struct TSurfaceTrace {
   std::vector<TToplevel> toplevels;  // every one made, in order

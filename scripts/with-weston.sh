@@ -12,7 +12,10 @@
 # to Weston's window go to the focused program, a screenshot of it is what the
 # user sees. The command keeps DISPLAY and gets KORVANE_TEST_WESTON_WINDOW,
 # that window's id; the desktop has no panel and a plain background of
-# KORVANE_TEST_WESTON_BACKGROUND, so the programs' windows stand out on it.
+# KORVANE_TEST_WESTON_BACKGROUND, so the programs' windows stand out on it;
+# windows come and go without fading, and keys do not repeat (a Wayland
+# program repeats a key itself until its release comes, which on a loaded
+# machine may come late).
 set -euo pipefail
 on_x=false
 if [ "${1:-}" = --on-x ]; then
@@ -27,9 +30,16 @@ cat >"$runtime/weston.ini" <<INI
 [core]
 idle-time=0
 
+[keyboard]
+repeat-rate=0
+
 [shell]
 panel-position=none
 background-color=0xff$background
+animation=none
+close-animation=none
+startup-animation=none
+focus-animation=none
 INI
 if $on_x; then
   backend=(--backend=x11-backend.so)
@@ -54,6 +64,7 @@ if $on_x; then
     sleep 0.1
   done
   [ -n "$window" ] || { echo "with-weston: Weston's window is not on $DISPLAY" >&2; exit 1; }
+  xdotool windowfocus --sync "$window"  # where the keys of the tests go
   environment+=(KORVANE_TEST_WESTON_WINDOW="$window" KORVANE_TEST_WESTON_BACKGROUND="#$background")
 else
   environment=(-u DISPLAY "${environment[@]}")

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <cstdio>
 #include <functional>
 #include <sstream>
 #include <string_view>
@@ -161,11 +162,14 @@ unsigned long WaitForToplevel(TKorvaneProcess& korvane, const std::string& capti
       if (i + 1 != main && toplevels[i].focused && toplevels[i].title == caption) dialog = i + 1;
     return dialog != 0;
   }, timeout);
+  if (!dialog) {
+    std::string seen;
+    for (const TToplevel& toplevel : ReadSurfaceTrace(korvane.Trace()).toplevels)
+      seen += " \"" + toplevel.title + "\"" + (toplevel.shown ? "" : " gone") + (toplevel.focused ? " focused" : "");
+    std::fprintf(stderr, "no top-level \"%s\" with the keyboard; the program's top-levels:%s\n", caption.c_str(), seen.c_str());
+  }
   return dialog;
 }
-
-// The window that keys for this window go to: on Weston the one with the focus.
-std::string KeysTarget(unsigned long window) { return Id(OnWeston() ? WestonWindow() : window); }
 
 std::string UriList(const std::vector<std::string>& paths) {
   std::string uris;
@@ -205,11 +209,11 @@ bool WaitUntilHidden(TKorvaneProcess& korvane, unsigned long window, std::chrono
 }
 
 void KeyTo(unsigned long window, const std::string& keys) {
-  RunTool({"xdotool", "windowfocus", "--sync", KeysTarget(window), "key", "--clearmodifiers", keys});
+  SendKeys(window, {"key", "--clearmodifiers", keys});
 }
 
 void TypeTo(unsigned long window, const std::string& text) {
-  RunTool({"xdotool", "windowfocus", "--sync", KeysTarget(window), "type", "--clearmodifiers", "--delay", "30", text});
+  SendKeys(window, {"type", "--clearmodifiers", "--delay", "30", text});
 }
 
 void ClickAt(unsigned long window, int x, int y) {
