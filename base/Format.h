@@ -22,19 +22,19 @@ void SetUserNumberStyle(NumberStyle style);
 
 class FormatArg {
  public:
-  FormatArg(const char* s) : value_(std::string_view(s)) {}
-  FormatArg(std::string_view s) : value_(s) {}
-  FormatArg(const std::string& s) : value_(std::string_view(s)) {}
-  FormatArg(int v) : value_(int64_t{v}) {}
-  FormatArg(long v) : value_(int64_t{v}) {}
-  FormatArg(long long v) : value_(int64_t{v}) {}
-  FormatArg(unsigned v) : value_(int64_t{v}) {}
-  FormatArg(double v) : value_(v) {}
+  FormatArg(const char* s) : FValue(std::string_view(s)) {}
+  FormatArg(std::string_view s) : FValue(s) {}
+  FormatArg(const std::string& s) : FValue(std::string_view(s)) {}
+  FormatArg(int v) : FValue(int64_t{v}) {}
+  FormatArg(long v) : FValue(int64_t{v}) {}
+  FormatArg(long long v) : FValue(int64_t{v}) {}
+  FormatArg(unsigned v) : FValue(int64_t{v}) {}
+  FormatArg(double v) : FValue(v) {}
 
-  const std::variant<std::string_view, int64_t, double>& Value() const { return value_; }
+  const std::variant<std::string_view, int64_t, double>& Value() const { return FValue; }
 
  private:
-  std::variant<std::string_view, int64_t, double> value_;
+  std::variant<std::string_view, int64_t, double> FValue;
 };
 
 // Throws std::invalid_argument for a malformed format, a missing argument or an

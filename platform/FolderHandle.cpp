@@ -12,13 +12,13 @@
 namespace korvane {
 
 UniqueFd::~UniqueFd() {
-  if (fd_ >= 0) close(fd_);
+  if (FFd >= 0) close(FFd);
 }
 
 UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
   if (this != &other) {
-    if (fd_ >= 0) close(fd_);
-    fd_ = std::exchange(other.fd_, -1);
+    if (FFd >= 0) close(FFd);
+    FFd = std::exchange(other.FFd, -1);
   }
   return *this;
 }

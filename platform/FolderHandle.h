@@ -14,15 +14,15 @@ namespace korvane {
 class UniqueFd {
  public:
   UniqueFd() = default;
-  explicit UniqueFd(int fd) : fd_(fd) {}
+  explicit UniqueFd(int fd) : FFd(fd) {}
   ~UniqueFd();
-  UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  UniqueFd(UniqueFd&& other) noexcept : FFd(std::exchange(other.FFd, -1)) {}
   UniqueFd& operator=(UniqueFd&& other) noexcept;
-  int get() const { return fd_; }
-  explicit operator bool() const { return fd_ >= 0; }
+  int get() const { return FFd; }
+  explicit operator bool() const { return FFd >= 0; }
 
  private:
-  int fd_ = -1;
+  int FFd = -1;
 };
 
 // Which file a name stood for. An inode number alone may go to a new file

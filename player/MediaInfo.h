@@ -33,7 +33,7 @@ class MediaAttributes {
   MediaAttributes() = default;
   explicit MediaAttributes(const MediaFacts& facts);
 
-  int32_t count() const { return static_cast<int32_t>(items_.size()); }
+  int32_t count() const { return static_cast<int32_t>(FItems.size()); }
   // "" for an index out of range.
   const std::string& name(int32_t index) const;
   // The value of the attribute of that name, compared without regard to ASCII case; "" when absent.
@@ -41,8 +41,8 @@ class MediaAttributes {
 
  private:
   void Add(std::string name, std::string value);
-  std::vector<std::pair<std::string, std::string>> items_;
-  std::unordered_map<std::string, size_t> index_;  // lower-case name -> position
+  std::vector<std::pair<std::string, std::string>> FItems;
+  std::unordered_map<std::string, size_t> FIndex;  // lower-case name -> position
 };
 
 // The name the media is shown by: the title tag when it has a non-blank one,

@@ -37,7 +37,7 @@ class TMpvEngine {
   TMpvEngine(const TMpvEngine&) = delete;
   TMpvEngine& operator=(const TMpvEngine&) = delete;
 
-  mpv_handle* handle() const { return mpv_; }
+  mpv_handle* handle() const { return FMpv; }
 
   // Reads, synchronous: "", false, or a false return when the property has no value now.
   std::string Text(const char* name) const;
@@ -66,7 +66,7 @@ class TMpvEngine {
   void Seek(const SeekCommand& command);
 
  private:
-  mpv_handle* mpv_ = nullptr;
+  mpv_handle* FMpv = nullptr;
 };
 
 }  // namespace korvane

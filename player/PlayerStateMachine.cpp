@@ -6,44 +6,44 @@ namespace korvane {
 
 using Kind = PlayerEvent::Kind;
 
-PlayerStateMachine::PlayerStateMachine() : status_(kStatusReady) {}
+PlayerStateMachine::PlayerStateMachine() : FStatus(kStatusReady) {}
 
 void PlayerStateMachine::SetOpen(int32_t state) {
-  openState_ = state;
-  events_.push_back({Kind::OpenState, state});
+  FOpenState = state;
+  FEvents.push_back({Kind::OpenState, state});
 }
 
 void PlayerStateMachine::SetPlay(int32_t state) {
-  playState_ = state;
-  events_.push_back({Kind::PlayState, state});
+  FPlayState = state;
+  FEvents.push_back({Kind::PlayState, state});
 }
 
 void PlayerStateMachine::SetStatus(const char16_t* text) {
-  if (status_ == text) return;
-  status_ = text;
-  events_.push_back({Kind::Status, 0});
+  if (FStatus == text) return;
+  FStatus = text;
+  FEvents.push_back({Kind::Status, 0});
 }
 
 void PlayerStateMachine::Open() {
   // The status leaves "準備完了" at once: the tick must not take the player for idle
   // while the file is being opened.
-  phase_ = Phase::Opening;
-  playRequested_ = false;
-  buffering_ = false;
+  FPhase = Phase::Opening;
+  FPlayRequested = false;
+  FBuffering = false;
   // The media being replaced no longer plays.
-  if (playState_ != wmppsUndefined && playState_ != wmppsStopped) SetPlay(wmppsStopped);
+  if (FPlayState != wmppsUndefined && FPlayState != wmppsStopped) SetPlay(wmppsStopped);
   SetOpen(wmposMediaChanging);
   SetOpen(wmposMediaLocating);
   SetStatus(kStatusOpening);
 }
 
 void PlayerStateMachine::Close() {
-  const bool hadMedia = phase_ != Phase::NoMedia;
-  phase_ = Phase::NoMedia;
-  playRequested_ = false;
-  buffering_ = false;
+  const bool hadMedia = FPhase != Phase::NoMedia;
+  FPhase = Phase::NoMedia;
+  FPlayRequested = false;
+  FBuffering = false;
   if (hadMedia) {
-    if (playState_ != wmppsStopped && playState_ != wmppsUndefined) SetPlay(wmppsStopped);
+    if (FPlayState != wmppsStopped && FPlayState != wmppsUndefined) SetPlay(wmppsStopped);
     SetOpen(wmposPlaylistOpenNoMedia);
   }
   SetStatus(kStatusReady);
@@ -51,33 +51,33 @@ void PlayerStateMachine::Close() {
 
 bool PlayerStateMachine::ControlAvailable(std::u16string_view name, bool seekable) const {
   if (name == u"Play") {
-    return (phase_ == Phase::Loaded && !isPlaying()) || (phase_ == Phase::Opening && !playRequested_) ||
-           phase_ == Phase::Unloaded;
+    return (FPhase == Phase::Loaded && !isPlaying()) || (FPhase == Phase::Opening && !FPlayRequested) ||
+           FPhase == Phase::Unloaded;
   }
   if (name == u"Pause") {
-    return (phase_ == Phase::Loaded && isPlaying()) || (phase_ == Phase::Opening && playRequested_);
+    return (FPhase == Phase::Loaded && isPlaying()) || (FPhase == Phase::Opening && FPlayRequested);
   }
-  if (name == u"Stop") return (phase_ == Phase::Loaded && playState_ != wmppsStopped) || phase_ == Phase::Opening;
-  if (name == u"CurrentPosition") return phase_ == Phase::Loaded && seekable;
+  if (name == u"Stop") return (FPhase == Phase::Loaded && FPlayState != wmppsStopped) || FPhase == Phase::Opening;
+  if (name == u"CurrentPosition") return FPhase == Phase::Loaded && seekable;
   return false;
 }
 
 PlayerStateMachine::Action PlayerStateMachine::Play() {
-  switch (phase_) {
+  switch (FPhase) {
     case Phase::NoMedia:
     case Phase::Failed:
       return Action::None;
     case Phase::Opening:
-      if (playRequested_) return Action::None;
-      playRequested_ = true;
+      if (FPlayRequested) return Action::None;
+      FPlayRequested = true;
       return Action::Unpause;  // the events follow once the file is loaded
     case Phase::Unloaded:
       Open();
-      playRequested_ = true;
+      FPlayRequested = true;
       return Action::Reload;
     case Phase::Loaded:
       if (isPlaying()) return Action::None;
-      playRequested_ = true;
+      FPlayRequested = true;
       SetPlay(wmppsTransitioning);
       SetStatus(kStatusStarting);
       return Action::Unpause;
@@ -86,14 +86,14 @@ PlayerStateMachine::Action PlayerStateMachine::Play() {
 }
 
 PlayerStateMachine::Action PlayerStateMachine::Pause() {
-  switch (phase_) {
+  switch (FPhase) {
     case Phase::Opening:
-      if (!playRequested_) return Action::None;
-      playRequested_ = false;
+      if (!FPlayRequested) return Action::None;
+      FPlayRequested = false;
       return Action::Pause;
     case Phase::Loaded:
       if (!isPlaying()) return Action::None;
-      playRequested_ = false;
+      FPlayRequested = false;
       SetPlay(wmppsPaused);
       SetStatus(kStatusPaused);
       return Action::Pause;
@@ -103,17 +103,17 @@ PlayerStateMachine::Action PlayerStateMachine::Pause() {
 }
 
 PlayerStateMachine::Action PlayerStateMachine::Stop() {
-  switch (phase_) {
+  switch (FPhase) {
     case Phase::Opening:
       // Stopped before the file was open: the engine lets it go; play opens it again.
-      phase_ = Phase::Unloaded;
-      playRequested_ = false;
+      FPhase = Phase::Unloaded;
+      FPlayRequested = false;
       SetPlay(wmppsStopped);
       SetStatus(kStatusStopped);
       return Action::Unload;
     case Phase::Loaded:
-      playRequested_ = false;
-      if (playState_ != wmppsStopped) SetPlay(wmppsStopped);
+      FPlayRequested = false;
+      if (FPlayState != wmppsStopped) SetPlay(wmppsStopped);
       SetStatus(kStatusStopped);
       return Action::StopAndRewind;
     default:
@@ -122,18 +122,18 @@ PlayerStateMachine::Action PlayerStateMachine::Stop() {
 }
 
 void PlayerStateMachine::EngineStarted() {
-  if (phase_ != Phase::Opening) return;
+  if (FPhase != Phase::Opening) return;
   SetOpen(wmposMediaConnecting);
   SetOpen(wmposMediaLoading);
 }
 
 void PlayerStateMachine::EngineLoaded() {
-  if (phase_ != Phase::Opening) return;
-  phase_ = Phase::Loaded;
+  if (FPhase != Phase::Opening) return;
+  FPhase = Phase::Loaded;
   SetOpen(wmposMediaOpening);
   SetOpen(wmposMediaOpen);
-  events_.push_back({Kind::MediaChange, 0});
-  if (playRequested_) {
+  FEvents.push_back({Kind::MediaChange, 0});
+  if (FPlayRequested) {
     SetPlay(wmppsTransitioning);
     SetStatus(kStatusStarting);
   } else {
@@ -143,9 +143,9 @@ void PlayerStateMachine::EngineLoaded() {
 }
 
 void PlayerStateMachine::EngineRunning() {
-  if (phase_ != Phase::Loaded || !playRequested_ || playState_ != wmppsTransitioning) return;
+  if (FPhase != Phase::Loaded || !FPlayRequested || FPlayState != wmppsTransitioning) return;
   SetPlay(wmppsPlaying);
-  SetStatus(buffering_ ? kStatusBuffering : kStatusPlaying);
+  SetStatus(FBuffering ? kStatusBuffering : kStatusPlaying);
 }
 
 bool PlayerStateMachine::AtEnd(const EndReading& reading) {
@@ -154,47 +154,47 @@ bool PlayerStateMachine::AtEnd(const EndReading& reading) {
 }
 
 bool PlayerStateMachine::EngineReport(const EndReading& reading) {
-  if (phase_ != Phase::Loaded || !AtEnd(reading)) return false;
+  if (FPhase != Phase::Loaded || !AtEnd(reading)) return false;
   End();
   return true;
 }
 
 void PlayerStateMachine::End() {
-  playRequested_ = false;
-  if (playState_ == wmppsStopped) return;
+  FPlayRequested = false;
+  if (FPlayState == wmppsStopped) return;
   SetPlay(wmppsMediaEnded);
   SetPlay(wmppsStopped);
   SetStatus(kStatusStopped);
 }
 
 void PlayerStateMachine::EngineFailed() {
-  if (phase_ != Phase::Opening && phase_ != Phase::Loaded) return;
-  const bool wasLoaded = phase_ == Phase::Loaded;
-  phase_ = Phase::Failed;
-  playRequested_ = false;
-  if (wasLoaded && playState_ != wmppsStopped) SetPlay(wmppsMediaEnded);
-  if (playState_ != wmppsStopped) SetPlay(wmppsStopped);
+  if (FPhase != Phase::Opening && FPhase != Phase::Loaded) return;
+  const bool wasLoaded = FPhase == Phase::Loaded;
+  FPhase = Phase::Failed;
+  FPlayRequested = false;
+  if (wasLoaded && FPlayState != wmppsStopped) SetPlay(wmppsMediaEnded);
+  if (FPlayState != wmppsStopped) SetPlay(wmppsStopped);
   SetOpen(wmposPlaylistOpenNoMedia);
   SetStatus(kStatusStopped);
 }
 
 void PlayerStateMachine::EngineReleased() {
   // The end-file event: the engine has read the whole file.
-  if (EngineReport({.eofReached = true})) phase_ = Phase::Unloaded;
+  if (EngineReport({.eofReached = true})) FPhase = Phase::Unloaded;
 }
 
 void PlayerStateMachine::EngineBuffering(bool buffering) {
-  buffering_ = buffering;
-  if (phase_ != Phase::Loaded || (playState_ != wmppsPlaying && playState_ != wmppsBuffering)) return;
-  if (buffering && playState_ != wmppsBuffering) {
+  FBuffering = buffering;
+  if (FPhase != Phase::Loaded || (FPlayState != wmppsPlaying && FPlayState != wmppsBuffering)) return;
+  if (buffering && FPlayState != wmppsBuffering) {
     SetPlay(wmppsBuffering);
     SetStatus(kStatusBuffering);
-  } else if (!buffering && playState_ == wmppsBuffering) {
+  } else if (!buffering && FPlayState == wmppsBuffering) {
     SetPlay(wmppsPlaying);
     SetStatus(kStatusPlaying);
   }
 }
 
-std::vector<PlayerEvent> PlayerStateMachine::TakeEvents() { return std::exchange(events_, {}); }
+std::vector<PlayerEvent> PlayerStateMachine::TakeEvents() { return std::exchange(FEvents, {}); }
 
 }  // namespace korvane

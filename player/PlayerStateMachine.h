@@ -45,13 +45,13 @@ class PlayerStateMachine {
 
   PlayerStateMachine();
 
-  Phase phase() const { return phase_; }
-  int32_t openState() const { return openState_; }
-  int32_t playState() const { return playState_; }
-  const std::u16string& status() const { return status_; }
-  bool playRequested() const { return playRequested_; }
+  Phase phase() const { return FPhase; }
+  int32_t openState() const { return FOpenState; }
+  int32_t playState() const { return FPlayState; }
+  const std::u16string& status() const { return FStatus; }
+  bool playRequested() const { return FPlayRequested; }
   bool isPlaying() const {
-    return playState_ == wmppsPlaying || playState_ == wmppsTransitioning || playState_ == wmppsBuffering;
+    return FPlayState == wmppsPlaying || FPlayState == wmppsTransitioning || FPlayState == wmppsBuffering;
   }
 
   // Whether the control's "Play", "Pause", "Stop" or "CurrentPosition" can be used
@@ -93,13 +93,13 @@ class PlayerStateMachine {
   void SetStatus(const char16_t* text);
   void End();
 
-  Phase phase_ = Phase::NoMedia;
-  int32_t openState_ = wmposUndefined;
-  int32_t playState_ = wmppsUndefined;
-  std::u16string status_;
-  bool playRequested_ = false;
-  bool buffering_ = false;
-  std::vector<PlayerEvent> events_;
+  Phase FPhase = Phase::NoMedia;
+  int32_t FOpenState = wmposUndefined;
+  int32_t FPlayState = wmppsUndefined;
+  std::u16string FStatus;
+  bool FPlayRequested = false;
+  bool FBuffering = false;
+  std::vector<PlayerEvent> FEvents;
 };
 
 }  // namespace korvane

@@ -10,9 +10,9 @@ constexpr double kMinProgress = 0.01;
 }  // namespace
 
 void SeekController::Reset() {
-  const uint64_t sentId = sentId_;
+  const uint64_t sentId = FSentId;
   *this = SeekController();
-  sentId_ = sentId;
+  FSentId = sentId;
 }
 
 double SeekController::Clamp(double target, double duration) {
@@ -23,42 +23,42 @@ double SeekController::Clamp(double target, double duration) {
 }
 
 std::optional<SeekCommand> SeekController::Put(double target, double position, double duration, bool loaded) {
-  target_ = Clamp(target, duration);
-  pending_ = true;
+  FTarget = Clamp(target, duration);
+  FPending = true;
   if (!loaded) return std::nullopt;
-  if (stage_ != Stage::Idle) {
-    queued_ = true;
+  if (FStage != Stage::Idle) {
+    FQueued = true;
     return std::nullopt;
   }
   return Plan(position, duration);
 }
 
 std::optional<SeekCommand> SeekController::OnLoaded(double position, double duration) {
-  if (!pending_ || stage_ != Stage::Idle) return std::nullopt;
-  target_ = Clamp(target_, duration);
+  if (!FPending || FStage != Stage::Idle) return std::nullopt;
+  FTarget = Clamp(FTarget, duration);
   return Plan(position, duration);
 }
 
 SeekCommand SeekController::Send(SeekCommand command) {
-  command.id = ++sentId_;
-  stage_ = Stage::Sent;
-  queued_ = false;
+  command.id = ++FSentId;
+  FStage = Stage::Sent;
+  FQueued = false;
   return command;
 }
 
 std::optional<SeekCommand> SeekController::Plan(double from, double duration) {
-  const double delta = target_ - from;
+  const double delta = FTarget - from;
   if (std::fabs(delta) < kSamePosition) {
-    pending_ = false;
+    FPending = false;
     return std::nullopt;
   }
-  origin_ = from;
-  direction_ = delta > 0 ? 1 : -1;
+  FOrigin = from;
+  FDirection = delta > 0 ? 1 : -1;
   SeekCommand cmd;
-  cmd.target = target_;
-  const bool intoTheEnd = direction_ > 0 && (duration <= 0 || target_ > duration - kEndGuard);
-  keyframe_ = !intoTheEnd && !exactOnly_;
-  if (keyframe_) {
+  cmd.target = FTarget;
+  const bool intoTheEnd = FDirection > 0 && (duration <= 0 || FTarget > duration - kEndGuard);
+  FKeyframe = !intoTheEnd && !FExactOnly;
+  if (FKeyframe) {
     cmd.mode = SeekCommand::Mode::KeyframeRelative;
     cmd.delta = delta;
   } else {
@@ -68,49 +68,49 @@ std::optional<SeekCommand> SeekController::Plan(double from, double duration) {
 }
 
 std::optional<SeekCommand> SeekController::OnReply(uint64_t id, bool ok, double position, double duration) {
-  if (stage_ != Stage::Sent || id != sentId_) return std::nullopt;
+  if (FStage != Stage::Sent || id != FSentId) return std::nullopt;
   if (ok) {
-    stage_ = Stage::Replied;
+    FStage = Stage::Replied;
     return std::nullopt;
   }
   return Abandon(position, duration);
 }
 
 std::optional<SeekCommand> SeekController::OnStartOverdue(uint64_t id, double position, double duration) {
-  if (stage_ != Stage::Replied || id != sentId_) return std::nullopt;
+  if (FStage != Stage::Replied || id != FSentId) return std::nullopt;
   return Abandon(position, duration);
 }
 
 // The seek in flight moved nothing.
 std::optional<SeekCommand> SeekController::Abandon(double position, double duration) {
-  stage_ = Stage::Idle;
-  if (queued_) return Plan(position, duration);
-  pending_ = false;
+  FStage = Stage::Idle;
+  if (FQueued) return Plan(position, duration);
+  FPending = false;
   return std::nullopt;
 }
 
 void SeekController::OnSeekStarted() {
-  if (stage_ == Stage::Replied) stage_ = Stage::Started;
+  if (FStage == Stage::Replied) FStage = Stage::Started;
 }
 
 std::optional<SeekCommand> SeekController::OnRestart(double landed, double duration) {
   // Not ours, or not yet: the engine's own restart, or that of a seek given up.
-  if (stage_ != Stage::Started) return std::nullopt;
-  stage_ = Stage::Idle;
-  if (queued_) return Plan(landed, duration);
-  if (keyframe_) {
-    const bool far = std::fabs(landed - target_) > kFarFromTarget;
-    const bool noProgress = direction_ > 0 ? landed < origin_ + kMinProgress : landed > origin_ - kMinProgress;
+  if (FStage != Stage::Started) return std::nullopt;
+  FStage = Stage::Idle;
+  if (FQueued) return Plan(landed, duration);
+  if (FKeyframe) {
+    const bool far = std::fabs(landed - FTarget) > kFarFromTarget;
+    const bool noProgress = FDirection > 0 ? landed < FOrigin + kMinProgress : landed > FOrigin - kMinProgress;
     if (far || noProgress) {
-      keyframe_ = false;
-      exactOnly_ = exactOnly_ || far;
+      FKeyframe = false;
+      FExactOnly = FExactOnly || far;
       SeekCommand cmd;
       cmd.mode = SeekCommand::Mode::ExactAbsolute;
-      cmd.target = target_;
+      cmd.target = FTarget;
       return Send(cmd);
     }
   }
-  pending_ = false;
+  FPending = false;
   return std::nullopt;
 }
 

@@ -21,7 +21,7 @@ class TMediaList {
  public:
   // hint, when given, hears of the entries around the selection after each move.
   TMediaList(IWMPCore& player, IMainView& view, INeighbourHint* hint = nullptr)
-      : player_(player), view_(view), hint_(hint) {}
+      : FPlayer(player), FView(view), FHint(hint) {}
 
   // Plays the selected entry. An entry whose file is gone is skipped downwards
   // until an existing file or the end of the list; a failure to open or start
@@ -38,9 +38,9 @@ class TMediaList {
   // Opens the file, shows its size and starts it, unless the player kept no URL.
   void Open(const std::string& path);
 
-  IWMPCore& player_;
-  IMainView& view_;
-  INeighbourHint* hint_;
+  IWMPCore& FPlayer;
+  IMainView& FView;
+  INeighbourHint* FHint;
 };
 
 }  // namespace korvane

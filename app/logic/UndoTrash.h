@@ -16,7 +16,7 @@ class TUndoTrash {
   // restore brings a trashed file back, telling the user itself when it cannot.
   using Restore = std::function<bool(const TrashedFile&)>;
   TUndoTrash(IMainView& view, TMediaList& list, Restore restore)
-      : view_(view), list_(list), restore_(std::move(restore)) {}
+      : FView(view), FList(list), FRestore(std::move(restore)) {}
 
   // The trash command sent the file of list entry `index` to the trash.
   void Remember(TrashedFile trashed, int index);
@@ -35,10 +35,10 @@ class TUndoTrash {
   // text, else appended at the end.
   int PlaceOf(const Entry& entry);
 
-  IMainView& view_;
-  TMediaList& list_;
-  Restore restore_;
-  std::vector<Entry> done_;  // newest last
+  IMainView& FView;
+  TMediaList& FList;
+  Restore FRestore;
+  std::vector<Entry> FDone;  // newest last
 };
 
 }  // namespace korvane

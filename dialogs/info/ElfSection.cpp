@@ -17,25 +17,25 @@ constexpr uint64_t kMaxTableSize = 16u << 20;
 
 class File {
  public:
-  explicit File(const std::string& name) : fd_(open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {
+  explicit File(const std::string& name) : FFd(open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {
     struct stat st {};
-    if (fd_ >= 0 && fstat(fd_, &st) == 0 && S_ISREG(st.st_mode)) size_ = static_cast<uint64_t>(st.st_size);
+    if (FFd >= 0 && fstat(FFd, &st) == 0 && S_ISREG(st.st_mode)) FSize = static_cast<uint64_t>(st.st_size);
   }
   ~File() {
-    if (fd_ >= 0) close(fd_);
+    if (FFd >= 0) close(FFd);
   }
   File(const File&) = delete;
   File& operator=(const File&) = delete;
 
-  uint64_t Size() const { return size_; }
+  uint64_t Size() const { return FSize; }
 
   // Reads exactly count bytes at offset, all inside the file.
   std::optional<std::vector<uint8_t>> Read(uint64_t offset, uint64_t count) const {
-    if (offset > size_ || count > size_ - offset) return std::nullopt;
+    if (offset > FSize || count > FSize - offset) return std::nullopt;
     std::vector<uint8_t> buf(static_cast<size_t>(count));
     size_t done = 0;
     while (done < buf.size()) {
-      const ssize_t n = pread(fd_, buf.data() + done, buf.size() - done, static_cast<off_t>(offset + done));
+      const ssize_t n = pread(FFd, buf.data() + done, buf.size() - done, static_cast<off_t>(offset + done));
       if (n <= 0) return std::nullopt;
       done += static_cast<size_t>(n);
     }
@@ -43,8 +43,8 @@ class File {
   }
 
  private:
-  int fd_;
-  uint64_t size_ = 0;
+  int FFd;
+  uint64_t FSize = 0;
 };
 
 // Reads integers of the file's class and byte order from a buffer; callers check bounds first.

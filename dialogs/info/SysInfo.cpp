@@ -147,10 +147,10 @@ void TStatusPeaks::Apply(SystemStatus& s) {
     seen = std::max({seen, current, peak});
     peak = seen;
   };
-  raise(workingSet_, s.workingSet, s.peakWorkingSet);
-  raise(pagefileUsage_, s.pagefileUsage, s.peakPagefileUsage);
-  raise(pagedPool_, s.pagedPool, s.peakPagedPool);
-  raise(nonPagedPool_, s.nonPagedPool, s.peakNonPagedPool);
+  raise(FWorkingSet, s.workingSet, s.peakWorkingSet);
+  raise(FPagefileUsage, s.pagefileUsage, s.peakPagefileUsage);
+  raise(FPagedPool, s.pagedPool, s.peakPagedPool);
+  raise(FNonPagedPool, s.nonPagedPool, s.peakNonPagedPool);
 }
 
 std::array<std::string, 9> StatusLines(const SystemStatus& s, const NumberStyle& style) {
