@@ -20,16 +20,16 @@ struct NumberStyle {
 const NumberStyle& UserNumberStyle();
 void SetUserNumberStyle(NumberStyle style);
 
-class FormatArg {
+class TFormatArg {
  public:
-  FormatArg(const char* s) : FValue(std::string_view(s)) {}
-  FormatArg(std::string_view s) : FValue(s) {}
-  FormatArg(const std::string& s) : FValue(std::string_view(s)) {}
-  FormatArg(int v) : FValue(int64_t{v}) {}
-  FormatArg(long v) : FValue(int64_t{v}) {}
-  FormatArg(long long v) : FValue(int64_t{v}) {}
-  FormatArg(unsigned v) : FValue(int64_t{v}) {}
-  FormatArg(double v) : FValue(v) {}
+  TFormatArg(const char* s) : FValue(std::string_view(s)) {}
+  TFormatArg(std::string_view s) : FValue(s) {}
+  TFormatArg(const std::string& s) : FValue(std::string_view(s)) {}
+  TFormatArg(int v) : FValue(int64_t{v}) {}
+  TFormatArg(long v) : FValue(int64_t{v}) {}
+  TFormatArg(long long v) : FValue(int64_t{v}) {}
+  TFormatArg(unsigned v) : FValue(int64_t{v}) {}
+  TFormatArg(double v) : FValue(v) {}
 
   const std::variant<std::string_view, int64_t, double>& Value() const { return FValue; }
 
@@ -39,9 +39,9 @@ class FormatArg {
 
 // Throws std::invalid_argument for a malformed format, a missing argument or an
 // argument that does not fit its conversion.
-std::string Format(std::string_view format, std::initializer_list<FormatArg> args, const NumberStyle& style);
+std::string Format(std::string_view format, std::initializer_list<TFormatArg> args, const NumberStyle& style);
 
-inline std::string Format(std::string_view format, std::initializer_list<FormatArg> args) {
+inline std::string Format(std::string_view format, std::initializer_list<TFormatArg> args) {
   return Format(format, args, UserNumberStyle());
 }
 

@@ -6,9 +6,9 @@
 
 namespace korvane {
 
-class Lines {
+class TLines {
  public:
-  explicit Lines(std::string_view text) : FText(text) {}
+  explicit TLines(std::string_view text) : FText(text) {}
 
   class Iterator {
    public:

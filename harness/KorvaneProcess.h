@@ -99,7 +99,7 @@ class TKorvaneProcess {
   // In the child: its environment, its standard error, then the program.
   [[noreturn]] void Exec(const std::vector<std::string>& args, const TStartOptions& options) const;
 
-  TempDir FHome;
+  TTempDir FHome;
   std::string FIni;
   std::string FRuntime;
   std::string FStderrPath;

@@ -12,13 +12,13 @@ namespace korvane::test {
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir() {
+TTempDir::TTempDir() {
   std::string pattern = (fs::temp_directory_path() / "korvane-test-XXXXXX").string();
   if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
   FPath = pattern;
 }
 
-TempDir::~TempDir() {
+TTempDir::~TTempDir() {
   std::error_code ec;
   // Tests may leave folders without permissions behind; give them back first.
   for (auto it = fs::recursive_directory_iterator(FPath, fs::directory_options::skip_permission_denied, ec);
@@ -29,7 +29,7 @@ TempDir::~TempDir() {
   fs::remove_all(FPath, ec);
 }
 
-std::string TempDir::WriteFile(const std::string& relative, const std::string& bytes) const {
+std::string TTempDir::WriteFile(const std::string& relative, const std::string& bytes) const {
   const fs::path p = fs::path(FPath) / relative;
   fs::create_directories(p.parent_path());
   std::ofstream out(p, std::ios::binary);
@@ -38,7 +38,7 @@ std::string TempDir::WriteFile(const std::string& relative, const std::string& b
   return p.string();
 }
 
-std::string TempDir::MakeDir(const std::string& relative) const {
+std::string TTempDir::MakeDir(const std::string& relative) const {
   const fs::path p = fs::path(FPath) / relative;
   fs::create_directories(p);
   return p.string();

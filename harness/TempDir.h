@@ -5,12 +5,12 @@
 
 namespace korvane::test {
 
-class TempDir {
+class TTempDir {
  public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
+  TTempDir();
+  ~TTempDir();
+  TTempDir(const TTempDir&) = delete;
+  TTempDir& operator=(const TTempDir&) = delete;
 
   // The folder, without a trailing '/'.
   const std::string& Path() const { return FPath; }

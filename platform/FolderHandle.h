@@ -11,13 +11,13 @@
 namespace korvane {
 
 // A descriptor that closes itself.
-class UniqueFd {
+class TUniqueFd {
  public:
-  UniqueFd() = default;
-  explicit UniqueFd(int fd) : FFd(fd) {}
-  ~UniqueFd();
-  UniqueFd(UniqueFd&& other) noexcept : FFd(std::exchange(other.FFd, -1)) {}
-  UniqueFd& operator=(UniqueFd&& other) noexcept;
+  TUniqueFd() = default;
+  explicit TUniqueFd(int fd) : FFd(fd) {}
+  ~TUniqueFd();
+  TUniqueFd(TUniqueFd&& other) noexcept : FFd(std::exchange(other.FFd, -1)) {}
+  TUniqueFd& operator=(TUniqueFd&& other) noexcept;
   int get() const { return FFd; }
   explicit operator bool() const { return FFd >= 0; }
 
@@ -42,8 +42,8 @@ std::optional<FileId> IdAt(int dir, const std::string& name, int64_t* changedNs 
 
 // Opens the folder at an absolute path, following no link anywhere on the way;
 // an invalid descriptor with errno set (ELOOP for a link) when it cannot.
-UniqueFd OpenFolderNoLinks(const std::string& absolute);
+TUniqueFd OpenFolderNoLinks(const std::string& absolute);
 // Opens the folder name inside the folder dir, not through a link.
-UniqueFd OpenFolderAt(int dir, const std::string& name);
+TUniqueFd OpenFolderAt(int dir, const std::string& name);
 
 }  // namespace korvane

@@ -21,7 +21,7 @@ const std::string kEmpty;
 
 }  // namespace
 
-void MediaAttributes::Add(std::string name, std::string value) {
+void TMediaAttributes::Add(std::string name, std::string value) {
   std::string key = AsciiLower(name);
   if (FIndex.count(key)) {
     // A tag named like a fact or like an earlier tag stays reachable under a prefixed name.
@@ -38,7 +38,7 @@ void MediaAttributes::Add(std::string name, std::string value) {
   FItems.emplace_back(std::move(name), std::move(value));
 }
 
-MediaAttributes::MediaAttributes(const MediaFacts& f) {
+TMediaAttributes::TMediaAttributes(const MediaFacts& f) {
   // Facts: always present, in this order, so reports line up from file to file.
   Add("FileSize", f.fileSize >= 0 ? std::to_string(f.fileSize) : "");
   Add("FileType", f.fileType);
@@ -57,12 +57,12 @@ MediaAttributes::MediaAttributes(const MediaFacts& f) {
   for (const auto& [key, value] : f.tags) Add(key.empty() ? "Tag." : key, value);
 }
 
-const std::string& MediaAttributes::name(int32_t index) const {
+const std::string& TMediaAttributes::Name(int32_t index) const {
   if (index < 0 || index >= count()) return kEmpty;
   return FItems[static_cast<size_t>(index)].first;
 }
 
-const std::string& MediaAttributes::value(const std::string& name) const {
+const std::string& TMediaAttributes::Value(const std::string& name) const {
   const auto it = FIndex.find(AsciiLower(name));
   return it == FIndex.end() ? kEmpty : FItems[it->second].second;
 }

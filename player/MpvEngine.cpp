@@ -137,13 +137,13 @@ TMpvEngine::TMpvEngine(const MpvPlayerOptions& options) {
   // libmpv needs the C numeric locale for the whole process.
   std::setlocale(LC_NUMERIC, "C");
   FMpv = mpv_create();
-  if (!FMpv) throw PlayerError("mpv_create failed");
+  if (!FMpv) throw TPlayerError("mpv_create failed");
 
   SetPlayerOptions(FMpv, options);
   if (mpv_initialize(FMpv) < 0) {
     mpv_terminate_destroy(FMpv);
     FMpv = nullptr;
-    throw PlayerError("mpv_initialize failed");
+    throw TPlayerError("mpv_initialize failed");
   }
 
   mpv_observe_property(FMpv, kObsTimePos, "time-pos", MPV_FORMAT_DOUBLE);
@@ -240,7 +240,7 @@ void TMpvEngine::Seek(const SeekCommand& command) {
   mpv_node node;
   node.format = MPV_FORMAT_NODE_ARRAY;
   node.u.list = &list;
-  // The reply id ties the engine's reports to this seek (see SeekController).
+  // The reply id ties the engine's reports to this seek (see TSeekController).
   mpv_command_node_async(FMpv, command.id, &node);
 }
 

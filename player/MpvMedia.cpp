@@ -22,23 +22,23 @@ TMpvMedia::TMpvMedia(std::u16string url, std::string path)
 
 std::u16string TMpvMedia::durationString() { return FormatMediaTime(duration()); }
 
-std::u16string TMpvMedia::getAttributeName(int32_t index) { return ToWide(FAttributes.name(index)); }
+std::u16string TMpvMedia::getAttributeName(int32_t index) { return ToWide(FAttributes.Name(index)); }
 
 std::u16string TMpvMedia::getItemInfo(const std::u16string& attributeName) {
-  return ToWide(FAttributes.value(ToNarrow(attributeName)));
+  return ToWide(FAttributes.Value(ToNarrow(attributeName)));
 }
 
 void TMpvMedia::SetFacts(MediaFacts facts) {
   FFacts = std::move(facts);
   FName = ToWide(MediaDisplayName(FPath, FFacts.tags));
-  FAttributes = MediaAttributes(FFacts);
+  FAttributes = TMediaAttributes(FFacts);
 }
 
 bool TMpvMedia::SetPictureSize(int64_t width, int64_t height) {
   if (FFacts.width > 0 || width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX) return false;
   FFacts.width = static_cast<int32_t>(width);
   FFacts.height = static_cast<int32_t>(height);
-  FAttributes = MediaAttributes(FFacts);
+  FAttributes = TMediaAttributes(FFacts);
   return true;
 }
 

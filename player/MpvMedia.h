@@ -25,7 +25,7 @@ class TMpvMedia : public IWMPMedia {
   std::u16string getAttributeName(int32_t index) override;
   std::u16string getItemInfo(const std::u16string& attributeName) override;
 
-  const std::string& path() const { return FPath; }
+  const std::string& Path() const { return FPath; }
   void SetFacts(MediaFacts facts);
   void SetDuration(double seconds);
   // Fills in a picture size the container did not declare; true when it changed.
@@ -36,7 +36,7 @@ class TMpvMedia : public IWMPMedia {
   std::string FPath;
   std::u16string FName;
   MediaFacts FFacts;
-  MediaAttributes FAttributes;
+  TMediaAttributes FAttributes;
 };
 
 }  // namespace korvane

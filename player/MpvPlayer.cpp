@@ -63,7 +63,7 @@ class TMpvPlayer::Settings : public IWMPSettings {
   bool isAvailable(const std::u16string& name) override {
     if (name == u"Balance" || name == u"Volume" || name == u"Mute") return true;
     // The engine can change the rate of a loaded, seekable media.
-    if (name == u"Rate") return FP.FState.phase() == PlayerStateMachine::Phase::Loaded && FP.FSeekable;
+    if (name == u"Rate") return FP.FState.CurrentPhase() == TPlayerStateMachine::Phase::Loaded && FP.FSeekable;
     return false;
   }
   bool getMode(const std::u16string& mode) override {
@@ -82,8 +82,8 @@ TMpvPlayer::TMpvPlayer(QWidget* parent, MpvPlayerOptions options)
       FEngine(std::make_unique<TMpvEngine>(FOptions)),
       FControls(std::make_unique<Controls>(*this)),
       FSettings(std::make_unique<Settings>(*this)) {
-  FWidget = TMpvVideoWidget::Create(parent, FEngine->handle(), !FOptions.headless);
-  FRenderWindow = FWidget->renderWindow();
+  FWidget = TMpvVideoWidget::Create(parent, FEngine->Handle(), !FOptions.headless);
+  FRenderWindow = FWidget->RenderWindow();
   FWidget->SetClickSink([this](int16_t button, int16_t shift, int32_t x, int32_t y) {
     if (FEvents.Click) FEvents.Click(button, shift, x, y);
   });
@@ -94,7 +94,7 @@ TMpvPlayer::TMpvPlayer(QWidget* parent, MpvPlayerOptions options)
 }
 
 TMpvPlayer::~TMpvPlayer() {
-  mpv_set_wakeup_callback(FEngine->handle(), nullptr, nullptr);
+  mpv_set_wakeup_callback(FEngine->Handle(), nullptr, nullptr);
   FStandbys.reset();  // their windows before the widget that holds them
   // The render context goes before the core; then the picture's widget.
   if (FRenderWindow) FRenderWindow->FreeRenderContext();
@@ -109,17 +109,17 @@ void TMpvPlayer::StopDrawing() {
   if (FRenderWindow) FRenderWindow->FreeRenderContext();
 }
 
-QWidget* TMpvPlayer::widget() const { return FWidget.data(); }
+QWidget* TMpvPlayer::Widget() const { return FWidget.data(); }
 
 IWMPControls& TMpvPlayer::controls() { return *FControls; }
 
 IWMPSettings& TMpvPlayer::settings() { return *FSettings; }
 
-bool TMpvPlayer::rendersVideo() const { return FRenderWindow && FRenderWindow->HasRenderContext(); }
+bool TMpvPlayer::RendersVideo() const { return FRenderWindow && FRenderWindow->HasRenderContext(); }
 
-int TMpvPlayer::framesRendered() const { return FRenderWindow ? FRenderWindow->FramesRendered() : 0; }
+int TMpvPlayer::FramesRendered() const { return FRenderWindow ? FRenderWindow->FramesRendered() : 0; }
 
-std::string TMpvPlayer::engineProperty(const char* name) const { return FEngine->Text(name); }
+std::string TMpvPlayer::EngineProperty(const char* name) const { return FEngine->Text(name); }
 
 std::u16string TMpvPlayer::versionInfo() { return ToWide(FEngine->VersionText()); }
 
@@ -135,8 +135,8 @@ void TMpvPlayer::Load() {
   FRewindOnPlay = false;
   FSeekable = false;
   if (AdoptStandby()) return;
-  FEngine->SetFlag("pause", !FState.playRequested());
-  FEntry = FEngine->LoadFile(FMedia->path());
+  FEngine->SetFlag("pause", !FState.PlayRequested());
+  FEntry = FEngine->LoadFile(FMedia->Path());
   if (!FEntry) FState.EngineFailed();
 }
 
@@ -150,8 +150,8 @@ void TMpvPlayer::Unload() {
   FEngine->StopFile();
 }
 
-void TMpvPlayer::ApplyAction(PlayerStateMachine::Action action) {
-  using Action = PlayerStateMachine::Action;
+void TMpvPlayer::ApplyAction(TPlayerStateMachine::Action action) {
+  using Action = TPlayerStateMachine::Action;
   switch (action) {
     case Action::None: break;
     case Action::Unpause: FEngine->SetFlag("pause", false); break;
@@ -170,7 +170,7 @@ void TMpvPlayer::ApplyAction(PlayerStateMachine::Action action) {
 
 // Play after a stop or the end starts again from the beginning.
 void TMpvPlayer::RewindIfFinished() {
-  if (FState.phase() != PlayerStateMachine::Phase::Loaded || !(FEnded || FRewindOnPlay)) return;
+  if (FState.CurrentPhase() != TPlayerStateMachine::Phase::Loaded || !(FEnded || FRewindOnPlay)) return;
   FEnded = false;
   FRewindOnPlay = false;
   if (auto cmd = FSeek.Put(0, FTimePos, Duration(), true)) FEngine->Seek(*cmd);
@@ -228,8 +228,8 @@ void TMpvPlayer::SetObjectRects(const PlayerRect& position, const PlayerRect&) {
 // ---------------------------------------------------------------- controls
 
 void TMpvPlayer::Play() {
-  const PlayerStateMachine::Action action = FState.Play();
-  if (action == PlayerStateMachine::Action::Unpause) RewindIfFinished();
+  const TPlayerStateMachine::Action action = FState.Play();
+  if (action == TPlayerStateMachine::Action::Unpause) RewindIfFinished();
   ApplyAction(action);
   Collect();
 }
@@ -247,14 +247,14 @@ void TMpvPlayer::Stop() {
 double TMpvPlayer::Position() const {
   if (!FMedia) return 0;
   if (FSeek.Pending()) return FSeek.Target();
-  if (FState.phase() != PlayerStateMachine::Phase::Loaded || FRewindOnPlay) return 0;
+  if (FState.CurrentPhase() != TPlayerStateMachine::Phase::Loaded || FRewindOnPlay) return 0;
   return FTimePos > 0 ? FTimePos : 0;
 }
 
 void TMpvPlayer::SetPosition(double seconds) {
-  using Phase = PlayerStateMachine::Phase;
-  if (!FMedia || FState.phase() == Phase::Failed || FState.phase() == Phase::NoMedia) return;
-  const bool loaded = FState.phase() == Phase::Loaded;
+  using Phase = TPlayerStateMachine::Phase;
+  if (!FMedia || FState.CurrentPhase() == Phase::Failed || FState.CurrentPhase() == Phase::NoMedia) return;
+  const bool loaded = FState.CurrentPhase() == Phase::Loaded;
   if (loaded && !FSeekable) return;  // the engine would never report the seek done
   if (loaded && FEnded && seconds < FMedia->duration()) FEnded = false;
   FRewindOnPlay = false;  // the position put replaces the rewind
@@ -262,7 +262,7 @@ void TMpvPlayer::SetPosition(double seconds) {
 }
 
 std::u16string TMpvPlayer::PositionString() const {
-  if (!FMedia || FState.phase() != PlayerStateMachine::Phase::Loaded) return u"";
+  if (!FMedia || FState.CurrentPhase() != TPlayerStateMachine::Phase::Loaded) return u"";
   return FormatMediaTime(Position());
 }
 

@@ -2,7 +2,7 @@
 // The player control over libmpv: the engine core that plays, and standby
 // cores opening the neighbours ahead; events taken from mpv's wakeup callback
 // onto the GUI thread and fired there, the picture drawn through mpv's render
-// API into the widget of widget().
+// API into the widget of Widget().
 // The command side (the program's calls) is in MpvPlayer.cpp, the event pump
 // (the engine's reports and the events fired from them) in MpvPlayerEvents.cpp,
 // the opening ahead and the swap to a standby in MpvPlayerStandby.cpp.
@@ -41,7 +41,7 @@ class TMpvPlayer : public QObject, public IWMPCore, public INeighbourHint {
   TMpvPlayer& operator=(const TMpvPlayer&) = delete;
 
   // The picture, to be placed in the main window's panel.
-  QWidget* widget() const;
+  QWidget* Widget() const;
 
   std::string className() const override { return "TMpvPlayer"; }
   std::u16string URL() override { return FUrl; }
@@ -68,15 +68,15 @@ class TMpvPlayer : public QObject, public IWMPCore, public INeighbourHint {
 
   // For tests and the benchmark: an mpv property as text ("" when it has none),
   // the current play and open states, and whether video is drawn.
-  std::string engineProperty(const char* name) const;
+  std::string EngineProperty(const char* name) const;
   int32_t playState() const { return FState.playState(); }
   int32_t openState() const { return FState.openState(); }
-  bool rendersVideo() const;
-  bool seekPending() const { return FSeek.Pending(); }
-  int framesRendered() const;
-  int standbysReady() const { return FStandbys ? FStandbys->ReadyCount() : 0; }
-  int standbysFailed() const { return FStandbys ? FStandbys->FailedCount() : 0; }
-  int standbyOpens() const { return FStandbys ? FStandbys->OpenCount() : 0; }
+  bool RendersVideo() const;
+  bool SeekPending() const { return FSeek.Pending(); }
+  int FramesRendered() const;
+  int StandbysReady() const { return FStandbys ? FStandbys->ReadyCount() : 0; }
+  int StandbysFailed() const { return FStandbys ? FStandbys->FailedCount() : 0; }
+  int StandbyOpens() const { return FStandbys ? FStandbys->OpenCount() : 0; }
 
  private:
   class Controls;
@@ -99,7 +99,7 @@ class TMpvPlayer : public QObject, public IWMPCore, public INeighbourHint {
   // Engine commands.
   void Load();
   void Unload();
-  void ApplyAction(PlayerStateMachine::Action action);
+  void ApplyAction(TPlayerStateMachine::Action action);
   void RewindIfFinished();
   double Duration() const;
 
@@ -137,8 +137,8 @@ class TMpvPlayer : public QObject, public IWMPCore, public INeighbourHint {
 
   std::u16string FUrl;
   std::shared_ptr<TMpvMedia> FMedia;
-  PlayerStateMachine FState;
-  SeekController FSeek;
+  TPlayerStateMachine FState;
+  TSeekController FSeek;
   bool FLoadPending = false;  // a put URL waits for the event loop to be loaded
   int64_t FEntry = 0;         // playlist entry of the current file in mpv, 0: none
   int64_t FStartedEntry = 0;  // entry of the last MPV_EVENT_START_FILE

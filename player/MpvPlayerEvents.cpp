@@ -9,12 +9,12 @@
 
 namespace korvane {
 
-using Phase = PlayerStateMachine::Phase;
+using Phase = TPlayerStateMachine::Phase;
 
 void TMpvPlayer::ProcessMpvEvents() {
   FWakeupPending = false;
   for (int guard = 0; guard < 10000; ++guard) {
-    mpv_event* event = mpv_wait_event(FEngine->handle(), 0);
+    mpv_event* event = mpv_wait_event(FEngine->Handle(), 0);
     if (!event || event->event_id == MPV_EVENT_NONE) break;
     HandleEvent(*event);
   }
@@ -44,7 +44,7 @@ void TMpvPlayer::HandleEvent(const mpv_event& event) {
       if (IsCurrentEntry()) FSeek.OnSeekStarted();
       break;
     case MPV_EVENT_PLAYBACK_RESTART:
-      if (IsCurrentEntry() && FState.phase() == Phase::Loaded) OnPlaybackRestart();
+      if (IsCurrentEntry() && FState.CurrentPhase() == Phase::Loaded) OnPlaybackRestart();
       break;
     case MPV_EVENT_PROPERTY_CHANGE:
       if (event.data) OnPropertyChange(event.reply_userdata, *static_cast<const mpv_event_property*>(event.data));
@@ -68,7 +68,7 @@ void TMpvPlayer::OnEndFile(const mpv_event_end_file& end) {
     case MPV_END_FILE_REASON_EOF:
       FEntry = 0;
       FSeek.Reset();
-      if (FState.phase() == Phase::Loaded) {
+      if (FState.CurrentPhase() == Phase::Loaded) {
         FState.EngineReleased();
       } else {
         FState.EngineFailed();
@@ -125,7 +125,7 @@ void TMpvPlayer::OnSeekReply(uint64_t id, bool ok) {
   }
   if (FSeek.Pending()) {
     // A seek the engine answered but never starts would keep its target for ever.
-    QTimer::singleShot(SeekController::kStartWaitMs, this, [this, id] { OnSeekStartOverdue(id); });
+    QTimer::singleShot(TSeekController::kStartWaitMs, this, [this, id] { OnSeekStartOverdue(id); });
   } else {
     ReportEnd(FEngine->Flag("eof-reached"));
   }
@@ -142,7 +142,7 @@ void TMpvPlayer::OnSeekStartOverdue(uint64_t id) {
 
 void TMpvPlayer::OnFileLoaded() {
   if (!FMedia) return;
-  FMedia->SetFacts(FEngine->ReadFacts(FMedia->path()));
+  FMedia->SetFacts(FEngine->ReadFacts(FMedia->Path()));
   FSeekable = FEngine->Flag("seekable");
   FState.EngineLoaded();
   if (!FSeekable) {
@@ -155,7 +155,7 @@ void TMpvPlayer::OnFileLoaded() {
 // Some containers (MPEG-4 part 2 in MP4, for one) leave the picture size to the
 // decoder; once it is known the media changes again, as the caption shows it.
 void TMpvPlayer::OnVideoReconfig() {
-  if (!FMedia || !FEntry || FState.phase() != Phase::Loaded) return;
+  if (!FMedia || !FEntry || FState.CurrentPhase() != Phase::Loaded) return;
   int64_t w = 0, h = 0;
   if (!FEngine->Int("video-params/w", w) || !FEngine->Int("video-params/h", h)) return;
   if (!FMedia->SetPictureSize(w, h)) return;

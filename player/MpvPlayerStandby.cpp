@@ -27,7 +27,7 @@ constexpr char kCurrentBackBytes[] = "50MiB";
 
 void TMpvPlayer::WatchEngine() {
   mpv_set_wakeup_callback(
-      FEngine->handle(),
+      FEngine->Handle(),
       [](void* self) {
         auto* player = static_cast<TMpvPlayer*>(self);
         if (player->FWakeupPending.exchange(true)) return;
@@ -40,7 +40,7 @@ void TMpvPlayer::HintNeighbours(const std::string& prev, const std::string& next
   // The same again (the list grows below a neighbour, batch after batch) must
   // not put off opening ahead until the search ends.
   const std::string prevPath = AbsoluteMediaPath(prev), nextPath = AbsoluteMediaPath(next);
-  const std::string current = FMedia ? FMedia->path() : "";
+  const std::string current = FMedia ? FMedia->Path() : "";
   if (FOpenAheadTimer && prevPath == FHintPrev && nextPath == FHintNext && current == FHintCurrent) return;
   FHintPrev = prevPath;
   FHintNext = nextPath;
@@ -56,12 +56,12 @@ void TMpvPlayer::HintNeighbours(const std::string& prev, const std::string& next
 
 void TMpvPlayer::OpenAhead() {
   if (FDrawingStopped) return;
-  if (FState.phase() == PlayerStateMachine::Phase::Opening || FState.playState() == wmppsTransitioning) {
+  if (FState.CurrentPhase() == TPlayerStateMachine::Phase::Opening || FState.playState() == wmppsTransitioning) {
     FOpenAheadTimer->start();  // the current file's first picture first
     return;
   }
   // With nothing open, nothing is held open either: the files may be removed, their drive unmounted.
-  const std::string current = FMedia ? FMedia->path() : "";
+  const std::string current = FMedia ? FMedia->Path() : "";
   const bool affordable = FMedia && OpenAheadAffordable(FMedia->imageSourceWidth(), FMedia->imageSourceHeight(),
                                                         std::thread::hardware_concurrency());
   const std::vector<std::string> wanted = WantedStandbys(FHintPrev, FHintNext, current, affordable);
@@ -84,9 +84,9 @@ void TMpvPlayer::ApplySettingsToEngine() {
 // unchanged. The core that was current goes back to the standbys.
 bool TMpvPlayer::AdoptStandby() {
   if (!FStandbys || !FMedia) return false;
-  std::optional<TMpvStandbys::Taken> taken = FStandbys->Take(FMedia->path());
+  std::optional<TMpvStandbys::Taken> taken = FStandbys->Take(FMedia->Path());
   if (!taken) return false;
-  mpv_set_wakeup_callback(FEngine->handle(), nullptr, nullptr);
+  mpv_set_wakeup_callback(FEngine->Handle(), nullptr, nullptr);
   TMpvCore previous{std::move(FEngine), FRenderWindow};
   FEngine = std::move(taken->core.engine);
   FRenderWindow = taken->core.window;
@@ -95,7 +95,7 @@ bool TMpvPlayer::AdoptStandby() {
   FStandbys->Return(std::move(previous));
   ApplySettingsToEngine();
   FEnginePaused = true;
-  FEngine->SetFlag("pause", !FState.playRequested());
+  FEngine->SetFlag("pause", !FState.PlayRequested());
 
   // What the core reported in standby, taken as if it came now; the rest of its
   // reports come through the event pump as for a file opened here.

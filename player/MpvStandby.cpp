@@ -18,14 +18,14 @@ std::unique_ptr<TMpvStandbys::Slot> TMpvStandbys::NewSlot() {
   auto slot = std::make_unique<Slot>();
   try {
     slot->core.engine = std::make_unique<TMpvEngine>(FOptions);
-  } catch (const PlayerError&) {
+  } catch (const TPlayerError&) {
     return nullptr;  // no core to spare: the player opens files as they come
   }
   TMpvEngine& engine = *slot->core.engine;
   engine.SetTextNow("mute", "yes");  // a standby is never heard
   if (!FOptions.headless) {
-    if (FWidget && FWidget->renderWindow()) {
-      slot->core.window = FWidget->AddSurface(engine.handle());
+    if (FWidget && FWidget->RenderWindow()) {
+      slot->core.window = FWidget->AddSurface(engine.Handle());
       if (!slot->core.window) return nullptr;  // a standby without a picture could not stand in
     } else {
       engine.SetTextNow("vo", "null");  // the current core draws nothing either
@@ -37,7 +37,7 @@ std::unique_ptr<TMpvStandbys::Slot> TMpvStandbys::NewSlot() {
 
 void TMpvStandbys::Destroy(Slot& slot) {
   if (!slot.core.engine) return;
-  mpv_set_wakeup_callback(slot.core.engine->handle(), nullptr, nullptr);
+  mpv_set_wakeup_callback(slot.core.engine->Handle(), nullptr, nullptr);
   // The render context goes before its core.
   if (slot.core.window && FWidget) FWidget->RemoveSurface(slot.core.window);
   else if (slot.core.window) slot.core.window->FreeRenderContext();
@@ -46,7 +46,7 @@ void TMpvStandbys::Destroy(Slot& slot) {
 
 void TMpvStandbys::Watch(TMpvEngine& engine) {
   mpv_set_wakeup_callback(
-      engine.handle(),
+      engine.Handle(),
       [](void* self) {
         auto* pool = static_cast<TMpvStandbys*>(self);
         if (pool->FWakeupPending.exchange(true)) return;
@@ -62,7 +62,7 @@ void TMpvStandbys::ProcessEvents() {
 
 void TMpvStandbys::Drain(Slot& slot) {
   for (int guard = 0; guard < 10000; ++guard) {
-    mpv_event* event = mpv_wait_event(slot.core.engine->handle(), 0);
+    mpv_event* event = mpv_wait_event(slot.core.engine->Handle(), 0);
     if (!event || event->event_id == MPV_EVENT_NONE) break;
     HandleEvent(slot, *event);
   }
@@ -146,7 +146,7 @@ std::optional<TMpvStandbys::Taken> TMpvStandbys::Take(const std::string& path) {
     return std::nullopt;
   }
   Slot& slot = *FSlots[static_cast<size_t>(index)];
-  mpv_set_wakeup_callback(slot.core.engine->handle(), nullptr, nullptr);
+  mpv_set_wakeup_callback(slot.core.engine->Handle(), nullptr, nullptr);
   Drain(slot);  // what came since, so that nothing reported is lost or seen twice
   if (slot.file.failed) {  // it failed in the meantime: not handed over
     Watch(*slot.core.engine);

@@ -124,7 +124,7 @@ class TMpvVideoWidget : public QWidget {
   void SetClickSink(ClickSink sink);
   void SetDoubleClickSink(ClickSink sink);
   // The first core's window.
-  TMpvRenderWindow* renderWindow() const { return FSurfaces.empty() ? nullptr : FSurfaces.front().window.data(); }
+  TMpvRenderWindow* RenderWindow() const { return FSurfaces.empty() ? nullptr : FSurfaces.front().window.data(); }
 
   // A window of its own for a further core, kept for the core's whole life and
   // hidden until shown; null when the widget draws nothing or OpenGL fails.

@@ -6,25 +6,25 @@ namespace korvane {
 
 using Kind = PlayerEvent::Kind;
 
-PlayerStateMachine::PlayerStateMachine() : FStatus(kStatusReady) {}
+TPlayerStateMachine::TPlayerStateMachine() : FStatus(kStatusReady) {}
 
-void PlayerStateMachine::SetOpen(int32_t state) {
+void TPlayerStateMachine::SetOpen(int32_t state) {
   FOpenState = state;
   FEvents.push_back({Kind::OpenState, state});
 }
 
-void PlayerStateMachine::SetPlay(int32_t state) {
+void TPlayerStateMachine::SetPlay(int32_t state) {
   FPlayState = state;
   FEvents.push_back({Kind::PlayState, state});
 }
 
-void PlayerStateMachine::SetStatus(const char16_t* text) {
+void TPlayerStateMachine::SetStatus(const char16_t* text) {
   if (FStatus == text) return;
   FStatus = text;
   FEvents.push_back({Kind::Status, 0});
 }
 
-void PlayerStateMachine::Open() {
+void TPlayerStateMachine::Open() {
   // The status leaves "準備完了" at once: the tick must not take the player for idle
   // while the file is being opened.
   FPhase = Phase::Opening;
@@ -37,7 +37,7 @@ void PlayerStateMachine::Open() {
   SetStatus(kStatusOpening);
 }
 
-void PlayerStateMachine::Close() {
+void TPlayerStateMachine::Close() {
   const bool hadMedia = FPhase != Phase::NoMedia;
   FPhase = Phase::NoMedia;
   FPlayRequested = false;
@@ -49,20 +49,20 @@ void PlayerStateMachine::Close() {
   SetStatus(kStatusReady);
 }
 
-bool PlayerStateMachine::ControlAvailable(std::u16string_view name, bool seekable) const {
+bool TPlayerStateMachine::ControlAvailable(std::u16string_view name, bool seekable) const {
   if (name == u"Play") {
-    return (FPhase == Phase::Loaded && !isPlaying()) || (FPhase == Phase::Opening && !FPlayRequested) ||
+    return (FPhase == Phase::Loaded && !IsPlaying()) || (FPhase == Phase::Opening && !FPlayRequested) ||
            FPhase == Phase::Unloaded;
   }
   if (name == u"Pause") {
-    return (FPhase == Phase::Loaded && isPlaying()) || (FPhase == Phase::Opening && FPlayRequested);
+    return (FPhase == Phase::Loaded && IsPlaying()) || (FPhase == Phase::Opening && FPlayRequested);
   }
   if (name == u"Stop") return (FPhase == Phase::Loaded && FPlayState != wmppsStopped) || FPhase == Phase::Opening;
   if (name == u"CurrentPosition") return FPhase == Phase::Loaded && seekable;
   return false;
 }
 
-PlayerStateMachine::Action PlayerStateMachine::Play() {
+TPlayerStateMachine::Action TPlayerStateMachine::Play() {
   switch (FPhase) {
     case Phase::NoMedia:
     case Phase::Failed:
@@ -76,7 +76,7 @@ PlayerStateMachine::Action PlayerStateMachine::Play() {
       FPlayRequested = true;
       return Action::Reload;
     case Phase::Loaded:
-      if (isPlaying()) return Action::None;
+      if (IsPlaying()) return Action::None;
       FPlayRequested = true;
       SetPlay(wmppsTransitioning);
       SetStatus(kStatusStarting);
@@ -85,14 +85,14 @@ PlayerStateMachine::Action PlayerStateMachine::Play() {
   return Action::None;
 }
 
-PlayerStateMachine::Action PlayerStateMachine::Pause() {
+TPlayerStateMachine::Action TPlayerStateMachine::Pause() {
   switch (FPhase) {
     case Phase::Opening:
       if (!FPlayRequested) return Action::None;
       FPlayRequested = false;
       return Action::Pause;
     case Phase::Loaded:
-      if (!isPlaying()) return Action::None;
+      if (!IsPlaying()) return Action::None;
       FPlayRequested = false;
       SetPlay(wmppsPaused);
       SetStatus(kStatusPaused);
@@ -102,7 +102,7 @@ PlayerStateMachine::Action PlayerStateMachine::Pause() {
   }
 }
 
-PlayerStateMachine::Action PlayerStateMachine::Stop() {
+TPlayerStateMachine::Action TPlayerStateMachine::Stop() {
   switch (FPhase) {
     case Phase::Opening:
       // Stopped before the file was open: the engine lets it go; play opens it again.
@@ -121,13 +121,13 @@ PlayerStateMachine::Action PlayerStateMachine::Stop() {
   }
 }
 
-void PlayerStateMachine::EngineStarted() {
+void TPlayerStateMachine::EngineStarted() {
   if (FPhase != Phase::Opening) return;
   SetOpen(wmposMediaConnecting);
   SetOpen(wmposMediaLoading);
 }
 
-void PlayerStateMachine::EngineLoaded() {
+void TPlayerStateMachine::EngineLoaded() {
   if (FPhase != Phase::Opening) return;
   FPhase = Phase::Loaded;
   SetOpen(wmposMediaOpening);
@@ -142,24 +142,24 @@ void PlayerStateMachine::EngineLoaded() {
   }
 }
 
-void PlayerStateMachine::EngineRunning() {
+void TPlayerStateMachine::EngineRunning() {
   if (FPhase != Phase::Loaded || !FPlayRequested || FPlayState != wmppsTransitioning) return;
   SetPlay(wmppsPlaying);
   SetStatus(FBuffering ? kStatusBuffering : kStatusPlaying);
 }
 
-bool PlayerStateMachine::AtEnd(const EndReading& reading) {
+bool TPlayerStateMachine::AtEnd(const EndReading& reading) {
   if (reading.seeking) return false;
   return reading.eofReached || (reading.duration > 0 && reading.position >= reading.duration);
 }
 
-bool PlayerStateMachine::EngineReport(const EndReading& reading) {
+bool TPlayerStateMachine::EngineReport(const EndReading& reading) {
   if (FPhase != Phase::Loaded || !AtEnd(reading)) return false;
   End();
   return true;
 }
 
-void PlayerStateMachine::End() {
+void TPlayerStateMachine::End() {
   FPlayRequested = false;
   if (FPlayState == wmppsStopped) return;
   SetPlay(wmppsMediaEnded);
@@ -167,7 +167,7 @@ void PlayerStateMachine::End() {
   SetStatus(kStatusStopped);
 }
 
-void PlayerStateMachine::EngineFailed() {
+void TPlayerStateMachine::EngineFailed() {
   if (FPhase != Phase::Opening && FPhase != Phase::Loaded) return;
   const bool wasLoaded = FPhase == Phase::Loaded;
   FPhase = Phase::Failed;
@@ -178,12 +178,12 @@ void PlayerStateMachine::EngineFailed() {
   SetStatus(kStatusStopped);
 }
 
-void PlayerStateMachine::EngineReleased() {
+void TPlayerStateMachine::EngineReleased() {
   // The end-file event: the engine has read the whole file.
   if (EngineReport({.eofReached = true})) FPhase = Phase::Unloaded;
 }
 
-void PlayerStateMachine::EngineBuffering(bool buffering) {
+void TPlayerStateMachine::EngineBuffering(bool buffering) {
   FBuffering = buffering;
   if (FPhase != Phase::Loaded || (FPlayState != wmppsPlaying && FPlayState != wmppsBuffering)) return;
   if (buffering && FPlayState != wmppsBuffering) {
@@ -195,6 +195,6 @@ void PlayerStateMachine::EngineBuffering(bool buffering) {
   }
 }
 
-std::vector<PlayerEvent> PlayerStateMachine::TakeEvents() { return std::exchange(FEvents, {}); }
+std::vector<PlayerEvent> TPlayerStateMachine::TakeEvents() { return std::exchange(FEvents, {}); }
 
 }  // namespace korvane

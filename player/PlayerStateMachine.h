@@ -33,7 +33,7 @@ struct EndReading {
   double duration = 0;      // 0: unknown
 };
 
-class PlayerStateMachine {
+class TPlayerStateMachine {
  public:
   enum class Phase {
     NoMedia,   // nothing open
@@ -43,14 +43,14 @@ class PlayerStateMachine {
     Failed,    // the file could not be opened or decoded
   };
 
-  PlayerStateMachine();
+  TPlayerStateMachine();
 
-  Phase phase() const { return FPhase; }
+  Phase CurrentPhase() const { return FPhase; }
   int32_t openState() const { return FOpenState; }
   int32_t playState() const { return FPlayState; }
   const std::u16string& status() const { return FStatus; }
-  bool playRequested() const { return FPlayRequested; }
-  bool isPlaying() const {
+  bool PlayRequested() const { return FPlayRequested; }
+  bool IsPlaying() const {
     return FPlayState == wmppsPlaying || FPlayState == wmppsTransitioning || FPlayState == wmppsBuffering;
   }
 

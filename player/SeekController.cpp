@@ -9,20 +9,20 @@ constexpr double kSamePosition = 0.001;
 constexpr double kMinProgress = 0.01;
 }  // namespace
 
-void SeekController::Reset() {
+void TSeekController::Reset() {
   const uint64_t sentId = FSentId;
-  *this = SeekController();
+  *this = TSeekController();
   FSentId = sentId;
 }
 
-double SeekController::Clamp(double target, double duration) {
+double TSeekController::Clamp(double target, double duration) {
   if (std::isnan(target) || target < 0) target = 0;
   if (duration > 0 && target > duration) target = duration;
   if (std::isinf(target)) target = 0;  // +inf with an unknown duration
   return target;
 }
 
-std::optional<SeekCommand> SeekController::Put(double target, double position, double duration, bool loaded) {
+std::optional<SeekCommand> TSeekController::Put(double target, double position, double duration, bool loaded) {
   FTarget = Clamp(target, duration);
   FPending = true;
   if (!loaded) return std::nullopt;
@@ -33,20 +33,20 @@ std::optional<SeekCommand> SeekController::Put(double target, double position, d
   return Plan(position, duration);
 }
 
-std::optional<SeekCommand> SeekController::OnLoaded(double position, double duration) {
+std::optional<SeekCommand> TSeekController::OnLoaded(double position, double duration) {
   if (!FPending || FStage != Stage::Idle) return std::nullopt;
   FTarget = Clamp(FTarget, duration);
   return Plan(position, duration);
 }
 
-SeekCommand SeekController::Send(SeekCommand command) {
+SeekCommand TSeekController::Send(SeekCommand command) {
   command.id = ++FSentId;
   FStage = Stage::Sent;
   FQueued = false;
   return command;
 }
 
-std::optional<SeekCommand> SeekController::Plan(double from, double duration) {
+std::optional<SeekCommand> TSeekController::Plan(double from, double duration) {
   const double delta = FTarget - from;
   if (std::fabs(delta) < kSamePosition) {
     FPending = false;
@@ -67,7 +67,7 @@ std::optional<SeekCommand> SeekController::Plan(double from, double duration) {
   return Send(cmd);
 }
 
-std::optional<SeekCommand> SeekController::OnReply(uint64_t id, bool ok, double position, double duration) {
+std::optional<SeekCommand> TSeekController::OnReply(uint64_t id, bool ok, double position, double duration) {
   if (FStage != Stage::Sent || id != FSentId) return std::nullopt;
   if (ok) {
     FStage = Stage::Replied;
@@ -76,24 +76,24 @@ std::optional<SeekCommand> SeekController::OnReply(uint64_t id, bool ok, double 
   return Abandon(position, duration);
 }
 
-std::optional<SeekCommand> SeekController::OnStartOverdue(uint64_t id, double position, double duration) {
+std::optional<SeekCommand> TSeekController::OnStartOverdue(uint64_t id, double position, double duration) {
   if (FStage != Stage::Replied || id != FSentId) return std::nullopt;
   return Abandon(position, duration);
 }
 
 // The seek in flight moved nothing.
-std::optional<SeekCommand> SeekController::Abandon(double position, double duration) {
+std::optional<SeekCommand> TSeekController::Abandon(double position, double duration) {
   FStage = Stage::Idle;
   if (FQueued) return Plan(position, duration);
   FPending = false;
   return std::nullopt;
 }
 
-void SeekController::OnSeekStarted() {
+void TSeekController::OnSeekStarted() {
   if (FStage == Stage::Replied) FStage = Stage::Started;
 }
 
-std::optional<SeekCommand> SeekController::OnRestart(double landed, double duration) {
+std::optional<SeekCommand> TSeekController::OnRestart(double landed, double duration) {
   // Not ours, or not yet: the engine's own restart, or that of a seek given up.
   if (FStage != Stage::Started) return std::nullopt;
   FStage = Stage::Idle;

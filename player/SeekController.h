@@ -37,7 +37,7 @@ struct SeekCommand {
   uint64_t id = 0;    // the reply id to send it with; never 0
 };
 
-class SeekController {
+class TSeekController {
  public:
   static constexpr double kFarFromTarget = 3.0;
   static constexpr double kEndGuard = 10.0;

@@ -14,7 +14,7 @@ template <typename T, typename F>
 T ReadOr(T fallback, F read) {
   try {
     return read();
-  } catch (const PlayerError&) {
+  } catch (const TPlayerError&) {
     return fallback;
   }
 }
@@ -75,7 +75,7 @@ bool TMprisPlayerAdaptor::CanSeek() const {
 void TMprisPlayerAdaptor::Run(const std::function<void()>& command) {
   try {
     command();
-  } catch (const PlayerError& error) {
+  } catch (const TPlayerError& error) {
     FObject.sendErrorReply(QDBusError::Failed, QString::fromUtf8(error.what()));
   }
 }

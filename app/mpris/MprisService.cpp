@@ -64,7 +64,7 @@ void TMprisService::Bus::Announce(bool seeked) {
   try {
     now = TakeSnapshot(player, target);
     position = PositionUs(player);
-  } catch (const PlayerError&) {
+  } catch (const TPlayerError&) {
     return;
   }
   SendSeeked(position, now.track == shown.track, seeked);
@@ -110,7 +110,7 @@ TMprisService::TMprisService(IWMPCore& player, IMprisTarget& target) {
   try {
     bus->shown = TakeSnapshot(player, target);
     bus->positionUs = PositionUs(player);
-  } catch (const PlayerError&) {
+  } catch (const TPlayerError&) {
   }
   if (!connection.registerObject(QString::fromLatin1(kObjectPath), &FBus->object, QDBusConnection::ExportAdaptors)) {
     FBus.reset();

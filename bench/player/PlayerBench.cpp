@@ -222,10 +222,10 @@ bool OursOpen(TMpvPlayer& p, const std::string& file, int idleMs, double& ms, do
   const bool ok = WaitFor(
       [&] {
         if (framesAtOpen < 0 && p.playState() == wmppsPlaying) {
-          framesAtOpen = p.framesRendered();
+          framesAtOpen = p.FramesRendered();
           restartMs = Ms(start);
         }
-        return framesAtOpen >= 0 && (!p.rendersVideo() || p.framesRendered() > framesAtOpen);
+        return framesAtOpen >= 0 && (!p.RendersVideo() || p.FramesRendered() > framesAtOpen);
       },
       10000);
   ms = Ms(start);
@@ -239,11 +239,11 @@ bool OursSeek(TMpvPlayer& p, int idleMs, double& ms, double& restartMs) {
   int framesAtTarget = -1;
   const bool ok = WaitFor(
       [&] {
-        if (framesAtTarget < 0 && !p.seekPending()) {
-          framesAtTarget = p.framesRendered();
+        if (framesAtTarget < 0 && !p.SeekPending()) {
+          framesAtTarget = p.FramesRendered();
           restartMs = Ms(start);
         }
-        return framesAtTarget >= 0 && (!p.rendersVideo() || p.framesRendered() > framesAtTarget);
+        return framesAtTarget >= 0 && (!p.RendersVideo() || p.FramesRendered() > framesAtTarget);
       },
       10000);
   ms = Ms(start);

@@ -71,7 +71,7 @@ std::string FormatSeconds(int32_t Seconds) {
 }
 
 uint64_t KiloBytesField(std::string_view text, std::string_view key) {
-  for (const std::string_view line : Lines(text)) {
+  for (const std::string_view line : TLines(text)) {
     if (line.size() <= key.size() || line.substr(0, key.size()) != key || line[key.size()] != ':') continue;
     uint64_t kb = 0;
     for (char c : line.substr(key.size() + 1)) {

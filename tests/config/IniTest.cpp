@@ -16,7 +16,7 @@ namespace korvane {
 namespace {
 
 using test::ReadFile;
-using test::TempDir;
+using test::TTempDir;
 
 std::vector<std::string> Items(const TNameSet& set) { return {set.begin(), set.end()}; }
 
@@ -27,7 +27,7 @@ class ConfigIniTest : public ::testing::Test {
     config.LoadFromFile(dir.WriteFile("Korvane.ini", text));
     return config;
   }
-  TempDir dir;
+  TTempDir dir;
 };
 
 TEST_F(ConfigIniTest, DefaultsAreWrittenInOrder) {

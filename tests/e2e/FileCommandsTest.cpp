@@ -46,7 +46,7 @@ class MainFormWholeProgramFiles : public ::testing::Test {
   // gio's view of the program's trash (in its own data folder, on the clips'
   // file system), through the desktop's trash service on a private bus.
   std::string Gio(const TKorvaneProcess& korvane, const std::vector<std::string>& arguments) {
-    TempDir home;
+    TTempDir home;
     std::vector<std::string> command{"env", "-u", "DBUS_SESSION_BUS_ADDRESS"};
     for (const std::string& variable : PrivateHome(home.Path())) command.push_back(variable);
     command.push_back("XDG_DATA_HOME=" + korvane.DataHome());
@@ -56,7 +56,7 @@ class MainFormWholeProgramFiles : public ::testing::Test {
   }
 
   static constexpr char kAnySize[] = "[LowerSize]\nFLowerSize=0\n";
-  TempDir media;
+  TTempDir media;
   std::string clips;
 };
 

@@ -53,7 +53,7 @@ class MainFormWholeProgramProperties : public ::testing::Test {
     return lines;
   }
 
-  TempDir media;
+  TTempDir media;
   std::string clips;
 };
 

@@ -57,7 +57,7 @@ class FindFileTest : public ::testing::Test {
     return Drain(search);
   }
 
-  TempDir dir;
+  TTempDir dir;
   TFindFileThread search;
 };
 
@@ -286,7 +286,7 @@ TEST_F(FindFileTest, TerminateWaitsForAStuckWorkerNoLongerThanAsked) {
 // ---------------------------------------------------------------- cancel
 
 // A tree `levels` deep with `files` files and one subfolder "d" per level.
-void MakeDeepTree(const TempDir& dir, const std::string& root, int levels, int files) {
+void MakeDeepTree(const TTempDir& dir, const std::string& root, int levels, int files) {
   std::string rel = root;
   for (int level = 0; level < levels; ++level) {
     for (int f = 0; f < files; ++f) dir.WriteFile(rel + "/f" + std::to_string(f) + ".mp4", "x");

@@ -51,7 +51,7 @@ int32_t TFakeMedia::attributeCount() {
 }
 std::u16string TFakeMedia::getAttributeName(int32_t index) {
   FOwner.Check("getAttributeName");
-  if (index < 0 || index >= attributeCount()) throw PlayerError("attribute index out of range");
+  if (index < 0 || index >= attributeCount()) throw TPlayerError("attribute index out of range");
   return FInfo.attributes[static_cast<size_t>(index)].first;
 }
 std::u16string TFakeMedia::getItemInfo(const std::u16string& attributeName) {
@@ -67,7 +67,7 @@ void TFakePlayer::Check(const std::string& method) {
   auto it = FFailures.find(method);
   if (it == FFailures.end() || it->second <= 0) return;
   --it->second;
-  throw PlayerError("fake failure in " + method);
+  throw TPlayerError("fake failure in " + method);
 }
 
 void TFakePlayer::SetPlayState(int32_t state) {

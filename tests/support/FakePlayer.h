@@ -2,7 +2,7 @@
 // A scriptable stand-in for the player, for logic tests that need no decoder.
 // It keeps the state a real player would (URL, media, status, play and open
 // states, position, settings), records every call that changes something,
-// fires the events a user of the player would see, and throws PlayerError from
+// fires the events a user of the player would see, and throws TPlayerError from
 // any call a test asks to fail.
 #include <map>
 #include <memory>
@@ -57,7 +57,7 @@ class TFakePlayer : public IWMPCore, public IWMPControls, public IWMPSettings {
   // --- scripting -----------------------------------------------------------
   // Media reported for a URL; any other URL gets FakeMediaInfo's defaults.
   void SetMedia(const std::u16string& url, FakeMediaInfo info) { FMediaInfo[url] = std::move(info); }
-  // The next `times` calls of the named method throw PlayerError. Names are the
+  // The next `times` calls of the named method throw TPlayerError. Names are the
   // method names of the interfaces ("play", "setURL", "status", "currentPosition",
   // "setCurrentPosition", "currentMedia", "duration", "setVolume", ...).
   void FailNext(const std::string& method, int times = 1) { FFailures[method] += times; }
@@ -133,7 +133,7 @@ class TFakePlayer : public IWMPCore, public IWMPControls, public IWMPSettings {
   void setVolume(int32_t value) override;
   bool getMode(const std::u16string& mode) override;
 
-  // Throws PlayerError when a failure of `method` is pending; used by the media too.
+  // Throws TPlayerError when a failure of `method` is pending; used by the media too.
   void Check(const std::string& method);
 
  private:

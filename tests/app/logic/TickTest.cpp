@@ -32,7 +32,7 @@ class TickTest : public ::testing::Test {
     ASSERT_EQ(search.PendingCount(), count);
   }
 
-  TempDir dir;
+  TTempDir dir;
   TFakePlayer player;
   TFakeView view;
   TMediaList list{player, view};
@@ -179,7 +179,7 @@ TEST_F(TickTest, PositionAndDurationInPanelZero) {
 TEST_F(TickTest, APlayerErrorEndsTheTickAtThatPoint) {
   player.setURL(ToWide(File("a.mp4")));
   player.FailNext("currentPosition");
-  EXPECT_THROW(tick.Tick(), PlayerError);
+  EXPECT_THROW(tick.Tick(), TPlayerError);
   EXPECT_EQ(view.panels[0], "");
   tick.Tick();
   EXPECT_NE(view.panels[0], "");

@@ -68,7 +68,7 @@ class MainFormTest : public ::testing::Test {
     while (timer.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 5);
   }
 
-  TempDir dir;
+  TTempDir dir;
   std::string ini = dir / "Korvane.ini";
 };
 
@@ -192,7 +192,7 @@ TEST_F(MainFormTest, AFailedSaveAfterTheCloseIsReportedOnStderr) {
 TEST_F(MainFormTest, APlayerThatCannotStartIsReportedAndEndsWithAFailure) {
   testing::internal::CaptureStderr();
   const int status = RunReportingStartFailure([] {
-    TMainForm form([](QWidget*) -> PlayerHost { throw PlayerError("mpv_initialize failed"); }, FindFileThread(), {});
+    TMainForm form([](QWidget*) -> PlayerHost { throw TPlayerError("mpv_initialize failed"); }, FindFileThread(), {});
     return 0;
   });
   const std::string err = testing::internal::GetCapturedStderr();

@@ -22,7 +22,7 @@
 namespace korvane {
 namespace {
 
-using test::TempDir;
+using test::TTempDir;
 
 // Sets an environment variable for one test and puts the old value back.
 class EnvOverride {
@@ -203,7 +203,7 @@ TEST_F(InfoForm, LinksOpenThroughTheShell) {
 }
 
 TEST_F(InfoForm, DesktopShortcutInTheUsersDesktopFolder) {
-  TempDir home;
+  TTempDir home;
   EnvOverride homeVar("HOME", home.Path());
   EnvOverride configVar("XDG_CONFIG_HOME", home / "config");
   home.WriteFile("config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");

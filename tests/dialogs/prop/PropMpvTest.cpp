@@ -20,7 +20,7 @@ constexpr int kManyTags = 300;
 constexpr size_t kHugeTag = 100 * 1024;
 
 // A one-second clip with a title, an artist, many small tags and one huge one.
-std::string MakeTaggedClip(const test::TempDir& dir) {
+std::string MakeTaggedClip(const test::TTempDir& dir) {
   const std::string path = dir / "tagged.mkv";
   std::string command =
       "ffmpeg -v error -y -f lavfi -i testsrc2=size=160x120:rate=10:duration=1 -f lavfi -i sine=duration=1"
@@ -56,7 +56,7 @@ class PropMpvReport : public ::testing::Test {
     return lines;
   }
 
-  test::TempDir FDir;
+  test::TTempDir FDir;
   TMpvPlayer FPlayer{nullptr, Headless()};
 };
 

@@ -37,7 +37,7 @@ TEST(RenameProposal, NewPathKeepsFolderAndExtension) {
 }
 
 TEST(RenameProposal, TypedSubfolderMovesThereOnlyWhenItExists) {
-  test::TempDir dir;
+  test::TTempDir dir;
   const RenamePlan plan = PlanRename(dir.WriteFile("take1.avi", "clip"), "take1");
   EXPECT_FALSE(MoveFileNoReplace(plan.path, plan.NewPath("sub/x")));
   dir.MakeDir("sub");
@@ -68,7 +68,7 @@ class RenameCommand : public ::testing::Test {
     return [this](const std::string& why) { FRefused.push_back(why); };
   }
 
-  test::TempDir FDir;
+  test::TTempDir FDir;
   test::TFakePlayer FPlayer;
   std::vector<std::string> FAsked;
   std::vector<std::string> FRefused;
@@ -104,7 +104,7 @@ TEST_F(RenameCommand, FailingPlayerQueryEndsBeforeTheQuestion) {
   const std::string path = FDir.WriteFile("a.mp4", "mine");
   Load(path, u"a");
   FPlayer.FailNext("name");
-  EXPECT_THROW(RenameCurrentMedia(FPlayer, Answer("b"), Record()), PlayerError);
+  EXPECT_THROW(RenameCurrentMedia(FPlayer, Answer("b"), Record()), TPlayerError);
   EXPECT_TRUE(FAsked.empty());
   EXPECT_EQ(test::ReadFile(path), "mine");
 }

@@ -19,7 +19,7 @@ class TrashConfirm : public ::testing::Test {
   void SetUp() override { setenv("XDG_DATA_HOME", (FDir / "data").c_str(), 1); }
   void TearDown() override { unsetenv("XDG_DATA_HOME"); }
 
-  test::TempDir FDir;
+  test::TTempDir FDir;
   QWidget FOwner;
   TFileQuestions FQuestions{&FOwner};
 };

@@ -29,7 +29,7 @@ namespace korvane {
 namespace {
 
 using test::ReadFile;
-using test::TempDir;
+using test::TTempDir;
 
 std::set<std::string> Names(const std::string& folder) {
   std::set<std::string> names;
@@ -118,7 +118,7 @@ class TrashHome : public ::testing::Test {
   std::string DataHome() const { return FDir / "data"; }
   std::string HomeTrash() const { return DataHome() + "/Trash"; }
 
-  TempDir FDir;
+  TTempDir FDir;
 };
 
 TEST_F(TrashHome, FileGoesToFilesWithItsRecordInInfo) {
