@@ -1,6 +1,7 @@
 #pragma once
 // The play list's moves: selecting an entry opens and plays it, NextMedia and
 // PrevMedia step through the list and clear the player's URL at either end.
+#include <set>
 #include <string>
 
 #include "app/logic/MainView.h"
@@ -32,6 +33,11 @@ class TMediaList {
   // Tells the hint the entries above and below the selection; called after the
   // moves here and by whoever else changes the list (it grows, a file is renamed).
   void HintNeighbours();
+  // Paths the list never takes from the search: where this run moved files to
+  // with the move-to keys, which a search still walking a folder above the
+  // target would find again as new files.
+  void KeepOut(const std::string& path) { FKeptOut.insert(path); }
+  bool KeptOut(const std::string& path) const { return FKeptOut.count(path) != 0; }
 
  private:
   void SelectExisting();
@@ -41,6 +47,7 @@ class TMediaList {
   IWMPCore& FPlayer;
   IMainView& FView;
   INeighbourHint* FHint;
+  std::set<std::string> FKeptOut;
 };
 
 }  // namespace korvane

@@ -28,7 +28,7 @@ void TTickStep::TakeFoundFiles() {
   FSearch.TakeFound(batch, kBatchSize);
   bool grown = false;
   for (const std::string& path : batch) {
-    if (!FConfig.AcceptFile(path)) continue;
+    if (FList.KeptOut(path) || !FConfig.AcceptFile(path)) continue;
     FView.AppendItem(path);
     grown = true;
     if (IsReadyStatus(FPlayer.status())) FList.NextMedia();

@@ -10,6 +10,7 @@
 #include <ctime>
 
 #include "base/Paths.h"
+#include "base/Utf.h"
 #include "platform/FileKind.h"
 #include "platform/FileMove.h"
 #include "platform/FolderHandle.h"
@@ -203,20 +204,12 @@ std::string TrashInfoText(const TrashDir& trash, const std::string& original) {
   return "[Trash Info]\nPath=" + PercentEncodePath(recorded) + "\nDeletionDate=" + LocalTimeStamp() + "\n";
 }
 
-// The name's start, cut so that a counter and ".trashinfo" still fit, and
-// never inside a UTF-8 sequence.
-std::string ShortenedStem(const std::string& stem, size_t room) {
-  if (stem.size() <= room) return stem;
-  size_t cut = room;
-  while (cut > 0 && (static_cast<unsigned char>(stem[cut]) & 0xC0) == 0x80) --cut;
-  return stem.substr(0, cut);
-}
-
 // The name in the trash for the clash-th try: "clip.mp4", "clip.2.mp4", ...
 std::string TrashName(const std::string& name, int clash) {
   std::string ext = ExtractFileExt(name);
   if (ext.size() == name.size() || ext.size() > kMaxTrashName / 4) ext.clear();
-  std::string stem = ShortenedStem(name.substr(0, name.size() - ext.size()), kMaxTrashName - ext.size());
+  // Cut so that a counter and ".trashinfo" still fit.
+  std::string stem = CutUtf8(name.substr(0, name.size() - ext.size()), kMaxTrashName - ext.size());
   if (clash > 1) stem += "." + std::to_string(clash);
   return stem + ext;
 }

@@ -127,6 +127,31 @@ TEST_F(MainFormWholeProgramFiles, DeleteAsksThenTrashesRestorablyAndPlaysTheNext
   EXPECT_TRUE(korvane.Running());
 }
 
+// Alt+1 sends the playing file to target 1 without a question, beside a file
+// of the same name that stays, and the next plays; Ctrl+Z brings it back and
+// plays it. The run's own save keeps the target.
+TEST_F(MainFormWholeProgramFiles, AltDigitMovesToItsTargetAndCtrlZBringsItBack) {
+  const std::string a = MakeClip(clips, "a.mp4", 20), b = MakeClip(clips, "b.mp4", 20);
+  ASSERT_FALSE(a.empty() || b.empty());
+  const std::string target = media.MakeDir("kept"), taken = media.WriteFile("kept/a.mp4", "other");
+  const std::string aBytes = ReadFile(a);
+  TKorvaneProcess korvane({clips}, std::string(kAnySize) + "[MoveTo]\nFMoveTo1=" + target + "\n");
+  ASSERT_TRUE(WaitForOpen(korvane, a)) << korvane.Stderr();
+  korvane.Key("alt+1");
+  ASSERT_TRUE(WaitForPlaying(korvane, b)) << korvane.Stderr();
+  EXPECT_FALSE(Exists(a));
+  EXPECT_EQ(ReadFile(target + "/a (2).mp4"), aBytes);
+  EXPECT_EQ(ReadFile(taken), "other");
+
+  korvane.Key("ctrl+z");
+  ASSERT_TRUE(WaitForPlaying(korvane, a)) << korvane.Stderr();
+  EXPECT_EQ(ReadFile(a), aBytes);
+  EXPECT_FALSE(Exists(target + "/a (2).mp4"));
+  korvane.Close();
+  ASSERT_EQ(korvane.WaitForExit(10s), 0);
+  EXPECT_NE(ReadFile(korvane.IniPath()).find("FMoveTo1=" + target), std::string::npos);
+}
+
 // The three commands beyond the first ones, on the real program: Ctrl+Z takes
 // the trashed file back and plays it, ] twice plays at 1.5 times shown in the
 // status bar, F11 shows the picture alone and F11 again the window as it was.

@@ -2,6 +2,7 @@
 // private tmpfs for the top-level trash of another mount, and the desktop's
 // own tools (gio) as the judge of whether a file manager can restore it.
 #include "dialogs/trash/Trash.h"
+#include "dialogs/trash/MoveTo.h"
 
 #include <dirent.h>
 #include <sched.h>
@@ -586,6 +587,61 @@ TEST_F(TrashTopLevel, RestoreIntoAFolderNowOnAnotherMountCopiesItWhole) {
   EXPECT_FALSE(Exists(placed->file));
   EXPECT_FALSE(Exists(placed->info));
   umount2(sub.c_str(), MNT_DETACH);
+}
+
+// The move-to keys' move: never onto a file, across mounts by a whole copy,
+// and back only to where it came from.
+TEST_F(TrashTopLevel, MoveToAFolderNeverReplacesCopiesAcrossMountsAndGoesBack) {
+  const std::string clip = FDir.WriteFile("a/clip.mp4", "clip"), taken = FDir.WriteFile("to/clip.mp4", "old");
+  std::string error;
+  const auto moved = MoveFileToFolder(clip, FDir / "to", &error);
+  ASSERT_TRUE(moved) << error;
+  EXPECT_EQ(moved->moved, FDir / "to/clip (2).mp4");
+  EXPECT_EQ(ReadFile(moved->moved), "clip");
+  EXPECT_EQ(ReadFile(taken), "old");
+  EXPECT_FALSE(Exists(clip));
+  FDir.WriteFile("a/clip.mp4", "new");
+  EXPECT_FALSE(MoveFileBack(*moved, &error));
+  EXPECT_EQ(error, "元の場所に同じ名前のファイルがあります");
+  ASSERT_EQ(unlink(clip.c_str()), 0);
+  EXPECT_TRUE(MoveFileBack(*moved, &error)) << error;
+  EXPECT_EQ(ReadFile(clip), "clip");
+
+  const std::string top = Top() + "/in";
+  ASSERT_EQ(mkdir(top.c_str(), 0755), 0);
+  const auto across = MoveFileToFolder(clip, top, &error);
+  ASSERT_TRUE(across) << error;
+  EXPECT_EQ(ReadFile(top + "/clip.mp4"), "clip");
+  EXPECT_EQ(Names(top), std::set<std::string>{"clip.mp4"});
+  EXPECT_FALSE(Exists(clip));
+  EXPECT_TRUE(MoveFileBack(*across, &error)) << error;
+  EXPECT_EQ(ReadFile(clip), "clip");
+  EXPECT_TRUE(Names(top).empty());
+}
+
+// Nothing moves into a folder that is missing, no folder, read-only or full,
+// nor into the file's own folder; the original stays and no copy is left.
+TEST_F(TrashTopLevel, MoveToAFolderThatTakesNoFileMovesNothing) {
+  const std::string clip = FDir.WriteFile("a/clip.mp4", std::string(5 << 20, 'v'));
+  const std::string notFolder = FDir.WriteFile("plain", "x");
+  std::string error;
+  const std::vector<std::pair<std::string, std::string>> refusals{
+      {FDir / "gone", "フォルダがありません"}, {notFolder, "フォルダではありません"}, {Top(), "空き容量が足りません"}};
+  for (const auto& [folder, why] : refusals) {
+    EXPECT_FALSE(MoveFileToFolder(clip, folder, &error)) << folder;
+    EXPECT_EQ(error, why) << folder;
+  }
+  EXPECT_TRUE(Names(Top()).empty());
+  ASSERT_TRUE(FMount->MakeReadOnly());
+  EXPECT_FALSE(MoveFileToFolder(clip, Top(), &error));
+  EXPECT_EQ(error, "フォルダに書き込めません");
+  EXPECT_FALSE(MoveFileToFolder(clip, FDir / "a", &error));
+  EXPECT_EQ(error, "");
+  EXPECT_EQ(ReadFile(clip).size(), 5u << 20);
+  // A name that fills a file name still takes its number, cut between characters.
+  const std::string longName = std::string(245, 'n') + "\xe3\x81\x82\xe3\x81\x82.mp4";
+  EXPECT_EQ(NumberedMoveName(longName, 2), std::string(245, 'n') + " (2).mp4");
+  EXPECT_EQ(NumberedMoveName("clip", 12), "clip (12)");
 }
 
 }  // namespace
