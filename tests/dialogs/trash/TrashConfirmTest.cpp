@@ -1,10 +1,13 @@
 // The question and the failure message around trashing, answered as a user would.
+#include <QLineEdit>
 #include <QWidget>
 #include <cstdlib>
 
 #include <gtest/gtest.h>
 
+#include "config/Config.h"
 #include "dialogs/trash/FileQuestions.h"
+#include "dialogs/trash/MoveToForm.h"
 #include "dialogs/trash/Trash.h"
 #include "tests/support/ModalAnswers.h"
 #include "harness/TempDir.h"
@@ -53,6 +56,25 @@ TEST_F(TrashConfirm, FailureIsShownWithItsReason) {
   EXPECT_TRUE(user.seen[1].plainText);
   EXPECT_TRUE(user.seen[1].text.contains(QStringLiteral("No such file")));
   EXPECT_EQ(user.seen[1].owner, &FOwner);
+}
+
+// The targets' dialog keeps a path that is not a full one out of the store.
+TEST_F(TrashConfirm, TheTargetsDialogTakesOnlyFullPaths) {
+  TConfig store;
+  store.FMoveTo[8] = "kept as read";
+  TMoveToForm form(&FOwner, store);
+  auto* first = form.findChild<QLineEdit*>("EditMoveTo1");
+  ASSERT_NE(first, nullptr);
+  first->setText("relative/path");
+  BoxAnswerer user({QMessageBox::Ok});
+  form.accept();
+  ASSERT_EQ(user.seen.size(), 1u);
+  EXPECT_TRUE(user.seen[0].text.contains(QStringLiteral("送り先1")));
+  EXPECT_EQ(store.FMoveTo[0], "");
+  first->setText(QString::fromStdString(FDir / "to"));
+  form.accept();
+  EXPECT_EQ(store.FMoveTo[0], FDir / "to");
+  EXPECT_EQ(store.FMoveTo[8], "kept as read");
 }
 
 }  // namespace
