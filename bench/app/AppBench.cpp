@@ -254,13 +254,7 @@ class Session {
   Clock::time_point Started() const { return FStarted; }
 
   // The process's resident memory in kB, 0 when unknown.
-  long RssKb() const {
-    std::ifstream status("/proc/" + std::to_string(FPid) + "/status");
-    std::string line;
-    while (std::getline(status, line))
-      if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-    return 0;
-  }
+  long RssKb() const { return ProcStatus(FPid, "VmRSS"); }
 
   // Milliseconds from `from` until the middle of the window shows `colour`; -1 on timeout.
   double WaitColour(const Rgb& colour, Clock::time_point from) { return WaitAnyColour({colour}, from); }
