@@ -32,7 +32,7 @@ korvane::NumberStyle SystemNumberStyle() {
 
 korvane::PlayerHost MakePlayer(QWidget* panel) {
   auto player = std::make_unique<korvane::TMpvPlayer>(panel);
-  QWidget* widget = player->widget();
+  QWidget* widget = player->Widget();
   korvane::TMpvPlayer* drawn = player.get();
   return {std::move(player), widget, [drawn] { drawn->StopDrawing(); }};
 }

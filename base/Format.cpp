@@ -58,7 +58,7 @@ std::string FormatInteger(int64_t v, int precision) {
   return v < 0 ? "-" + digits : digits;
 }
 
-std::string Convert(const Conversion& c, const FormatArg& arg, std::string_view format, const NumberStyle& style) {
+std::string Convert(const Conversion& c, const TFormatArg& arg, std::string_view format, const NumberStyle& style) {
   const auto& v = arg.Value();
   switch (c.letter) {
     case 's': {
@@ -107,7 +107,7 @@ std::string FormatFixed(double value, int decimals, const NumberStyle& style) {
   return text;
 }
 
-std::string Format(std::string_view format, std::initializer_list<FormatArg> args, const NumberStyle& style) {
+std::string Format(std::string_view format, std::initializer_list<TFormatArg> args, const NumberStyle& style) {
   std::string out;
   auto next = args.begin();
   size_t pos = 0;

@@ -20,28 +20,28 @@ struct NumberStyle {
 const NumberStyle& UserNumberStyle();
 void SetUserNumberStyle(NumberStyle style);
 
-class FormatArg {
+class TFormatArg {
  public:
-  FormatArg(const char* s) : value_(std::string_view(s)) {}
-  FormatArg(std::string_view s) : value_(s) {}
-  FormatArg(const std::string& s) : value_(std::string_view(s)) {}
-  FormatArg(int v) : value_(int64_t{v}) {}
-  FormatArg(long v) : value_(int64_t{v}) {}
-  FormatArg(long long v) : value_(int64_t{v}) {}
-  FormatArg(unsigned v) : value_(int64_t{v}) {}
-  FormatArg(double v) : value_(v) {}
+  TFormatArg(const char* s) : FValue(std::string_view(s)) {}
+  TFormatArg(std::string_view s) : FValue(s) {}
+  TFormatArg(const std::string& s) : FValue(std::string_view(s)) {}
+  TFormatArg(int v) : FValue(int64_t{v}) {}
+  TFormatArg(long v) : FValue(int64_t{v}) {}
+  TFormatArg(long long v) : FValue(int64_t{v}) {}
+  TFormatArg(unsigned v) : FValue(int64_t{v}) {}
+  TFormatArg(double v) : FValue(v) {}
 
-  const std::variant<std::string_view, int64_t, double>& Value() const { return value_; }
+  const std::variant<std::string_view, int64_t, double>& Value() const { return FValue; }
 
  private:
-  std::variant<std::string_view, int64_t, double> value_;
+  std::variant<std::string_view, int64_t, double> FValue;
 };
 
 // Throws std::invalid_argument for a malformed format, a missing argument or an
 // argument that does not fit its conversion.
-std::string Format(std::string_view format, std::initializer_list<FormatArg> args, const NumberStyle& style);
+std::string Format(std::string_view format, std::initializer_list<TFormatArg> args, const NumberStyle& style);
 
-inline std::string Format(std::string_view format, std::initializer_list<FormatArg> args) {
+inline std::string Format(std::string_view format, std::initializer_list<TFormatArg> args) {
   return Format(format, args, UserNumberStyle());
 }
 

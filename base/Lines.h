@@ -6,33 +6,33 @@
 
 namespace korvane {
 
-class Lines {
+class TLines {
  public:
-  explicit Lines(std::string_view text) : text_(text) {}
+  explicit TLines(std::string_view text) : FText(text) {}
 
   class Iterator {
    public:
-    Iterator(std::string_view text, size_t pos) : text_(text), pos_(pos) {}
-    std::string_view operator*() const { return text_.substr(pos_, LineEnd() - pos_); }
+    Iterator(std::string_view text, size_t pos) : FText(text), FPos(pos) {}
+    std::string_view operator*() const { return FText.substr(FPos, LineEnd() - FPos); }
     Iterator& operator++() {
-      pos_ = LineEnd() + 1;
+      FPos = LineEnd() + 1;
       return *this;
     }
     bool operator!=(const Iterator& other) const { return Pos() != other.Pos(); }
 
    private:
-    size_t LineEnd() const { return std::min(text_.find('\n', pos_), text_.size()); }
-    size_t Pos() const { return std::min(pos_, text_.size()); }
+    size_t LineEnd() const { return std::min(FText.find('\n', FPos), FText.size()); }
+    size_t Pos() const { return std::min(FPos, FText.size()); }
 
-    std::string_view text_;
-    size_t pos_;
+    std::string_view FText;
+    size_t FPos;
   };
 
-  Iterator begin() const { return {text_, 0}; }
-  Iterator end() const { return {text_, text_.size()}; }
+  Iterator begin() const { return {FText, 0}; }
+  Iterator end() const { return {FText, FText.size()}; }
 
  private:
-  std::string_view text_;
+  std::string_view FText;
 };
 
 }  // namespace korvane

@@ -16,40 +16,40 @@ int CompareSorted(std::string_view a, std::string_view b) {
 }  // namespace
 
 size_t TStringList::LowerBound(std::string_view s, bool ignoringCase) const {
-  const auto it = std::lower_bound(items_.begin(), items_.end(), s, [ignoringCase](const std::string& item, std::string_view key) {
+  const auto it = std::lower_bound(FItems.begin(), FItems.end(), s, [ignoringCase](const std::string& item, std::string_view key) {
     return (ignoringCase ? CompareTextIgnoreCase(item, key) : CompareSorted(item, key)) < 0;
   });
-  return static_cast<size_t>(it - items_.begin());
+  return static_cast<size_t>(it - FItems.begin());
 }
 
 int TStringList::IndexOf(std::string_view s) const {
-  if (sorted_) {
+  if (FSorted) {
     const size_t i = LowerBound(s);
-    return (i < items_.size() && items_[i] == s) ? static_cast<int>(i) : -1;
+    return (i < FItems.size() && FItems[i] == s) ? static_cast<int>(i) : -1;
   }
-  const auto it = std::find(items_.begin(), items_.end(), s);
-  return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
+  const auto it = std::find(FItems.begin(), FItems.end(), s);
+  return it == FItems.end() ? -1 : static_cast<int>(it - FItems.begin());
 }
 
 int TStringList::IndexOfSameText(std::string_view s) const {
   const size_t i = LowerBound(s, true);
-  return (i < items_.size() && SameTextIgnoreCase(items_[i], s)) ? static_cast<int>(i) : -1;
+  return (i < FItems.size() && SameTextIgnoreCase(FItems[i], s)) ? static_cast<int>(i) : -1;
 }
 
 int TStringList::Add(std::string s) {
-  if (!sorted_) {
-    if (ignoreDuplicates_ && IndexOf(s) >= 0) return -1;
-    items_.push_back(std::move(s));
-    return static_cast<int>(items_.size() - 1);
+  if (!FSorted) {
+    if (FIgnoreDuplicates && IndexOf(s) >= 0) return -1;
+    FItems.push_back(std::move(s));
+    return static_cast<int>(FItems.size() - 1);
   }
   const size_t at = LowerBound(s);
-  if (ignoreDuplicates_ && at < items_.size() && items_[at] == s) return -1;
-  items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), std::move(s));
+  if (FIgnoreDuplicates && at < FItems.size() && FItems[at] == s) return -1;
+  FItems.insert(FItems.begin() + static_cast<std::ptrdiff_t>(at), std::move(s));
   return static_cast<int>(at);
 }
 
 void TStringList::Delete(size_t index) {
-  if (index < items_.size()) items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index));
+  if (index < FItems.size()) FItems.erase(FItems.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
 }  // namespace korvane

@@ -17,7 +17,7 @@ class TStringList {
   // ignoring case next to each other in byte order.
   // ignoreDuplicates: adding a string of the same bytes as one held does
   // nothing; for an unsorted list this costs a linear search.
-  TStringList(bool sorted, bool ignoreDuplicates) : sorted_(sorted), ignoreDuplicates_(ignoreDuplicates) {}
+  TStringList(bool sorted, bool ignoreDuplicates) : FSorted(sorted), FIgnoreDuplicates(ignoreDuplicates) {}
 
   // Adds s (at its sorted place or at the end); returns its index, or -1 when ignored.
   int Add(std::string s);
@@ -28,25 +28,25 @@ class TStringList {
   int IndexOfSameText(std::string_view s) const;
   bool Contains(std::string_view s) const { return IndexOf(s) >= 0; }
   void Delete(size_t index);
-  void Clear() { items_.clear(); }
+  void Clear() { FItems.clear(); }
 
-  size_t Count() const { return items_.size(); }
-  bool Empty() const { return items_.empty(); }
-  const std::string& operator[](size_t i) const { return items_[i]; }
-  const std::vector<std::string>& Items() const { return items_; }
-  std::vector<std::string>::const_iterator begin() const { return items_.begin(); }
-  std::vector<std::string>::const_iterator end() const { return items_.end(); }
+  size_t Count() const { return FItems.size(); }
+  bool Empty() const { return FItems.empty(); }
+  const std::string& operator[](size_t i) const { return FItems[i]; }
+  const std::vector<std::string>& Items() const { return FItems; }
+  std::vector<std::string>::const_iterator begin() const { return FItems.begin(); }
+  std::vector<std::string>::const_iterator end() const { return FItems.end(); }
 
-  bool Sorted() const { return sorted_; }
+  bool Sorted() const { return FSorted; }
 
  private:
   // First index whose string does not sort before s; ignoringCase: before s
   // ignoring case.
   size_t LowerBound(std::string_view s, bool ignoringCase = false) const;
 
-  std::vector<std::string> items_;
-  bool sorted_ = false;
-  bool ignoreDuplicates_ = false;
+  std::vector<std::string> FItems;
+  bool FSorted = false;
+  bool FIgnoreDuplicates = false;
 };
 
 }  // namespace korvane

@@ -15,6 +15,10 @@ void AppendUtf8(std::string& out, char32_t cp);
 // point in cp, or 0 when the byte there starts no valid sequence.
 size_t DecodeUtf8(std::string_view s, size_t i, char32_t& cp);
 
+// The longest start of text within maxBytes that does not end inside a UTF-8
+// sequence (a name cut to fit must still be text).
+std::string CutUtf8(std::string_view text, size_t maxBytes);
+
 std::u16string ToWide(std::string_view narrow);
 // Lone surrogates U+DC80..U+DCFF become their byte again; other unpaired
 // surrogates become U+FFFD.

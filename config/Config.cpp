@@ -88,6 +88,12 @@ int64_t FileSizeOf(const std::string& path) {
   return ok ? static_cast<int64_t>(st.st_size) : -1;
 }
 
+std::string TConfig::MoveTarget(int n) const {
+  if (n < 1 || n > static_cast<int>(FMoveTo.size())) return "";
+  const std::string& folder = FMoveTo[static_cast<size_t>(n - 1)];
+  return !folder.empty() && folder[0] == '/' && folder.find_first_of("\r\n") == std::string::npos ? folder : "";
+}
+
 void TConfig::ToForm(ConfigFormView& view) const {
   view.ChkReadOnly = FReadOnly;
   view.ChkHidden = FHidden;

@@ -2,6 +2,7 @@
 // The program's settings: which found files stay out of the media list. Loaded
 // from the ini file at start, changed in the settings dialog, saved at a
 // normal end.
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -29,6 +30,9 @@ class TConfig {
   TNameSet FIgnoreList;    // file names (no folder) to ignore
   TNameSet FIgnoreExt;     // extensions to ignore, with their dot
   int32_t FLowerSize = 512000;  // files smaller than this are ignored
+  // The folders Alt+1 .. Alt+9 send the playing file to, as the ini holds them
+  // ([MoveTo] FMoveTo1 ..); see MoveTarget for which count.
+  std::array<std::string, 9> FMoveTo;
 
   TConfig() = default;
 
@@ -43,6 +47,10 @@ class TConfig {
   // std::runtime_error("<path> に書き込めません") and leaves the old file whole
   // when it cannot be written.
   void SaveToFile(const std::string& iniPath) const;
+
+  // Target n (1 .. 9): its folder when that is an absolute path an ini line
+  // can hold, else "" (unset: a relative path or garbage is kept, never used).
+  std::string MoveTarget(int n) const;
 
   void ToForm(ConfigFormView& view) const;
   void FromForm(const ConfigFormView& view);

@@ -50,18 +50,18 @@ bool IsUrlDrag(const QEvent* event) {
 
 TConfigForm::TConfigForm(QWidget* mainWindow, TConfig& store)
     : QDialog(mainWindow, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      ui_(std::make_unique<Ui::ConfigForm>()),
+      FUi(std::make_unique<Ui::ConfigForm>()),
       ConfigStore(store) {
-  ui_->setupUi(this);
+  FUi->setupUi(this);
   setFixedSize(382, 285);
-  for (QWidget* w : {static_cast<QWidget*>(ui_->EditLowerSize), static_cast<QWidget*>(ui_->EditSample),
-                     static_cast<QWidget*>(ui_->MemIgnoreExt)}) {
+  for (QWidget* w : {static_cast<QWidget*>(FUi->EditLowerSize), static_cast<QWidget*>(FUi->EditSample),
+                     static_cast<QWidget*>(FUi->MemIgnoreExt)}) {
     w->setAttribute(Qt::WA_InputMethodEnabled, false);
   }
-  ui_->UpdnSample->setAssociate(ui_->EditSample);
+  FUi->UpdnSample->setAssociate(FUi->EditSample);
   // The memos take drops on their viewports.
-  for (QWidget* w : {static_cast<QWidget*>(ui_->EditLowerSize), static_cast<QWidget*>(ui_->EditSample),
-                     ui_->MemIgnoreList->viewport(), ui_->MemIgnoreExt->viewport()}) {
+  for (QWidget* w : {static_cast<QWidget*>(FUi->EditLowerSize), static_cast<QWidget*>(FUi->EditSample),
+                     FUi->MemIgnoreList->viewport(), FUi->MemIgnoreExt->viewport()}) {
     w->installEventFilter(this);
   }
 }
@@ -94,23 +94,23 @@ bool TConfigForm::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   if (IsExit(event)) {
-    if (watched == ui_->EditLowerSize) EditLowerSizeExit();
-    if (watched == ui_->EditSample) EditSampleExit();
+    if (watched == FUi->EditLowerSize) EditLowerSizeExit();
+    if (watched == FUi->EditSample) EditSampleExit();
   }
   return QDialog::eventFilter(watched, event);
 }
 
-int32_t TConfigForm::LowerSizeTag() const { return ui_->EditLowerSize->property("Tag").toInt(); }
+int32_t TConfigForm::LowerSizeTag() const { return FUi->EditLowerSize->property("Tag").toInt(); }
 
 void TConfigForm::SetLowerSize(int32_t bound) {
-  ui_->EditLowerSize->setProperty("Tag", bound);
-  ui_->EditLowerSize->setText(QString::number(bound));
+  FUi->EditLowerSize->setProperty("Tag", bound);
+  FUi->EditLowerSize->setText(QString::number(bound));
 }
 
 // An invalid or negative bound gives way to the last accepted one; a valid
 // text stays as typed ("007" keeps its zeros, the bound is 7).
 void TConfigForm::EditLowerSizeExit() {
-  QLineEdit* edit = ui_->EditLowerSize;
+  QLineEdit* edit = FUi->EditLowerSize;
   const int32_t typed = ParseInt(ToText(edit->text())).value_or(-1);
   if (typed < 0) edit->setText(QString::number(LowerSizeTag()));
   edit->setProperty("Tag", StrToIntDef(ToText(edit->text()), 0));
@@ -118,13 +118,13 @@ void TConfigForm::EditLowerSizeExit() {
 
 // A number above the up-down's range stays; the multipliers then use its last position.
 void TConfigForm::EditSampleExit() {
-  const auto typed = ParseInt(ToText(ui_->EditSample->text()));
-  if (!typed || *typed < 0) ui_->EditSample->setText(QString::number(ui_->UpdnSample->position()));
+  const auto typed = ParseInt(ToText(FUi->EditSample->text()));
+  if (!typed || *typed < 0) FUi->EditSample->setText(QString::number(FUi->UpdnSample->position()));
 }
 
-void TConfigForm::BtnKBClick() { SetLowerSize(ui_->UpdnSample->position() * 1024); }
+void TConfigForm::BtnKBClick() { SetLowerSize(FUi->UpdnSample->position() * 1024); }
 
-void TConfigForm::BtnMBClick() { SetLowerSize(ui_->UpdnSample->position() * 1048576); }
+void TConfigForm::BtnMBClick() { SetLowerSize(FUi->UpdnSample->position() * 1048576); }
 
 void TConfigForm::BtnApplyClick() {
   ConfigStore.FromForm(ReadView());
@@ -135,24 +135,24 @@ void TConfigForm::BtnCancelClick() { close(); }
 
 ConfigFormView TConfigForm::ReadView() const {
   ConfigFormView view;
-  view.ChkReadOnly = ui_->ChkReadOnly->isChecked();
-  view.ChkHidden = ui_->ChkHidden->isChecked();
-  view.ChkSysFile = ui_->ChkSysFile->isChecked();
-  view.MemIgnoreList = MemoText(*ui_->MemIgnoreList);
-  view.MemIgnoreExt = MemoText(*ui_->MemIgnoreExt);
-  view.EditLowerSizeText = ToText(ui_->EditLowerSize->text());
+  view.ChkReadOnly = FUi->ChkReadOnly->isChecked();
+  view.ChkHidden = FUi->ChkHidden->isChecked();
+  view.ChkSysFile = FUi->ChkSysFile->isChecked();
+  view.MemIgnoreList = MemoText(*FUi->MemIgnoreList);
+  view.MemIgnoreExt = MemoText(*FUi->MemIgnoreExt);
+  view.EditLowerSizeText = ToText(FUi->EditLowerSize->text());
   view.EditLowerSizeTag = LowerSizeTag();
   return view;
 }
 
 void TConfigForm::ShowView(const ConfigFormView& view) {
-  ui_->ChkReadOnly->setChecked(view.ChkReadOnly);
-  ui_->ChkHidden->setChecked(view.ChkHidden);
-  ui_->ChkSysFile->setChecked(view.ChkSysFile);
-  ui_->MemIgnoreList->setPlainText(ToQString(view.MemIgnoreList));
-  ui_->MemIgnoreExt->setPlainText(ToQString(view.MemIgnoreExt));
-  ui_->EditLowerSize->setText(ToQString(view.EditLowerSizeText));
-  ui_->EditLowerSize->setProperty("Tag", view.EditLowerSizeTag);
+  FUi->ChkReadOnly->setChecked(view.ChkReadOnly);
+  FUi->ChkHidden->setChecked(view.ChkHidden);
+  FUi->ChkSysFile->setChecked(view.ChkSysFile);
+  FUi->MemIgnoreList->setPlainText(ToQString(view.MemIgnoreList));
+  FUi->MemIgnoreExt->setPlainText(ToQString(view.MemIgnoreExt));
+  FUi->EditLowerSize->setText(ToQString(view.EditLowerSizeText));
+  FUi->EditLowerSize->setProperty("Tag", view.EditLowerSizeTag);
 }
 
 }  // namespace korvane

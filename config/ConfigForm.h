@@ -41,7 +41,7 @@ class TConfigForm : public QDialog {
   int32_t LowerSizeTag() const;
   void SetLowerSize(int32_t bound);
 
-  std::unique_ptr<Ui::ConfigForm> ui_;
+  std::unique_ptr<Ui::ConfigForm> FUi;
   TConfig& ConfigStore;
 };
 

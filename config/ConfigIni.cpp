@@ -25,6 +25,9 @@ constexpr const char* kListSection = "IgnoreList";
 constexpr const char* kExtSection = "IgnoreExt";
 constexpr const char* kSizeSection = "LowerSize";
 constexpr const char* kCountKey = "ListCount";
+constexpr const char* kMoveSection = "MoveTo";
+
+std::string MoveKey(size_t i) { return "FMoveTo" + std::to_string(i + 1); }
 
 int32_t ReadInt(const TProfile& ini, const char* section, const char* key, int32_t fallback) {
   const auto value = ini.ReadString(section, key);
@@ -83,6 +86,7 @@ void TConfig::LoadFromFile(const std::string& iniPath) {
     ReadList(ini, kListSection, FIgnoreList);
     ReadList(ini, kExtSection, FIgnoreExt);
     FLowerSize = ReadInt(ini, kSizeSection, "FLowerSize", FLowerSize);
+    for (size_t i = 0; i < FMoveTo.size(); ++i) FMoveTo[i] = ini.ReadString(kMoveSection, MoveKey(i)).value_or(FMoveTo[i]);
   } catch (const std::exception&) {
     // An ini file too large for memory: what was read so far stays.
   }
@@ -98,6 +102,12 @@ void TConfig::SaveToFile(const std::string& iniPath) const {
     WriteList(*ini, kListSection, FIgnoreList);
     WriteList(*ini, kExtSection, FIgnoreExt);
     ini->WriteString(kSizeSection, "FLowerSize", std::to_string(FLowerSize));
+    // Only targets that are or were set; a value that would break its line never goes in.
+    for (size_t i = 0; i < FMoveTo.size(); ++i) {
+      const bool inFile = ini->ReadString(kMoveSection, MoveKey(i)).has_value();
+      if ((inFile || !FMoveTo[i].empty()) && FMoveTo[i].find_first_of("\r\n") == std::string::npos)
+        ini->WriteString(kMoveSection, MoveKey(i), FMoveTo[i]);
+    }
     ReplaceFileAtomically(iniPath, ini->Text());
   } catch (const std::exception&) {
     throw std::runtime_error(Format("%s に書き込めません", {iniPath}));

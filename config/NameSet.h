@@ -19,16 +19,16 @@ class TNameSet {
   // True when a string equal to s ignoring case is held.
   bool Contains(std::string_view s) const;
 
-  size_t Count() const { return list_.Count(); }
-  bool Empty() const { return list_.Empty(); }
-  const std::string& operator[](size_t i) const { return list_[i]; }
-  const TStringList& List() const { return list_; }
-  auto begin() const { return list_.begin(); }
-  auto end() const { return list_.end(); }
+  size_t Count() const { return FList.Count(); }
+  bool Empty() const { return FList.Empty(); }
+  const std::string& operator[](size_t i) const { return FList[i]; }
+  const TStringList& List() const { return FList; }
+  auto begin() const { return FList.begin(); }
+  auto end() const { return FList.end(); }
 
  private:
-  TStringList list_{true, true};
-  std::unordered_set<std::string> keys_;
+  TStringList FList{true, true};
+  std::unordered_set<std::string> FKeys;
 };
 
 }  // namespace korvane

@@ -127,7 +127,7 @@ TProfile TProfile::Parse(std::string_view text) {
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
   if (text.starts_with(kByteOrderMark)) {
     text.remove_prefix(kByteOrderMark.size());
-    profile.byteOrderMark_ = true;
+    profile.FByteOrderMark = true;
   }
   bool eolKnown = false;
   while (!text.empty()) {
@@ -142,7 +142,7 @@ TProfile TProfile::Parse(std::string_view text) {
       line.text = std::string(text.substr(0, end));
       line.eol = std::string(text.substr(end, crlf ? 2 : 1));
       text.remove_prefix(end + line.eol.size());
-      if (!eolKnown) profile.eol_ = line.eol;
+      if (!eolKnown) profile.FEol = line.eol;
       eolKnown = true;
     }
     profile.AddLine(std::move(line));
@@ -175,15 +175,15 @@ std::optional<TProfile> TProfile::Read(const std::string& path) {
 void TProfile::AddLine(Line line) {
   if (const auto name = SectionName(line.text)) {
     std::string folded = FoldCaseKey(*name);
-    sectionIndex_.try_emplace(std::move(folded), sections_.size());
-    sections_.push_back(Section{std::move(line), {}, {}});
+    FSectionIndex.try_emplace(std::move(folded), FSections.size());
+    FSections.push_back(Section{std::move(line), {}, {}});
     return;
   }
-  if (sections_.empty()) {
-    preamble_.push_back(std::move(line));
+  if (FSections.empty()) {
+    FPreamble.push_back(std::move(line));
     return;
   }
-  Section& section = sections_.back();
+  Section& section = FSections.back();
   if (const auto key = KeyOf(line.text)) {
     section.keys.try_emplace(FoldCaseKey(*key), section.body.size());
   }
@@ -191,8 +191,8 @@ void TProfile::AddLine(Line line) {
 }
 
 const TProfile::Section* TProfile::FindSection(std::string_view name) const {
-  const auto it = sectionIndex_.find(FoldCaseKey(Trim(name)));
-  return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
+  const auto it = FSectionIndex.find(FoldCaseKey(Trim(name)));
+  return it == FSectionIndex.end() ? nullptr : &FSections[it->second];
 }
 
 TProfile::Section* TProfile::FindSection(std::string_view name) {
@@ -219,18 +219,18 @@ std::vector<std::string> TProfile::KeyNames(std::string_view section) const {
   return names;
 }
 
-TProfile::Line TProfile::NewLine(std::string text) const { return Line{std::move(text), eol_}; }
+TProfile::Line TProfile::NewLine(std::string text) const { return Line{std::move(text), FEol}; }
 
 void TProfile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
   const std::string_view keyName = Trim(key);
   const std::string encoded = EncodeValue(value);
   Section* s = FindSection(section);
   if (!s) {
-    Line* last = !sections_.empty() ? (sections_.back().body.empty() ? &sections_.back().header : &sections_.back().body.back())
-                                    : (preamble_.empty() ? nullptr : &preamble_.back());
-    if (last && last->eol.empty()) last->eol = eol_;
+    Line* last = !FSections.empty() ? (FSections.back().body.empty() ? &FSections.back().header : &FSections.back().body.back())
+                                    : (FPreamble.empty() ? nullptr : &FPreamble.back());
+    if (last && last->eol.empty()) last->eol = FEol;
     AddLine(NewLine("[" + std::string(Trim(section)) + "]"));
-    s = &sections_.back();
+    s = &FSections.back();
   }
   const std::string folded = FoldCaseKey(keyName);
   if (const auto it = s->keys.find(folded); it != s->keys.end()) {
@@ -242,19 +242,19 @@ void TProfile::WriteString(std::string_view section, std::string_view key, std::
   size_t at = s->body.size();
   while (at > 0 && Trim(s->body[at - 1].text).empty()) --at;
   Line& before = at > 0 ? s->body[at - 1] : s->header;
-  if (before.eol.empty()) before.eol = eol_;
+  if (before.eol.empty()) before.eol = FEol;
   s->body.insert(s->body.begin() + static_cast<std::ptrdiff_t>(at), NewLine(std::string(keyName) + "=" + encoded));
   s->keys.emplace(folded, at);
 }
 
 std::string TProfile::Text() const {
-  std::string out = byteOrderMark_ ? "\xEF\xBB\xBF" : "";
+  std::string out = FByteOrderMark ? "\xEF\xBB\xBF" : "";
   auto append = [&out](const Line& line) {
     out += line.text;
     out += line.eol;
   };
-  for (const Line& line : preamble_) append(line);
-  for (const Section& s : sections_) {
+  for (const Line& line : FPreamble) append(line);
+  for (const Section& s : FSections) {
     append(s.header);
     for (const Line& line : s.body) append(line);
   }

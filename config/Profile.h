@@ -58,11 +58,11 @@ class TProfile {
   const Section* FindSection(std::string_view name) const;
   Line NewLine(std::string text) const;
 
-  std::vector<Line> preamble_;  // lines before the first section
-  std::vector<Section> sections_;
-  std::unordered_map<std::string, size_t> sectionIndex_;  // folded name -> first section
-  std::string eol_ = "\n";                                // the ending of new lines
-  bool byteOrderMark_ = false;
+  std::vector<Line> FPreamble;  // lines before the first section
+  std::vector<Section> FSections;
+  std::unordered_map<std::string, size_t> FSectionIndex;  // folded name -> first section
+  std::string FEol = "\n";                                // the ending of new lines
+  bool FByteOrderMark = false;
 };
 
 // Replaces the file at path (or, for a symbolic link, the file it leads to,

@@ -21,13 +21,13 @@ class TUpDown : public QWidget {
  public:
   explicit TUpDown(QWidget* parent = nullptr);
 
-  int minimum() const { return min_; }
-  int maximum() const { return max_; }
-  bool wrap() const { return wrap_; }
+  int minimum() const { return FMin; }
+  int maximum() const { return FMax; }
+  bool wrap() const { return FWrap; }
   int position() const;
-  void setMinimum(int value) { min_ = value; }
-  void setMaximum(int value) { max_ = value; }
-  void setWrap(bool value) { wrap_ = value; }
+  void setMinimum(int value) { FMin = value; }
+  void setMaximum(int value) { FMax = value; }
+  void setWrap(bool value) { FWrap = value; }
   void setPosition(int value);
 
   // The field the control follows and writes; its Up and Down keys step too.
@@ -42,13 +42,13 @@ class TUpDown : public QWidget {
  private:
   void FollowAssociate() const;
 
-  QToolButton* up_;
-  QToolButton* down_;
-  QLineEdit* associate_ = nullptr;
-  int min_ = 0;
-  int max_ = 100;
-  bool wrap_ = false;
-  mutable int position_ = 0;
+  QToolButton* FUp;
+  QToolButton* FDown;
+  QLineEdit* FAssociate = nullptr;
+  int FMin = 0;
+  int FMax = 100;
+  bool FWrap = false;
+  mutable int FPosition = 0;
 };
 
 }  // namespace korvane

@@ -12,13 +12,6 @@
 
 namespace korvane {
 
-namespace {
-
-// Lone surrogates carry the bytes that are not UTF-8 through the edit field.
-QString ToQt(const std::string& text) { return QString::fromStdU16String(ToWide(text)); }
-
-}  // namespace
-
 bool InputQuery(QWidget* owner, const std::string& caption, const std::string& prompt, std::string& value,
                 int maxLength) {
   QDialog dialog(owner);
@@ -28,7 +21,7 @@ bool InputQuery(QWidget* owner, const std::string& caption, const std::string& p
   auto* edit = new QLineEdit(&dialog);
   edit->setObjectName("InputEdit");
   edit->setMaxLength(maxLength);
-  edit->setText(ToQt(value));
+  edit->setText(EditText(value));
   edit->selectAll();
   auto* buttons = new QDialogButtonBox(&dialog);
   QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
@@ -43,7 +36,7 @@ bool InputQuery(QWidget* owner, const std::string& caption, const std::string& p
   label->setBuddy(edit);
   edit->setFocus();
   if (dialog.exec() != QDialog::Accepted) return false;
-  value = ToNarrow(edit->text().toStdU16String());
+  value = FromEditText(edit->text());
   return true;
 }
 

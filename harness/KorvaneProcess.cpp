@@ -112,26 +112,26 @@ std::vector<std::string> PrivateHome(const std::string& home) {
 }
 
 TKorvaneProcess::TKorvaneProcess(const std::vector<std::string>& args, const TStartOptions& options)
-    : ini_(home_ / "Korvane.ini"), runtime_(options.runtime), stderrPath_(home_ / "stderr.txt") {
-  if (runtime_.empty()) {
-    runtime_ = home_.MakeDir("runtime");
-    chmod(runtime_.c_str(), 0700);  // a folder open to others would not be used
+    : FIni(FHome / "Korvane.ini"), FRuntime(options.runtime), FStderrPath(FHome / "stderr.txt") {
+  if (FRuntime.empty()) {
+    FRuntime = FHome.MakeDir("runtime");
+    chmod(FRuntime.c_str(), 0700);  // a folder open to others would not be used
   }
-  if (!options.iniText.empty()) std::ofstream(ini_) << options.iniText;
-  pid_ = fork();
-  if (pid_ == 0) Exec(args, options);
+  if (!options.iniText.empty()) std::ofstream(FIni) << options.iniText;
+  FPid = fork();
+  if (FPid == 0) Exec(args, options);
 }
 
 void TKorvaneProcess::Exec(const std::vector<std::string>& args, const TStartOptions& options) const {
-  for (const std::string& variable : PrivateHome(home_.Path())) putenv(strdup(variable.c_str()));
+  for (const std::string& variable : PrivateHome(FHome.Path())) putenv(strdup(variable.c_str()));
   if (const std::string& bus = TPrivateSessionBus::Address(); bus.empty()) unsetenv("DBUS_SESSION_BUS_ADDRESS");
   else setenv("DBUS_SESSION_BUS_ADDRESS", bus.c_str(), 1);
-  if (options.program.empty()) setenv("KORVANE_INI", ini_.c_str(), 1);
+  if (options.program.empty()) setenv("KORVANE_INI", FIni.c_str(), 1);
   else unsetenv("KORVANE_INI");
-  setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
+  setenv("XDG_RUNTIME_DIR", FRuntime.c_str(), 1);
   if (OnWeston()) UseWestonInChild();
   if (!options.workDir.empty() && chdir(options.workDir.c_str()) != 0) _exit(126);
-  const int err = open(stderrPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  const int err = open(FStderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   if (err >= 0) dup2(err, STDERR_FILENO);
   const std::string program = options.program.empty() ? KorvanePath() : options.program;
   std::vector<char*> argv{const_cast<char*>(program.c_str())};
@@ -145,30 +145,30 @@ TKorvaneProcess::~TKorvaneProcess() {
   if (!Running()) return;
   Close();
   if (WaitForExit(10s) == -1 && Running()) {
-    kill(pid_, SIGKILL);
-    waitpid(pid_, &status_, 0);
-    reaped_ = true;
+    kill(FPid, SIGKILL);
+    waitpid(FPid, &FStatus, 0);
+    FReaped = true;
   }
 }
 
 bool TKorvaneProcess::Running() {
-  if (pid_ <= 0 || reaped_) return false;
-  const pid_t done = waitpid(pid_, &status_, WNOHANG);
-  if (done == pid_) reaped_ = true;
+  if (FPid <= 0 || FReaped) return false;
+  const pid_t done = waitpid(FPid, &FStatus, WNOHANG);
+  if (done == FPid) FReaped = true;
   return done == 0;
 }
 
 int TKorvaneProcess::WaitForExit(std::chrono::milliseconds timeout) {
   if (!WaitUntil([this] { return !Running(); }, timeout)) {
-    if (!reaped_ && pid_ > 0) {
-      std::fprintf(stderr, "Korvane (pid %d) still runs after %lld ms; its threads:\n%s\n", static_cast<int>(pid_),
+    if (!FReaped && FPid > 0) {
+      std::fprintf(stderr, "Korvane (pid %d) still runs after %lld ms; its threads:\n%s\n", static_cast<int>(FPid),
                    static_cast<long long>(timeout.count()),
-                   Output("gdb -batch -nx -p " + std::to_string(pid_) + " -ex 'thread apply all bt' 2>&1").c_str());
+                   Output("gdb -batch -nx -p " + std::to_string(FPid) + " -ex 'thread apply all bt' 2>&1").c_str());
     }
     return -1;
   }
-  if (WIFSIGNALED(status_)) return 128 + WTERMSIG(status_);
-  return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
+  if (WIFSIGNALED(FStatus)) return 128 + WTERMSIG(FStatus);
+  return WIFEXITED(FStatus) ? WEXITSTATUS(FStatus) : -1;
 }
 
 namespace {
@@ -192,20 +192,20 @@ bool IsTopLevel(unsigned long window) {
 }  // namespace
 
 unsigned long TKorvaneProcess::Window() {
-  if (window_ == 0 && Running() && OnWeston()) {
+  if (FWindow == 0 && Running() && OnWeston()) {
     // A handle to the main window is its place among the top-levels the program made, from 1.
     WaitUntil([this] { return MainToplevel() != 0 || !Running(); }, kStartUp);
-    window_ = MainToplevel();
-    if (window_) PointerToTheMiddle();
-  } else if (window_ == 0 && Running()) {
+    FWindow = MainToplevel();
+    if (FWindow) PointerToTheMiddle();
+  } else if (FWindow == 0 && Running()) {
     WaitUntil([this] {
-      std::istringstream found(Output("xdotool search --onlyvisible --pid " + std::to_string(pid_) + " 2>/dev/null"));
-      for (unsigned long window = 0; window_ == 0 && found >> window;)
-        if (IsTopLevel(window)) window_ = window;
-      return window_ != 0 || !Running();
+      std::istringstream found(Output("xdotool search --onlyvisible --pid " + std::to_string(FPid) + " 2>/dev/null"));
+      for (unsigned long window = 0; FWindow == 0 && found >> window;)
+        if (IsTopLevel(window)) FWindow = window;
+      return FWindow != 0 || !Running();
     }, kStartUp);
   }
-  return window_;
+  return FWindow;
 }
 
 unsigned long TKorvaneProcess::MainToplevel() const {
@@ -252,7 +252,7 @@ void TKorvaneProcess::Close() {
   // program takes a SIGTERM as its window's close.
   const unsigned long window = OnWeston() ? 0 : Window();
   if (!window) {
-    if (Running()) kill(pid_, SIGTERM);
+    if (Running()) kill(FPid, SIGTERM);
     return;
   }
   AskWindowToClose(window);
@@ -290,7 +290,7 @@ std::vector<std::string> TKorvaneProcess::SeenOpenBelow(const std::string& dir, 
 
 std::vector<std::string> TKorvaneProcess::OpenFilesBelow(const std::string& dir) const {
   std::vector<std::string> files;
-  const std::string fdDir = "/proc/" + std::to_string(pid_) + "/fd";
+  const std::string fdDir = "/proc/" + std::to_string(FPid) + "/fd";
   DIR* fds = opendir(fdDir.c_str());
   if (!fds) return files;
   while (dirent* entry = readdir(fds)) {
@@ -323,8 +323,8 @@ bool TKorvaneProcess::Screenshot(const std::string& pngPath) {
   return window && RunTool({"import", "-window", std::to_string(window), pngPath}).status == 0;
 }
 
-std::string TKorvaneProcess::Stderr() const { return WithoutTrace(ReadFile(stderrPath_)); }
+std::string TKorvaneProcess::Stderr() const { return WithoutTrace(ReadFile(FStderrPath)); }
 
-std::string TKorvaneProcess::Trace() const { return ReadFile(stderrPath_); }
+std::string TKorvaneProcess::Trace() const { return ReadFile(FStderrPath); }
 
 }  // namespace korvane::test

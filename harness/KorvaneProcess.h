@@ -72,11 +72,11 @@ class TKorvaneProcess {
   TKorvaneProcess(const TKorvaneProcess&) = delete;
   TKorvaneProcess& operator=(const TKorvaneProcess&) = delete;
 
-  pid_t Pid() const { return pid_; }
-  const std::string& IniPath() const { return ini_; }
-  const std::string& RuntimeDir() const { return runtime_; }
+  pid_t Pid() const { return FPid; }
+  const std::string& IniPath() const { return FIni; }
+  const std::string& RuntimeDir() const { return FRuntime; }
   // Its own XDG_DATA_HOME, where its trash is.
-  std::string DataHome() const { return home_ / "data"; }
+  std::string DataHome() const { return FHome / "data"; }
   // The visible main window (found on first use, waiting up to kStartUp); 0 if none.
   // On Weston (see Weston.h) a handle of the harness's own, not an X window.
   unsigned long Window();
@@ -113,14 +113,14 @@ class TKorvaneProcess {
   unsigned long MainToplevel() const;
   bool Focused(unsigned long toplevel) const;
 
-  TempDir home_;
-  std::string ini_;
-  std::string runtime_;
-  std::string stderrPath_;
-  pid_t pid_ = -1;
-  int status_ = -1;
-  bool reaped_ = false;
-  unsigned long window_ = 0;
+  TTempDir FHome;
+  std::string FIni;
+  std::string FRuntime;
+  std::string FStderrPath;
+  pid_t FPid = -1;
+  int FStatus = -1;
+  bool FReaped = false;
+  unsigned long FWindow = 0;
 };
 
 }  // namespace korvane::test

@@ -19,7 +19,7 @@ TPrivateSessionBus::TPrivateSessionBus() {
   const size_t newline = out.find('\n');
   if (newline == std::string::npos) return;
   upAddress = out.substr(0, newline);
-  pid_ = std::atoi(out.c_str() + newline + 1);
+  FPid = std::atoi(out.c_str() + newline + 1);
   setenv("DBUS_SESSION_BUS_ADDRESS", upAddress.c_str(), 1);
 }
 
@@ -37,7 +37,7 @@ std::string MprisProperty(const std::string& name) {
 TPrivateSessionBus::~TPrivateSessionBus() {
   unsetenv("DBUS_SESSION_BUS_ADDRESS");
   upAddress.clear();
-  if (pid_ > 0) kill(pid_, SIGTERM);
+  if (FPid > 0) kill(FPid, SIGTERM);
 }
 
 }  // namespace korvane::test

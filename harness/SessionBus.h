@@ -15,12 +15,12 @@ class TPrivateSessionBus {
   ~TPrivateSessionBus();
   TPrivateSessionBus(const TPrivateSessionBus&) = delete;
   TPrivateSessionBus& operator=(const TPrivateSessionBus&) = delete;
-  bool Up() const { return pid_ > 0; }
+  bool Up() const { return FPid > 0; }
   // The address of the private bus that is up; "" when none is.
   static const std::string& Address();
 
  private:
-  pid_t pid_ = -1;
+  pid_t FPid = -1;
 };
 
 // A call of the program's desktop controls on the session bus, as dbus-send

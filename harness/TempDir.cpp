@@ -12,25 +12,25 @@ namespace korvane::test {
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir() {
+TTempDir::TTempDir() {
   std::string pattern = (fs::temp_directory_path() / "korvane-test-XXXXXX").string();
   if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
+  FPath = pattern;
 }
 
-TempDir::~TempDir() {
+TTempDir::~TTempDir() {
   std::error_code ec;
   // Tests may leave folders without permissions behind; give them back first.
-  for (auto it = fs::recursive_directory_iterator(path_, fs::directory_options::skip_permission_denied, ec);
+  for (auto it = fs::recursive_directory_iterator(FPath, fs::directory_options::skip_permission_denied, ec);
        !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
     if (it->is_directory(ec) && !it->is_symlink(ec)) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
   }
-  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-  fs::remove_all(path_, ec);
+  fs::permissions(FPath, fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(FPath, ec);
 }
 
-std::string TempDir::WriteFile(const std::string& relative, const std::string& bytes) const {
-  const fs::path p = fs::path(path_) / relative;
+std::string TTempDir::WriteFile(const std::string& relative, const std::string& bytes) const {
+  const fs::path p = fs::path(FPath) / relative;
   fs::create_directories(p.parent_path());
   std::ofstream out(p, std::ios::binary);
   out << bytes;
@@ -38,8 +38,8 @@ std::string TempDir::WriteFile(const std::string& relative, const std::string& b
   return p.string();
 }
 
-std::string TempDir::MakeDir(const std::string& relative) const {
-  const fs::path p = fs::path(path_) / relative;
+std::string TTempDir::MakeDir(const std::string& relative) const {
+  const fs::path p = fs::path(FPath) / relative;
   fs::create_directories(p);
   return p.string();
 }

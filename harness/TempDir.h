@@ -5,17 +5,17 @@
 
 namespace korvane::test {
 
-class TempDir {
+class TTempDir {
  public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
+  TTempDir();
+  ~TTempDir();
+  TTempDir(const TTempDir&) = delete;
+  TTempDir& operator=(const TTempDir&) = delete;
 
   // The folder, without a trailing '/'.
-  const std::string& Path() const { return path_; }
+  const std::string& Path() const { return FPath; }
   // Path() + "/" + relative.
-  std::string operator/(const std::string& relative) const { return path_ + "/" + relative; }
+  std::string operator/(const std::string& relative) const { return FPath + "/" + relative; }
 
   // Writes a file of the given bytes (creating missing folders) and returns its path.
   std::string WriteFile(const std::string& relative, const std::string& bytes) const;
@@ -23,7 +23,7 @@ class TempDir {
   std::string MakeDir(const std::string& relative) const;
 
  private:
-  std::string path_;
+  std::string FPath;
 };
 
 // Reads a whole file; "" when it cannot be read.

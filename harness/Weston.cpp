@@ -73,41 +73,41 @@ class TTraceReader {
         unfocus(R"re(\] wl_keyboard@\d+\.leave\()re");
     std::smatch match;
     if (std::regex_search(line, match, xdgSurface)) {
-      surfaceOf_[match[1]] = match[2];
+      FSurfaceOf[match[1]] = match[2];
     } else if (std::regex_search(line, match, toplevel)) {
-      toplevelOf_[match[2]] = toplevelOfXdg_[match[1]] = trace_.toplevels.size();
-      trace_.toplevels.push_back({.surface = surfaceOf_[match[1]]});
-      configures_.emplace_back();
-    } else if (std::regex_search(line, match, title) && toplevelOf_.count(match[1])) {
-      trace_.toplevels[toplevelOf_[match[1]]].title = match[2];
-    } else if (std::regex_search(line, match, toplevelGone) && toplevelOf_.count(match[1])) {
-      trace_.toplevels[toplevelOf_[match[1]]].shown = false;
-      std::erase_if(toplevelOfXdg_, [&](const auto& entry) { return entry.second == toplevelOf_[match[1]]; });
-      toplevelOf_.erase(match[1]);
-    } else if (std::regex_search(line, match, configure) && toplevelOfXdg_.count(match[1])) {
-      configures_[toplevelOfXdg_[match[1]]].sent = match[2];
-    } else if (std::regex_search(line, match, ack) && toplevelOfXdg_.count(match[1])) {
-      configures_[toplevelOfXdg_[match[1]]].acked = match[2];
+      FToplevelOf[match[2]] = FToplevelOfXdg[match[1]] = FTrace.toplevels.size();
+      FTrace.toplevels.push_back({.surface = FSurfaceOf[match[1]]});
+      FConfigures.emplace_back();
+    } else if (std::regex_search(line, match, title) && FToplevelOf.count(match[1])) {
+      FTrace.toplevels[FToplevelOf[match[1]]].title = match[2];
+    } else if (std::regex_search(line, match, toplevelGone) && FToplevelOf.count(match[1])) {
+      FTrace.toplevels[FToplevelOf[match[1]]].shown = false;
+      std::erase_if(FToplevelOfXdg, [&](const auto& entry) { return entry.second == FToplevelOf[match[1]]; });
+      FToplevelOf.erase(match[1]);
+    } else if (std::regex_search(line, match, configure) && FToplevelOfXdg.count(match[1])) {
+      FConfigures[FToplevelOfXdg[match[1]]].sent = match[2];
+    } else if (std::regex_search(line, match, ack) && FToplevelOfXdg.count(match[1])) {
+      FConfigures[FToplevelOfXdg[match[1]]].acked = match[2];
     } else if (std::regex_search(line, match, popup)) {
-      popups_.insert(match[1]);
+      FPopups.insert(match[1]);
     } else if (std::regex_search(line, match, popupGone)) {
-      popups_.erase(match[1]);
+      FPopups.erase(match[1]);
     } else if (std::regex_search(line, match, focus)) {
-      focused_ = match[1];
+      FFocused = match[1];
     } else if (std::regex_search(line, unfocus)) {
-      focused_.clear();
+      FFocused.clear();
     }
   }
 
   TSurfaceTrace Result() const {
-    TSurfaceTrace trace = trace_;
+    TSurfaceTrace trace = FTrace;
     // Qt makes a window active only as it takes in the configure that says
     // so: keys that come before would find no window for their short-cuts.
     for (size_t i = 0; i < trace.toplevels.size(); ++i) {
       TToplevel& toplevel = trace.toplevels[i];
-      toplevel.focused = toplevel.shown && toplevel.surface == focused_ && configures_[i].sent == configures_[i].acked;
+      toplevel.focused = toplevel.shown && toplevel.surface == FFocused && FConfigures[i].sent == FConfigures[i].acked;
     }
-    trace.openPopups = static_cast<int>(popups_.size());
+    trace.openPopups = static_cast<int>(FPopups.size());
     return trace;
   }
 
@@ -115,13 +115,13 @@ class TTraceReader {
   struct TConfigures {
     std::string sent, acked;  // the serials of the last configure and of the last one taken in
   };
-  TSurfaceTrace trace_;
-  std::vector<TConfigures> configures_;           // beside trace_.toplevels
-  std::map<std::string, std::string> surfaceOf_;  // an xdg_surface's wl_surface
-  std::map<std::string, size_t> toplevelOf_;      // a shown xdg_toplevel's place in trace_
-  std::map<std::string, size_t> toplevelOfXdg_;   // the same by its xdg_surface
-  std::set<std::string> popups_;
-  std::string focused_;  // the wl_surface with the keyboard
+  TSurfaceTrace FTrace;
+  std::vector<TConfigures> FConfigures;           // beside FTrace.toplevels
+  std::map<std::string, std::string> FSurfaceOf;  // an xdg_surface's wl_surface
+  std::map<std::string, size_t> FToplevelOf;      // a shown xdg_toplevel's place in FTrace
+  std::map<std::string, size_t> FToplevelOfXdg;   // the same by its xdg_surface
+  std::set<std::string> FPopups;
+  std::string FFocused;  // the wl_surface with the keyboard
 };
 
 }  // namespace
@@ -161,7 +161,7 @@ std::string WithoutTrace(const std::string& stderrText) {
 }
 
 std::optional<TArea> ShownArea() {
-  TempDir shots;
+  TTempDir shots;
   if (!CaptureScreen(shots / "screen.png")) return std::nullopt;
   return AreaOf(RegionOfColour(shots / "screen.png", Background(), true));
 }
@@ -173,7 +173,7 @@ bool CaptureShownArea(const std::string& pngPath) {
 }
 
 std::optional<TArea> AreaOfColour(const std::string& colour) {
-  TempDir shots;
+  TTempDir shots;
   if (!CaptureScreen(shots / "screen.png")) return std::nullopt;
   return AreaOf(RegionOfColour(shots / "screen.png", colour, false));
 }

@@ -11,14 +11,14 @@
 
 namespace korvane {
 
-UniqueFd::~UniqueFd() {
-  if (fd_ >= 0) close(fd_);
+TUniqueFd::~TUniqueFd() {
+  if (FFd >= 0) close(FFd);
 }
 
-UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
+TUniqueFd& TUniqueFd::operator=(TUniqueFd&& other) noexcept {
   if (this != &other) {
-    if (fd_ >= 0) close(fd_);
-    fd_ = std::exchange(other.fd_, -1);
+    if (FFd >= 0) close(FFd);
+    FFd = std::exchange(other.FFd, -1);
   }
   return *this;
 }
@@ -47,8 +47,8 @@ int OpenNoSymlinks(const std::string& absolute) {
 }
 
 // Without openat2: one component at a time, each refused when it is a link.
-UniqueFd WalkNoLinks(const std::string& absolute) {
-  UniqueFd dir(open("/", kFolderFlags));
+TUniqueFd WalkNoLinks(const std::string& absolute) {
+  TUniqueFd dir(open("/", kFolderFlags));
   size_t start = 1;
   while (dir && start < absolute.size()) {
     size_t end = absolute.find('/', start);
@@ -70,24 +70,24 @@ std::optional<FileId> IdAt(int dir, const std::string& name, int64_t* changedNs)
                 st.stx_mask & STATX_BTIME ? Nanoseconds(st.stx_btime) : 0};
 }
 
-UniqueFd OpenFolderNoLinks(const std::string& absolute) {
+TUniqueFd OpenFolderNoLinks(const std::string& absolute) {
   if (absolute.empty() || absolute[0] != '/') {
     errno = EINVAL;
-    return UniqueFd();
+    return TUniqueFd();
   }
   const int fd = OpenNoSymlinks(absolute);
-  if (fd >= 0) return UniqueFd(fd);
+  if (fd >= 0) return TUniqueFd(fd);
   if (errno == ENOSYS || errno == EPERM) return WalkNoLinks(absolute);
   errno = LinkAwareError(AT_FDCWD, absolute);
-  return UniqueFd();
+  return TUniqueFd();
 }
 
-UniqueFd OpenFolderAt(int dir, const std::string& name) {
+TUniqueFd OpenFolderAt(int dir, const std::string& name) {
   if (name == "..") {  // a walk never climbs: the path was resolved already
     errno = EINVAL;
-    return UniqueFd();
+    return TUniqueFd();
   }
-  UniqueFd folder(openat(dir, name.c_str(), kFolderFlags));
+  TUniqueFd folder(openat(dir, name.c_str(), kFolderFlags));
   if (!folder) errno = LinkAwareError(dir, name);
   return folder;
 }

@@ -11,18 +11,18 @@
 namespace korvane {
 
 // A descriptor that closes itself.
-class UniqueFd {
+class TUniqueFd {
  public:
-  UniqueFd() = default;
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  ~UniqueFd();
-  UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  UniqueFd& operator=(UniqueFd&& other) noexcept;
-  int get() const { return fd_; }
-  explicit operator bool() const { return fd_ >= 0; }
+  TUniqueFd() = default;
+  explicit TUniqueFd(int fd) : FFd(fd) {}
+  ~TUniqueFd();
+  TUniqueFd(TUniqueFd&& other) noexcept : FFd(std::exchange(other.FFd, -1)) {}
+  TUniqueFd& operator=(TUniqueFd&& other) noexcept;
+  int get() const { return FFd; }
+  explicit operator bool() const { return FFd >= 0; }
 
  private:
-  int fd_ = -1;
+  int FFd = -1;
 };
 
 // Which file a name stood for. An inode number alone may go to a new file
@@ -42,8 +42,8 @@ std::optional<FileId> IdAt(int dir, const std::string& name, int64_t* changedNs 
 
 // Opens the folder at an absolute path, following no link anywhere on the way;
 // an invalid descriptor with errno set (ELOOP for a link) when it cannot.
-UniqueFd OpenFolderNoLinks(const std::string& absolute);
+TUniqueFd OpenFolderNoLinks(const std::string& absolute);
 // Opens the folder name inside the folder dir, not through a link.
-UniqueFd OpenFolderAt(int dir, const std::string& name);
+TUniqueFd OpenFolderAt(int dir, const std::string& name);
 
 }  // namespace korvane

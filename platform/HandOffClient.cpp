@@ -30,24 +30,24 @@ bool ConnectUntil(int fd, const sockaddr_un& address, Clock::time_point deadline
 }  // namespace
 
 THandOffClient::THandOffClient(const std::string& path, std::chrono::milliseconds timeout)
-    : path_(path), timeout_(timeout) {
-  Connect(Clock::now() + timeout_);
+    : FPath(path), FTimeout(timeout) {
+  Connect(Clock::now() + FTimeout);
 }
 
 THandOffClient::~THandOffClient() { Disconnect(); }
 
 bool THandOffClient::Connect(Clock::time_point deadline) {
   sockaddr_un address{};
-  if (!FillUnixAddress(path_, address)) return false;
-  fd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (fd_ >= 0 && ConnectUntil(fd_, address, deadline) && PeerIsThisUser(fd_)) return true;
+  if (!FillUnixAddress(FPath, address)) return false;
+  FFd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (FFd >= 0 && ConnectUntil(FFd, address, deadline) && PeerIsThisUser(FFd)) return true;
   Disconnect();
   return false;
 }
 
 std::optional<uint32_t> THandOffClient::Request(uint32_t dwData, std::string_view data) {
-  if (fd_ < 0) return std::nullopt;
-  const Clock::time_point deadline = Clock::now() + timeout_;
+  if (FFd < 0) return std::nullopt;
+  const Clock::time_point deadline = Clock::now() + FTimeout;
   const std::string message = EncodeHandOffMessage(dwData, data);
   for (;;) {
     const std::optional<uint32_t> result = Exchange(message, deadline);
@@ -71,7 +71,7 @@ std::optional<uint32_t> THandOffClient::Exchange(std::string_view message, Clock
 
 bool THandOffClient::SendAll(std::string_view bytes, Clock::time_point deadline) {
   while (!bytes.empty()) {
-    const ssize_t n = send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    const ssize_t n = send(FFd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
     if (n > 0) {
       bytes.remove_prefix(static_cast<size_t>(n));
     } else if (n < 0 && errno == EINTR) {
@@ -87,7 +87,7 @@ bool THandOffClient::SendAll(std::string_view bytes, Clock::time_point deadline)
 
 bool THandOffClient::ReceiveAll(char* bytes, size_t size, Clock::time_point deadline) {
   while (size > 0) {
-    const ssize_t n = recv(fd_, bytes, size, 0);
+    const ssize_t n = recv(FFd, bytes, size, 0);
     if (n > 0) {
       bytes += n;
       size -= static_cast<size_t>(n);
@@ -106,7 +106,7 @@ bool THandOffClient::WaitFor(short events, Clock::time_point deadline) {
   for (;;) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0) return false;
-    pollfd entry{fd_, events, 0};
+    pollfd entry{FFd, events, 0};
     const int ready = poll(&entry, 1, static_cast<int>(left.count()));
     if (ready > 0) return true;  // errors and hang-ups show in the next send or recv
     if (ready < 0 && errno != EINTR) return false;
@@ -114,8 +114,8 @@ bool THandOffClient::WaitFor(short events, Clock::time_point deadline) {
 }
 
 void THandOffClient::Disconnect() {
-  if (fd_ >= 0) close(fd_);
-  fd_ = -1;
+  if (FFd >= 0) close(FFd);
+  FFd = -1;
 }
 
 }  // namespace korvane

@@ -18,7 +18,7 @@ class THandOffClient {
   THandOffClient(const THandOffClient&) = delete;
   THandOffClient& operator=(const THandOffClient&) = delete;
 
-  bool Connected() const { return fd_ >= 0; }
+  bool Connected() const { return FFd >= 0; }
   // Sends one message and waits for its result; none when the other side
   // closed, refused or did not answer in time (the connection is then closed).
   // An instance too busy for it (kHandOffBusy) is asked again on a new
@@ -35,9 +35,9 @@ class THandOffClient {
   bool WaitFor(short events, std::chrono::steady_clock::time_point deadline);
   void Disconnect();
 
-  std::string path_;
-  std::chrono::milliseconds timeout_;
-  int fd_ = -1;
+  std::string FPath;
+  std::chrono::milliseconds FTimeout;
+  int FFd = -1;
 };
 
 }  // namespace korvane

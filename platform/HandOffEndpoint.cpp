@@ -44,36 +44,36 @@ bool SendResult(int fd, uint32_t result) {
 }  // namespace
 
 THandOffEndpoint::THandOffEndpoint(std::string path, Handler handler, IWatcher& watcher)
-    : path_(std::move(path)), handler_(std::move(handler)), watcher_(watcher), listenFd_(Listen(path_)) {
-  if (listenFd_ < 0) return;
+    : FPath(std::move(path)), FHandler(std::move(handler)), FWatcher(watcher), FListenFd(Listen(FPath)) {
+  if (FListenFd < 0) return;
   struct stat st;
-  if (stat(path_.c_str(), &st) == 0) socketInode_ = st.st_ino;
-  watcher_.Watch(listenFd_);
+  if (stat(FPath.c_str(), &st) == 0) FSocketInode = st.st_ino;
+  FWatcher.Watch(FListenFd);
 }
 
 THandOffEndpoint::~THandOffEndpoint() {
-  while (!connections_.empty()) Drop(connections_.begin()->first);
-  if (listenFd_ < 0) return;
-  watcher_.Unwatch(listenFd_);
-  close(listenFd_);
+  while (!FConnections.empty()) Drop(FConnections.begin()->first);
+  if (FListenFd < 0) return;
+  FWatcher.Unwatch(FListenFd);
+  close(FListenFd);
   // Only the file this endpoint made.
   struct stat st;
-  if (stat(path_.c_str(), &st) == 0 && st.st_ino == socketInode_) unlink(path_.c_str());
+  if (stat(FPath.c_str(), &st) == 0 && st.st_ino == FSocketInode) unlink(FPath.c_str());
 }
 
 void THandOffEndpoint::Readable(int fd) {
-  if (fd == listenFd_) return AcceptPending();
-  const auto found = connections_.find(fd);
-  if (found != connections_.end() && !Serve(fd, found->second)) Drop(fd);
+  if (fd == FListenFd) return AcceptPending();
+  const auto found = FConnections.find(fd);
+  if (found != FConnections.end() && !Serve(fd, found->second)) Drop(fd);
 }
 
 void THandOffEndpoint::DropStalled(Clock::time_point now) {
   std::vector<int> late;
-  for (const auto& [fd, connection] : connections_)
+  for (const auto& [fd, connection] : FConnections)
     if (now >= connection.deadline) late.push_back(fd);
   for (const int fd : late) {
     // What came while the loop was busy elsewhere still counts.
-    Connection& connection = connections_.at(fd);
+    Connection& connection = FConnections.at(fd);
     const Clock::time_point before = connection.deadline;
     if (!Serve(fd, connection) || connection.deadline == before) Drop(fd);
   }
@@ -81,7 +81,7 @@ void THandOffEndpoint::DropStalled(Clock::time_point now) {
 
 void THandOffEndpoint::AcceptPending() {
   for (;;) {
-    const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    const int fd = accept4(FListenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) {
       if (errno == EINTR || errno == ECONNABORTED) continue;
       return;
@@ -90,13 +90,13 @@ void THandOffEndpoint::AcceptPending() {
       close(fd);  // unread and unanswered
       continue;
     }
-    if (connections_.size() >= kMaxConnections) {
+    if (FConnections.size() >= kMaxConnections) {
       SendResult(fd, kHandOffBusy);
       close(fd);
       continue;
     }
-    connections_.emplace(fd, Connection{THandOffReader(), Clock::now() + kMessageTimeout});
-    watcher_.Watch(fd);
+    FConnections.emplace(fd, Connection{THandOffReader(), Clock::now() + kMessageTimeout});
+    FWatcher.Watch(fd);
   }
 }
 
@@ -126,21 +126,21 @@ bool THandOffEndpoint::Serve(int fd, Connection& connection) {
 bool THandOffEndpoint::Reserve(Connection& connection) {
   const size_t wanted = connection.reader.CbData();
   if (connection.reserved == wanted) return true;
-  if (reserved_ + wanted > kByteBudget) return false;
+  if (FReserved + wanted > kByteBudget) return false;
   connection.reserved = wanted;
-  reserved_ += wanted;
+  FReserved += wanted;
   return true;
 }
 
 void THandOffEndpoint::Release(Connection& connection) {
-  reserved_ -= connection.reserved;
+  FReserved -= connection.reserved;
   connection.reserved = 0;
 }
 
 bool THandOffEndpoint::Answer(int fd, Connection& connection) {
   uint32_t result = 0;
   try {
-    result = handler_(connection.reader.DwData(), connection.reader.Data());
+    result = FHandler(connection.reader.DwData(), connection.reader.Data());
   } catch (...) {
     Drop(fd);  // the error goes on to the loop's error display
     throw;
@@ -152,10 +152,10 @@ bool THandOffEndpoint::Answer(int fd, Connection& connection) {
 }
 
 void THandOffEndpoint::Drop(int fd) {
-  Release(connections_.at(fd));
-  watcher_.Unwatch(fd);
+  Release(FConnections.at(fd));
+  FWatcher.Unwatch(fd);
   close(fd);
-  connections_.erase(fd);
+  FConnections.erase(fd);
 }
 
 }  // namespace korvane

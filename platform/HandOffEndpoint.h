@@ -46,12 +46,12 @@ class THandOffEndpoint {
   THandOffEndpoint(const THandOffEndpoint&) = delete;
   THandOffEndpoint& operator=(const THandOffEndpoint&) = delete;
 
-  bool Listening() const { return listenFd_ >= 0; }
+  bool Listening() const { return FListenFd >= 0; }
   // A watched descriptor has something to read.
   void Readable(int fd);
   // Drops the connections whose message is late at now; call it about once a second while Busy().
   void DropStalled(Clock::time_point now);
-  bool Busy() const { return !connections_.empty(); }
+  bool Busy() const { return !FConnections.empty(); }
 
  private:
   struct Connection {
@@ -69,13 +69,13 @@ class THandOffEndpoint {
   bool Answer(int fd, Connection& connection);
   void Drop(int fd);
 
-  std::string path_;
-  Handler handler_;
-  IWatcher& watcher_;
-  int listenFd_ = -1;
-  ino_t socketInode_ = 0;
-  std::map<int, Connection> connections_;
-  size_t reserved_ = 0;
+  std::string FPath;
+  Handler FHandler;
+  IWatcher& FWatcher;
+  int FListenFd = -1;
+  ino_t FSocketInode = 0;
+  std::map<int, Connection> FConnections;
+  size_t FReserved = 0;
 };
 
 }  // namespace korvane

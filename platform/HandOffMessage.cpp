@@ -23,33 +23,33 @@ std::string EncodeHandOffMessage(uint32_t dwData, std::string_view data) {
 }
 
 size_t THandOffReader::Wanted() const {
-  if (state_ != State::Reading) return 0;
-  if (headerUsed_ < kHeaderSize) return kHeaderSize - headerUsed_;
-  return cbData_ - data_.size();
+  if (FState != State::Reading) return 0;
+  if (FHeaderUsed < kHeaderSize) return kHeaderSize - FHeaderUsed;
+  return FCbData - FData.size();
 }
 
 void THandOffReader::Take(const char* bytes, size_t n) {
-  if (headerUsed_ < kHeaderSize) {
-    const size_t part = n < kHeaderSize - headerUsed_ ? n : kHeaderSize - headerUsed_;
-    std::memcpy(header_ + headerUsed_, bytes, part);
-    headerUsed_ += part;
+  if (FHeaderUsed < kHeaderSize) {
+    const size_t part = n < kHeaderSize - FHeaderUsed ? n : kHeaderSize - FHeaderUsed;
+    std::memcpy(FHeader + FHeaderUsed, bytes, part);
+    FHeaderUsed += part;
     bytes += part;
     n -= part;
-    if (headerUsed_ == kHeaderSize) HeaderDone();
+    if (FHeaderUsed == kHeaderSize) HeaderDone();
   }
-  if (state_ != State::Reading || n == 0) return;
+  if (FState != State::Reading || n == 0) return;
   // The data grows with what arrives, never ahead of it.
-  data_.append(bytes, n);
-  if (data_.size() == cbData_) state_ = State::Complete;
+  FData.append(bytes, n);
+  if (FData.size() == FCbData) FState = State::Complete;
 }
 
 void THandOffReader::HeaderDone() {
-  std::memcpy(&dwData_, header_, 4);
-  std::memcpy(&cbData_, header_ + 4, 4);
-  if (cbData_ > kMaxHandOffData)
-    state_ = State::Refused;
-  else if (cbData_ == 0)
-    state_ = State::Complete;
+  std::memcpy(&FDwData, FHeader, 4);
+  std::memcpy(&FCbData, FHeader + 4, 4);
+  if (FCbData > kMaxHandOffData)
+    FState = State::Refused;
+  else if (FCbData == 0)
+    FState = State::Complete;
 }
 
 }  // namespace korvane

@@ -35,24 +35,24 @@ class THandOffReader {
   // Starts over for the next message.
   void Reset() { *this = THandOffReader(); }
 
-  State Status() const { return state_; }
+  State Status() const { return FState; }
   // Whether the header is in, so that CbData() is known.
-  bool HasHeader() const { return headerUsed_ == kHeaderSize; }
-  uint32_t CbData() const { return cbData_; }
-  uint32_t DwData() const { return dwData_; }
+  bool HasHeader() const { return FHeaderUsed == kHeaderSize; }
+  uint32_t CbData() const { return FCbData; }
+  uint32_t DwData() const { return FDwData; }
   // The cbData bytes of a complete message.
-  std::string_view Data() const { return data_; }
+  std::string_view Data() const { return FData; }
 
  private:
   static constexpr size_t kHeaderSize = 8;
   void HeaderDone();
 
-  State state_ = State::Reading;
-  char header_[kHeaderSize] = {};
-  size_t headerUsed_ = 0;
-  uint32_t dwData_ = 0;
-  uint32_t cbData_ = 0;
-  std::string data_;
+  State FState = State::Reading;
+  char FHeader[kHeaderSize] = {};
+  size_t FHeaderUsed = 0;
+  uint32_t FDwData = 0;
+  uint32_t FCbData = 0;
+  std::string FData;
 };
 
 }  // namespace korvane

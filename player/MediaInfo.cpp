@@ -21,24 +21,24 @@ const std::string kEmpty;
 
 }  // namespace
 
-void MediaAttributes::Add(std::string name, std::string value) {
+void TMediaAttributes::Add(std::string name, std::string value) {
   std::string key = AsciiLower(name);
-  if (index_.count(key)) {
+  if (FIndex.count(key)) {
     // A tag named like a fact or like an earlier tag stays reachable under a prefixed name.
     for (int n = 1;; ++n) {
       std::string alt = "Tag" + (n > 1 ? std::to_string(n) : std::string()) + "." + name;
-      if (!index_.count(AsciiLower(alt))) {
+      if (!FIndex.count(AsciiLower(alt))) {
         name = alt;
         key = AsciiLower(alt);
         break;
       }
     }
   }
-  index_.emplace(key, items_.size());
-  items_.emplace_back(std::move(name), std::move(value));
+  FIndex.emplace(key, FItems.size());
+  FItems.emplace_back(std::move(name), std::move(value));
 }
 
-MediaAttributes::MediaAttributes(const MediaFacts& f) {
+TMediaAttributes::TMediaAttributes(const MediaFacts& f) {
   // Facts: always present, in this order, so reports line up from file to file.
   Add("FileSize", f.fileSize >= 0 ? std::to_string(f.fileSize) : "");
   Add("FileType", f.fileType);
@@ -57,14 +57,14 @@ MediaAttributes::MediaAttributes(const MediaFacts& f) {
   for (const auto& [key, value] : f.tags) Add(key.empty() ? "Tag." : key, value);
 }
 
-const std::string& MediaAttributes::name(int32_t index) const {
+const std::string& TMediaAttributes::Name(int32_t index) const {
   if (index < 0 || index >= count()) return kEmpty;
-  return items_[static_cast<size_t>(index)].first;
+  return FItems[static_cast<size_t>(index)].first;
 }
 
-const std::string& MediaAttributes::value(const std::string& name) const {
-  const auto it = index_.find(AsciiLower(name));
-  return it == index_.end() ? kEmpty : items_[it->second].second;
+const std::string& TMediaAttributes::Value(const std::string& name) const {
+  const auto it = FIndex.find(AsciiLower(name));
+  return it == FIndex.end() ? kEmpty : FItems[it->second].second;
 }
 
 std::string FileNameWithoutExtension(const std::string& path) {

@@ -28,21 +28,21 @@ struct MediaFacts {
   std::vector<std::pair<std::string, std::string>> tags;  // in the container's order
 };
 
-class MediaAttributes {
+class TMediaAttributes {
  public:
-  MediaAttributes() = default;
-  explicit MediaAttributes(const MediaFacts& facts);
+  TMediaAttributes() = default;
+  explicit TMediaAttributes(const MediaFacts& facts);
 
-  int32_t count() const { return static_cast<int32_t>(items_.size()); }
+  int32_t count() const { return static_cast<int32_t>(FItems.size()); }
   // "" for an index out of range.
-  const std::string& name(int32_t index) const;
+  const std::string& Name(int32_t index) const;
   // The value of the attribute of that name, compared without regard to ASCII case; "" when absent.
-  const std::string& value(const std::string& name) const;
+  const std::string& Value(const std::string& name) const;
 
  private:
   void Add(std::string name, std::string value);
-  std::vector<std::pair<std::string, std::string>> items_;
-  std::unordered_map<std::string, size_t> index_;  // lower-case name -> position
+  std::vector<std::pair<std::string, std::string>> FItems;
+  std::unordered_map<std::string, size_t> FIndex;  // lower-case name -> position
 };
 
 // The name the media is shown by: the title tag when it has a non-blank one,

@@ -133,30 +133,30 @@ void SetPlayerOptions(mpv_handle* mpv, const MpvPlayerOptions& options) {
 
 }  // namespace
 
-TMpvEngine::TMpvEngine(const MpvPlayerOptions& options) : loadRepliesWithoutEntry_(options.loadRepliesWithoutEntry) {
+TMpvEngine::TMpvEngine(const MpvPlayerOptions& options) : FLoadRepliesWithoutEntry(options.loadRepliesWithoutEntry) {
   // libmpv needs the C numeric locale for the whole process.
   std::setlocale(LC_NUMERIC, "C");
-  mpv_ = mpv_create();
-  if (!mpv_) throw PlayerError("mpv_create failed");
+  FMpv = mpv_create();
+  if (!FMpv) throw TPlayerError("mpv_create failed");
 
-  SetPlayerOptions(mpv_, options);
-  if (mpv_initialize(mpv_) < 0) {
-    mpv_terminate_destroy(mpv_);
-    mpv_ = nullptr;
-    throw PlayerError("mpv_initialize failed");
+  SetPlayerOptions(FMpv, options);
+  if (mpv_initialize(FMpv) < 0) {
+    mpv_terminate_destroy(FMpv);
+    FMpv = nullptr;
+    throw TPlayerError("mpv_initialize failed");
   }
 
-  mpv_observe_property(mpv_, kObsTimePos, "time-pos", MPV_FORMAT_DOUBLE);
-  mpv_observe_property(mpv_, kObsDuration, "duration", MPV_FORMAT_DOUBLE);
-  mpv_observe_property(mpv_, kObsPause, "pause", MPV_FORMAT_FLAG);
-  mpv_observe_property(mpv_, kObsEofReached, "eof-reached", MPV_FORMAT_FLAG);
-  mpv_observe_property(mpv_, kObsPausedForCache, "paused-for-cache", MPV_FORMAT_FLAG);
+  mpv_observe_property(FMpv, kObsTimePos, "time-pos", MPV_FORMAT_DOUBLE);
+  mpv_observe_property(FMpv, kObsDuration, "duration", MPV_FORMAT_DOUBLE);
+  mpv_observe_property(FMpv, kObsPause, "pause", MPV_FORMAT_FLAG);
+  mpv_observe_property(FMpv, kObsEofReached, "eof-reached", MPV_FORMAT_FLAG);
+  mpv_observe_property(FMpv, kObsPausedForCache, "paused-for-cache", MPV_FORMAT_FLAG);
 }
 
-TMpvEngine::~TMpvEngine() { mpv_terminate_destroy(mpv_); }
+TMpvEngine::~TMpvEngine() { mpv_terminate_destroy(FMpv); }
 
 std::string TMpvEngine::Text(const char* name) const {
-  char* value = mpv_get_property_string(mpv_, name);
+  char* value = mpv_get_property_string(FMpv, name);
   if (!value) return "";
   std::string out = value;
   mpv_free(value);
@@ -165,15 +165,15 @@ std::string TMpvEngine::Text(const char* name) const {
 
 bool TMpvEngine::Flag(const char* name) const {
   int flag = 0;
-  return mpv_get_property(mpv_, name, MPV_FORMAT_FLAG, &flag) >= 0 && flag;
+  return mpv_get_property(FMpv, name, MPV_FORMAT_FLAG, &flag) >= 0 && flag;
 }
 
 bool TMpvEngine::Double(const char* name, double& value) const {
-  return mpv_get_property(mpv_, name, MPV_FORMAT_DOUBLE, &value) >= 0;
+  return mpv_get_property(FMpv, name, MPV_FORMAT_DOUBLE, &value) >= 0;
 }
 
 bool TMpvEngine::Int(const char* name, int64_t& value) const {
-  return mpv_get_property(mpv_, name, MPV_FORMAT_INT64, &value) >= 0;
+  return mpv_get_property(FMpv, name, MPV_FORMAT_INT64, &value) >= 0;
 }
 
 std::string TMpvEngine::VersionText() const {
@@ -188,27 +188,27 @@ std::string TMpvEngine::VersionText() const {
 
 void TMpvEngine::SetFlag(const char* name, bool value) {
   int flag = value ? 1 : 0;
-  mpv_set_property_async(mpv_, 0, name, MPV_FORMAT_FLAG, &flag);
+  mpv_set_property_async(FMpv, 0, name, MPV_FORMAT_FLAG, &flag);
 }
 
 void TMpvEngine::SetDouble(const char* name, double value) {
-  mpv_set_property_async(mpv_, 0, name, MPV_FORMAT_DOUBLE, &value);
+  mpv_set_property_async(FMpv, 0, name, MPV_FORMAT_DOUBLE, &value);
 }
 
 void TMpvEngine::SetText(const char* name, const std::string& value) {
   const char* text = value.c_str();
-  mpv_set_property_async(mpv_, 0, name, MPV_FORMAT_STRING, &text);
+  mpv_set_property_async(FMpv, 0, name, MPV_FORMAT_STRING, &text);
 }
 
 void TMpvEngine::SetTextNow(const char* name, const std::string& value) {
-  mpv_set_property_string(mpv_, name, value.c_str());
+  mpv_set_property_string(FMpv, name, value.c_str());
 }
 
 int64_t TMpvEngine::LoadFile(const std::string& path) {
   const char* argv[] = {"loadfile", path.c_str(), "replace", nullptr};
   mpv_node result;
-  if (mpv_command_ret(mpv_, argv, &result) < 0) return 0;
-  const int64_t entry = loadRepliesWithoutEntry_ ? 0 : NodeInt(MapGet(result, "playlist_entry_id"));
+  if (mpv_command_ret(FMpv, argv, &result) < 0) return 0;
+  const int64_t entry = FLoadRepliesWithoutEntry ? 0 : NodeInt(MapGet(result, "playlist_entry_id"));
   mpv_free_node_contents(&result);
   // The core has the file all the same: a file failed here must not play on unseen.
   if (!entry) StopFile();
@@ -217,12 +217,12 @@ int64_t TMpvEngine::LoadFile(const std::string& path) {
 
 void TMpvEngine::StopFile() {
   const char* argv[] = {"stop", nullptr};
-  mpv_command(mpv_, argv);
+  mpv_command(FMpv, argv);
 }
 
 void TMpvEngine::StopFileLater() {
   const char* argv[] = {"stop", nullptr};
-  mpv_command_async(mpv_, 0, argv);
+  mpv_command_async(FMpv, 0, argv);
 }
 
 void TMpvEngine::Seek(const SeekCommand& command) {
@@ -242,29 +242,29 @@ void TMpvEngine::Seek(const SeekCommand& command) {
   mpv_node node;
   node.format = MPV_FORMAT_NODE_ARRAY;
   node.u.list = &list;
-  // The reply id ties the engine's reports to this seek (see SeekController).
-  mpv_command_node_async(mpv_, command.id, &node);
+  // The reply id ties the engine's reports to this seek (see TSeekController).
+  mpv_command_node_async(FMpv, command.id, &node);
 }
 
 MediaFacts TMpvEngine::ReadFacts(const std::string& path) const {
   MediaFacts f;
   f.path = path;
   int64_t size = 0;
-  if (mpv_get_property(mpv_, "file-size", MPV_FORMAT_INT64, &size) >= 0) f.fileSize = size;
+  if (mpv_get_property(FMpv, "file-size", MPV_FORMAT_INT64, &size) >= 0) f.fileSize = size;
   f.fileType = Text("file-format");
   double duration = 0;
-  if (mpv_get_property(mpv_, "duration", MPV_FORMAT_DOUBLE, &duration) >= 0 && std::isfinite(duration))
+  if (mpv_get_property(FMpv, "duration", MPV_FORMAT_DOUBLE, &duration) >= 0 && std::isfinite(duration))
     f.duration = duration;
   if (f.fileSize > 0 && f.duration > 0) f.bitrate = static_cast<int64_t>(std::llround(f.fileSize * 8.0 / f.duration));
 
   mpv_node tracks;
-  if (mpv_get_property(mpv_, "track-list", MPV_FORMAT_NODE, &tracks) >= 0) {
+  if (mpv_get_property(FMpv, "track-list", MPV_FORMAT_NODE, &tracks) >= 0) {
     ReadTracks(tracks, f);
     mpv_free_node_contents(&tracks);
   }
 
   mpv_node meta;
-  if (mpv_get_property(mpv_, "metadata", MPV_FORMAT_NODE, &meta) >= 0) {
+  if (mpv_get_property(FMpv, "metadata", MPV_FORMAT_NODE, &meta) >= 0) {
     if (meta.format == MPV_FORMAT_NODE_MAP && meta.u.list) {
       for (int i = 0; i < meta.u.list->num; ++i)
         f.tags.emplace_back(meta.u.list->keys[i], NodeString(&meta.u.list->values[i]));

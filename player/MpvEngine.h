@@ -33,13 +33,13 @@ class TMpvEngine {
     kObsPausedForCache,
   };
 
-  // Creates and starts the core; throws PlayerError when it cannot.
+  // Creates and starts the core; throws TPlayerError when it cannot.
   explicit TMpvEngine(const MpvPlayerOptions& options);
   ~TMpvEngine();
   TMpvEngine(const TMpvEngine&) = delete;
   TMpvEngine& operator=(const TMpvEngine&) = delete;
 
-  mpv_handle* handle() const { return mpv_; }
+  mpv_handle* Handle() const { return FMpv; }
 
   // Reads, synchronous: "", false, or a false return when the property has no value now.
   std::string Text(const char* name) const;
@@ -65,12 +65,12 @@ class TMpvEngine {
   void StopFile();
   // Drops the file without waiting: for a core that is not current.
   void StopFileLater();
-  // Sends the seek with its reply id (see SeekController).
+  // Sends the seek with its reply id (see TSeekController).
   void Seek(const SeekCommand& command);
 
  private:
-  mpv_handle* mpv_ = nullptr;
-  bool loadRepliesWithoutEntry_ = false;
+  mpv_handle* FMpv = nullptr;
+  bool FLoadRepliesWithoutEntry = false;
 };
 
 }  // namespace korvane

@@ -18,32 +18,32 @@ std::string AbsoluteMediaPath(const std::string& path) {
 }
 
 TMpvMedia::TMpvMedia(std::u16string url, std::string path)
-    : url_(std::move(url)), path_(std::move(path)), name_(ToWide(FileNameWithoutExtension(path_))) {}
+    : FUrl(std::move(url)), FPath(std::move(path)), FName(ToWide(FileNameWithoutExtension(FPath))) {}
 
 std::u16string TMpvMedia::durationString() { return FormatMediaTime(duration()); }
 
-std::u16string TMpvMedia::getAttributeName(int32_t index) { return ToWide(attributes_.name(index)); }
+std::u16string TMpvMedia::getAttributeName(int32_t index) { return ToWide(FAttributes.Name(index)); }
 
 std::u16string TMpvMedia::getItemInfo(const std::u16string& attributeName) {
-  return ToWide(attributes_.value(ToNarrow(attributeName)));
+  return ToWide(FAttributes.Value(ToNarrow(attributeName)));
 }
 
 void TMpvMedia::SetFacts(MediaFacts facts) {
-  facts_ = std::move(facts);
-  name_ = ToWide(MediaDisplayName(path_, facts_.tags));
-  attributes_ = MediaAttributes(facts_);
+  FFacts = std::move(facts);
+  FName = ToWide(MediaDisplayName(FPath, FFacts.tags));
+  FAttributes = TMediaAttributes(FFacts);
 }
 
 bool TMpvMedia::SetPictureSize(int64_t width, int64_t height) {
-  if (facts_.width > 0 || width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX) return false;
-  facts_.width = static_cast<int32_t>(width);
-  facts_.height = static_cast<int32_t>(height);
-  attributes_ = MediaAttributes(facts_);
+  if (FFacts.width > 0 || width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX) return false;
+  FFacts.width = static_cast<int32_t>(width);
+  FFacts.height = static_cast<int32_t>(height);
+  FAttributes = TMediaAttributes(FFacts);
   return true;
 }
 
 void TMpvMedia::SetDuration(double seconds) {
-  if (seconds > 0 && std::isfinite(seconds)) facts_.duration = seconds;
+  if (seconds > 0 && std::isfinite(seconds)) FFacts.duration = seconds;
 }
 
 }  // namespace korvane

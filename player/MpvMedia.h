@@ -15,28 +15,28 @@ std::string AbsoluteMediaPath(const std::string& path);
 class TMpvMedia : public IWMPMedia {
  public:
   TMpvMedia(std::u16string url, std::string path);
-  std::u16string name() override { return name_; }
-  std::u16string sourceURL() override { return url_; }
-  double duration() override { return facts_.duration > 0 ? facts_.duration : 0; }
+  std::u16string name() override { return FName; }
+  std::u16string sourceURL() override { return FUrl; }
+  double duration() override { return FFacts.duration > 0 ? FFacts.duration : 0; }
   std::u16string durationString() override;
-  int32_t imageSourceWidth() override { return facts_.width; }
-  int32_t imageSourceHeight() override { return facts_.height; }
-  int32_t attributeCount() override { return attributes_.count(); }
+  int32_t imageSourceWidth() override { return FFacts.width; }
+  int32_t imageSourceHeight() override { return FFacts.height; }
+  int32_t attributeCount() override { return FAttributes.count(); }
   std::u16string getAttributeName(int32_t index) override;
   std::u16string getItemInfo(const std::u16string& attributeName) override;
 
-  const std::string& path() const { return path_; }
+  const std::string& Path() const { return FPath; }
   void SetFacts(MediaFacts facts);
   void SetDuration(double seconds);
   // Fills in a picture size the container did not declare; true when it changed.
   bool SetPictureSize(int64_t width, int64_t height);
 
  private:
-  std::u16string url_;
-  std::string path_;
-  std::u16string name_;
-  MediaFacts facts_;
-  MediaAttributes attributes_;
+  std::u16string FUrl;
+  std::string FPath;
+  std::u16string FName;
+  MediaFacts FFacts;
+  TMediaAttributes FAttributes;
 };
 
 }  // namespace korvane

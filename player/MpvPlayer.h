@@ -2,7 +2,7 @@
 // The player control over libmpv: the engine core that plays, and standby
 // cores opening the neighbours ahead; events taken from mpv's wakeup callback
 // onto the GUI thread and fired there, the picture drawn through mpv's render
-// API into the widget of widget().
+// API into the widget of Widget().
 // The command side (the program's calls) is in MpvPlayer.cpp, the event pump
 // (the engine's reports and the events fired from them) in MpvPlayerEvents.cpp,
 // the opening ahead and the swap to a standby in MpvPlayerStandby.cpp.
@@ -41,20 +41,20 @@ class TMpvPlayer : public QObject, public IWMPCore, public INeighbourHint {
   TMpvPlayer& operator=(const TMpvPlayer&) = delete;
 
   // The picture, to be placed in the main window's panel.
-  QWidget* widget() const;
+  QWidget* Widget() const;
 
   std::string className() const override { return "TMpvPlayer"; }
-  std::u16string URL() override { return url_; }
+  std::u16string URL() override { return FUrl; }
   void setURL(const std::u16string& url) override;
-  std::u16string status() override { return state_.status(); }
+  std::u16string status() override { return FState.status(); }
   std::u16string versionInfo() override;
   IWMPControls& controls() override;
   IWMPSettings& settings() override;
-  std::shared_ptr<IWMPMedia> currentMedia() override { return media_; }
-  bool stretchToFit() override { return stretchToFit_; }
+  std::shared_ptr<IWMPMedia> currentMedia() override { return FMedia; }
+  bool stretchToFit() override { return FStretchToFit; }
   void setStretchToFit(bool value) override;
   void SetObjectRects(const PlayerRect& position, const PlayerRect& clip) override;
-  void setEvents(WMPEvents events) override { events_ = std::move(events); }
+  void setEvents(WMPEvents events) override { FEvents = std::move(events); }
 
   // The neighbours are opened ahead in standby cores a moment after the last
   // hint (a held-down key opens nothing ahead); opening one of them then takes
@@ -68,15 +68,15 @@ class TMpvPlayer : public QObject, public IWMPCore, public INeighbourHint {
 
   // For tests and the benchmark: an mpv property as text ("" when it has none),
   // the current play and open states, and whether video is drawn.
-  std::string engineProperty(const char* name) const;
-  int32_t playState() const { return state_.playState(); }
-  int32_t openState() const { return state_.openState(); }
-  bool rendersVideo() const;
-  bool seekPending() const { return seek_.Pending(); }
-  int framesRendered() const;
-  int standbysReady() const { return standbys_ ? standbys_->ReadyCount() : 0; }
-  int standbysFailed() const { return standbys_ ? standbys_->FailedCount() : 0; }
-  int standbyOpens() const { return standbys_ ? standbys_->OpenCount() : 0; }
+  std::string EngineProperty(const char* name) const;
+  int32_t playState() const { return FState.playState(); }
+  int32_t openState() const { return FState.openState(); }
+  bool RendersVideo() const;
+  bool SeekPending() const { return FSeek.Pending(); }
+  int FramesRendered() const;
+  int StandbysReady() const { return FStandbys ? FStandbys->ReadyCount() : 0; }
+  int StandbysFailed() const { return FStandbys ? FStandbys->FailedCount() : 0; }
+  int StandbyOpens() const { return FStandbys ? FStandbys->OpenCount() : 0; }
 
  private:
   class Controls;
@@ -99,7 +99,7 @@ class TMpvPlayer : public QObject, public IWMPCore, public INeighbourHint {
   // Engine commands.
   void Load();
   void Unload();
-  void ApplyAction(PlayerStateMachine::Action action);
+  void ApplyAction(TPlayerStateMachine::Action action);
   void RewindIfFinished();
   double Duration() const;
 
@@ -127,49 +127,49 @@ class TMpvPlayer : public QObject, public IWMPCore, public INeighbourHint {
   void Collect();
   void FireQueued();
 
-  MpvPlayerOptions options_;
-  std::unique_ptr<TMpvEngine> engine_;
-  QPointer<TMpvVideoWidget> widget_;
-  QPointer<TMpvRenderWindow> renderWindow_;
-  std::unique_ptr<Controls> controls_;
-  std::unique_ptr<Settings> settings_;
-  std::atomic<bool> wakeupPending_{false};
+  MpvPlayerOptions FOptions;
+  std::unique_ptr<TMpvEngine> FEngine;
+  QPointer<TMpvVideoWidget> FWidget;
+  QPointer<TMpvRenderWindow> FRenderWindow;
+  std::unique_ptr<Controls> FControls;
+  std::unique_ptr<Settings> FSettings;
+  std::atomic<bool> FWakeupPending{false};
 
-  std::u16string url_;
-  std::shared_ptr<TMpvMedia> media_;
-  PlayerStateMachine state_;
-  SeekController seek_;
-  bool loadPending_ = false;  // a put URL waits for the event loop to be loaded
-  int64_t entry_ = 0;         // playlist entry of the current file in mpv, 0: none
-  int64_t startedEntry_ = 0;  // entry of the last MPV_EVENT_START_FILE
-  bool seekable_ = false;
+  std::u16string FUrl;
+  std::shared_ptr<TMpvMedia> FMedia;
+  TPlayerStateMachine FState;
+  TSeekController FSeek;
+  bool FLoadPending = false;  // a put URL waits for the event loop to be loaded
+  int64_t FEntry = 0;         // playlist entry of the current file in mpv, 0: none
+  int64_t FStartedEntry = 0;  // entry of the last MPV_EVENT_START_FILE
+  bool FSeekable = false;
 
   // What the engine last showed, and where play starts.
-  double timePos_ = 0;
-  bool ended_ = false;         // the media ended: play starts again from the beginning
-  bool rewindOnPlay_ = false;  // stopped: the position reads 0 and play starts there
-  bool enginePaused_ = true;
+  double FTimePos = 0;
+  bool FEnded = false;         // the media ended: play starts again from the beginning
+  bool FRewindOnPlay = false;  // stopped: the position reads 0 and play starts there
+  bool FEnginePaused = true;
 
   // Settings, as the control keeps them.
-  int32_t volume_ = 50;
-  bool mute_ = false;
-  int32_t balance_ = 0;
-  double rate_ = 1.0;
-  bool stretchToFit_ = false;
+  int32_t FVolume = 50;
+  bool FMute = false;
+  int32_t FBalance = 0;
+  double FRate = 1.0;
+  bool FStretchToFit = false;
 
-  std::unique_ptr<TMpvStandbys> standbys_;
-  bool drawingStopped_ = false;
-  std::unique_ptr<QTimer> openAheadTimer_;
-  std::string hintPrev_, hintNext_, hintCurrent_;  // the last hint, and the file current then
+  std::unique_ptr<TMpvStandbys> FStandbys;
+  bool FDrawingStopped = false;
+  std::unique_ptr<QTimer> FOpenAheadTimer;
+  std::string FHintPrev, FHintNext, FHintCurrent;  // the last hint, and the file current then
 
-  WMPEvents events_;
+  WMPEvents FEvents;
   struct Queued {
     PlayerEvent event;
     std::shared_ptr<TMpvMedia> media;
   };
   void Fire(const Queued& q);
-  std::deque<Queued> queue_;
-  bool firePosted_ = false;
+  std::deque<Queued> FQueue;
+  bool FFirePosted = false;
 };
 
 }  // namespace korvane

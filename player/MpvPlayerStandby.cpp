@@ -27,10 +27,10 @@ constexpr char kCurrentBackBytes[] = "50MiB";
 
 void TMpvPlayer::WatchEngine() {
   mpv_set_wakeup_callback(
-      engine_->handle(),
+      FEngine->Handle(),
       [](void* self) {
         auto* player = static_cast<TMpvPlayer*>(self);
-        if (player->wakeupPending_.exchange(true)) return;
+        if (player->FWakeupPending.exchange(true)) return;
         QMetaObject::invokeMethod(player, [player] { player->ProcessMpvEvents(); }, Qt::QueuedConnection);
       },
       this);
@@ -40,69 +40,69 @@ void TMpvPlayer::HintNeighbours(const std::string& prev, const std::string& next
   // The same again (the list grows below a neighbour, batch after batch) must
   // not put off opening ahead until the search ends.
   const std::string prevPath = AbsoluteMediaPath(prev), nextPath = AbsoluteMediaPath(next);
-  const std::string current = media_ ? media_->path() : "";
-  if (openAheadTimer_ && prevPath == hintPrev_ && nextPath == hintNext_ && current == hintCurrent_) return;
-  hintPrev_ = prevPath;
-  hintNext_ = nextPath;
-  hintCurrent_ = current;
-  if (!openAheadTimer_) {
-    openAheadTimer_ = std::make_unique<QTimer>();
-    openAheadTimer_->setSingleShot(true);
-    openAheadTimer_->setInterval(kOpenAheadDelayMs);
-    connect(openAheadTimer_.get(), &QTimer::timeout, this, [this] { OpenAhead(); });
+  const std::string current = FMedia ? FMedia->Path() : "";
+  if (FOpenAheadTimer && prevPath == FHintPrev && nextPath == FHintNext && current == FHintCurrent) return;
+  FHintPrev = prevPath;
+  FHintNext = nextPath;
+  FHintCurrent = current;
+  if (!FOpenAheadTimer) {
+    FOpenAheadTimer = std::make_unique<QTimer>();
+    FOpenAheadTimer->setSingleShot(true);
+    FOpenAheadTimer->setInterval(kOpenAheadDelayMs);
+    connect(FOpenAheadTimer.get(), &QTimer::timeout, this, [this] { OpenAhead(); });
   }
-  openAheadTimer_->start();
+  FOpenAheadTimer->start();
 }
 
 void TMpvPlayer::OpenAhead() {
-  if (drawingStopped_) return;
-  if (state_.phase() == PlayerStateMachine::Phase::Opening || state_.playState() == wmppsTransitioning) {
-    openAheadTimer_->start();  // the current file's first picture first
+  if (FDrawingStopped) return;
+  if (FState.CurrentPhase() == TPlayerStateMachine::Phase::Opening || FState.playState() == wmppsTransitioning) {
+    FOpenAheadTimer->start();  // the current file's first picture first
     return;
   }
   // With nothing open, nothing is held open either: the files may be removed, their drive unmounted.
-  const std::string current = media_ ? media_->path() : "";
-  const bool affordable = media_ && OpenAheadAffordable(media_->imageSourceWidth(), media_->imageSourceHeight(),
+  const std::string current = FMedia ? FMedia->Path() : "";
+  const bool affordable = FMedia && OpenAheadAffordable(FMedia->imageSourceWidth(), FMedia->imageSourceHeight(),
                                                         std::thread::hardware_concurrency());
-  const std::vector<std::string> wanted = WantedStandbys(hintPrev_, hintNext_, current, affordable);
-  if (!standbys_ && wanted.empty()) return;
-  if (!standbys_) standbys_ = std::make_unique<TMpvStandbys>(options_, widget_.data());
-  standbys_->Hold(wanted, stretchToFit_ ? "no" : "downscale-big");
+  const std::vector<std::string> wanted = WantedStandbys(FHintPrev, FHintNext, current, affordable);
+  if (!FStandbys && wanted.empty()) return;
+  if (!FStandbys) FStandbys = std::make_unique<TMpvStandbys>(FOptions, FWidget.data());
+  FStandbys->Hold(wanted, FStretchToFit ? "no" : "downscale-big");
 }
 
 void TMpvPlayer::ApplySettingsToEngine() {
-  engine_->SetDouble("volume", volume_);
-  engine_->SetFlag("mute", mute_);
-  engine_->SetDouble("speed", rate_);
-  engine_->SetText("af", AudioFilterChain(balance_, rate_));
-  engine_->SetText("video-unscaled", stretchToFit_ ? "no" : "downscale-big");
-  engine_->SetText("demuxer-max-bytes", kCurrentCacheBytes);
-  engine_->SetText("demuxer-max-back-bytes", kCurrentBackBytes);
+  FEngine->SetDouble("volume", FVolume);
+  FEngine->SetFlag("mute", FMute);
+  FEngine->SetDouble("speed", FRate);
+  FEngine->SetText("af", AudioFilterChain(FBalance, FRate));
+  FEngine->SetText("video-unscaled", FStretchToFit ? "no" : "downscale-big");
+  FEngine->SetText("demuxer-max-bytes", kCurrentCacheBytes);
+  FEngine->SetText("demuxer-max-back-bytes", kCurrentBackBytes);
 }
 
 // Called by Load in place of opening the file: false when no standby holds it
 // unchanged. The core that was current goes back to the standbys.
 bool TMpvPlayer::AdoptStandby() {
-  if (!standbys_ || !media_) return false;
-  std::optional<TMpvStandbys::Taken> taken = standbys_->Take(media_->path());
+  if (!FStandbys || !FMedia) return false;
+  std::optional<TMpvStandbys::Taken> taken = FStandbys->Take(FMedia->Path());
   if (!taken) return false;
-  mpv_set_wakeup_callback(engine_->handle(), nullptr, nullptr);
-  TMpvCore previous{std::move(engine_), renderWindow_};
-  engine_ = std::move(taken->core.engine);
-  renderWindow_ = taken->core.window;
+  mpv_set_wakeup_callback(FEngine->Handle(), nullptr, nullptr);
+  TMpvCore previous{std::move(FEngine), FRenderWindow};
+  FEngine = std::move(taken->core.engine);
+  FRenderWindow = taken->core.window;
   WatchEngine();
-  if (widget_ && renderWindow_) widget_->ShowSurface(renderWindow_);
-  standbys_->Return(std::move(previous));
+  if (FWidget && FRenderWindow) FWidget->ShowSurface(FRenderWindow);
+  FStandbys->Return(std::move(previous));
   ApplySettingsToEngine();
-  enginePaused_ = true;
-  engine_->SetFlag("pause", !state_.playRequested());
+  FEnginePaused = true;
+  FEngine->SetFlag("pause", !FState.PlayRequested());
 
   // What the core reported in standby, taken as if it came now; the rest of its
   // reports come through the event pump as for a file opened here.
-  entry_ = taken->progress.entry;
-  startedEntry_ = taken->progress.started ? entry_ : 0;
+  FEntry = taken->progress.entry;
+  FStartedEntry = taken->progress.started ? FEntry : 0;
   if (!taken->progress.started) return true;
-  state_.EngineStarted();
+  FState.EngineStarted();
   if (taken->progress.loaded) {
     OnFileLoaded();
     OnVideoReconfig();

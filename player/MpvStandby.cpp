@@ -8,24 +8,24 @@
 namespace korvane {
 
 TMpvStandbys::TMpvStandbys(MpvPlayerOptions options, TMpvVideoWidget* widget)
-    : options_(std::move(options)), widget_(widget) {}
+    : FOptions(std::move(options)), FWidget(widget) {}
 
 TMpvStandbys::~TMpvStandbys() {
-  for (auto& slot : slots_) Destroy(*slot);
+  for (auto& slot : FSlots) Destroy(*slot);
 }
 
 std::unique_ptr<TMpvStandbys::Slot> TMpvStandbys::NewSlot() {
   auto slot = std::make_unique<Slot>();
   try {
-    slot->core.engine = std::make_unique<TMpvEngine>(options_);
-  } catch (const PlayerError&) {
+    slot->core.engine = std::make_unique<TMpvEngine>(FOptions);
+  } catch (const TPlayerError&) {
     return nullptr;  // no core to spare: the player opens files as they come
   }
   TMpvEngine& engine = *slot->core.engine;
   engine.SetTextNow("mute", "yes");  // a standby is never heard
-  if (!options_.headless) {
-    if (widget_ && widget_->renderWindow()) {
-      slot->core.window = widget_->AddSurface(engine.handle());
+  if (!FOptions.headless) {
+    if (FWidget && FWidget->RenderWindow()) {
+      slot->core.window = FWidget->AddSurface(engine.Handle());
       if (!slot->core.window) return nullptr;  // a standby without a picture could not stand in
     } else {
       engine.SetTextNow("vo", "null");  // the current core draws nothing either
@@ -37,32 +37,32 @@ std::unique_ptr<TMpvStandbys::Slot> TMpvStandbys::NewSlot() {
 
 void TMpvStandbys::Destroy(Slot& slot) {
   if (!slot.core.engine) return;
-  mpv_set_wakeup_callback(slot.core.engine->handle(), nullptr, nullptr);
+  mpv_set_wakeup_callback(slot.core.engine->Handle(), nullptr, nullptr);
   // The render context goes before its core.
-  if (slot.core.window && widget_) widget_->RemoveSurface(slot.core.window);
+  if (slot.core.window && FWidget) FWidget->RemoveSurface(slot.core.window);
   else if (slot.core.window) slot.core.window->FreeRenderContext();
   slot.core.engine.reset();
 }
 
 void TMpvStandbys::Watch(TMpvEngine& engine) {
   mpv_set_wakeup_callback(
-      engine.handle(),
+      engine.Handle(),
       [](void* self) {
         auto* pool = static_cast<TMpvStandbys*>(self);
-        if (pool->wakeupPending_.exchange(true)) return;
+        if (pool->FWakeupPending.exchange(true)) return;
         QMetaObject::invokeMethod(pool, [pool] { pool->ProcessEvents(); }, Qt::QueuedConnection);
       },
       this);
 }
 
 void TMpvStandbys::ProcessEvents() {
-  wakeupPending_ = false;
-  for (auto& slot : slots_) Drain(*slot);
+  FWakeupPending = false;
+  for (auto& slot : FSlots) Drain(*slot);
 }
 
 void TMpvStandbys::Drain(Slot& slot) {
   for (int guard = 0; guard < 10000; ++guard) {
-    mpv_event* event = mpv_wait_event(slot.core.engine->handle(), 0);
+    mpv_event* event = mpv_wait_event(slot.core.engine->Handle(), 0);
     if (!event || event->event_id == MPV_EVENT_NONE) break;
     HandleEvent(slot, *event);
   }
@@ -100,7 +100,7 @@ void TMpvStandbys::Open(Slot& slot, const std::string& path, const std::string& 
   const std::optional<FileStamp> stamp = StampOf(path);  // before the engine reads it
   slot.progress = {};
   slot.progress.entry = engine.LoadFile(path);
-  ++opens_;
+  ++FOpens;
   slot.file = {path, stamp.value_or(FileStamp{}), slot.progress.entry == 0 || !stamp};
   slot.busy = slot.progress.entry != 0;
 }
@@ -115,10 +115,10 @@ void TMpvStandbys::Release(Slot& slot) {
 void TMpvStandbys::Hold(const std::vector<std::string>& wanted, const std::string& videoUnscaled) {
   ProcessEvents();
   std::vector<StandbySlot> seen;
-  for (const auto& slot : slots_) seen.push_back(slot->file);
+  for (const auto& slot : FSlots) seen.push_back(slot->file);
   const StandbyPlan plan = PlanStandbys(seen, wanted, StampOf);
-  for (size_t i = 0; i < slots_.size(); ++i) {
-    Slot& slot = *slots_[i];
+  for (size_t i = 0; i < FSlots.size(); ++i) {
+    Slot& slot = *FSlots[i];
     if (!plan.load[i].empty()) {
       Open(slot, plan.load[i], videoUnscaled);
     } else if (plan.release[i] || (slot.file.path.empty() && slot.busy)) {
@@ -129,31 +129,31 @@ void TMpvStandbys::Hold(const std::vector<std::string>& wanted, const std::strin
     std::unique_ptr<Slot> slot = NewSlot();
     if (!slot) break;
     Open(*slot, path, videoUnscaled);
-    slots_.push_back(std::move(slot));
+    FSlots.push_back(std::move(slot));
   }
 }
 
 std::optional<TMpvStandbys::Taken> TMpvStandbys::Take(const std::string& path) {
   ProcessEvents();
   std::vector<StandbySlot> seen;
-  for (const auto& slot : slots_) seen.push_back(slot->file);
+  for (const auto& slot : FSlots) seen.push_back(slot->file);
   const int index = SlotFor(seen, path, StampOf);
   if (index < 0) {
     // One that holds the path but may not stand in (changed, gone) is let go; one
     // that failed on it keeps its stamp, so the file is not opened again unchanged.
-    for (auto& slot : slots_)
+    for (auto& slot : FSlots)
       if (slot->file.path == path && !slot->file.failed) Release(*slot);
     return std::nullopt;
   }
-  Slot& slot = *slots_[static_cast<size_t>(index)];
-  mpv_set_wakeup_callback(slot.core.engine->handle(), nullptr, nullptr);
+  Slot& slot = *FSlots[static_cast<size_t>(index)];
+  mpv_set_wakeup_callback(slot.core.engine->Handle(), nullptr, nullptr);
   Drain(slot);  // what came since, so that nothing reported is lost or seen twice
   if (slot.file.failed) {  // it failed in the meantime: not handed over
     Watch(*slot.core.engine);
     return std::nullopt;
   }
   Taken taken{std::move(slot.core), slot.progress};
-  slots_.erase(slots_.begin() + index);
+  FSlots.erase(FSlots.begin() + index);
   return taken;
 }
 
@@ -164,19 +164,19 @@ void TMpvStandbys::Return(TMpvCore core) {
   slot->core = std::move(core);
   slot->busy = true;
   Watch(*slot->core.engine);
-  slots_.push_back(std::move(slot));
+  FSlots.push_back(std::move(slot));
 }
 
 int TMpvStandbys::ReadyCount() const {
   int ready = 0;
-  for (const auto& slot : slots_)
+  for (const auto& slot : FSlots)
     if (slot->progress.ready && !slot->file.failed && !slot->file.path.empty()) ++ready;
   return ready;
 }
 
 int TMpvStandbys::FailedCount() const {
   int failed = 0;
-  for (const auto& slot : slots_)
+  for (const auto& slot : FSlots)
     if (slot->file.failed && !slot->file.path.empty()) ++failed;
   return failed;
 }

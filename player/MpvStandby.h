@@ -63,7 +63,7 @@ class TMpvStandbys : public QObject {
   int ReadyCount() const;
   // Cores whose file the engine failed on; files opened ahead so far.
   int FailedCount() const;
-  int OpenCount() const { return opens_; }
+  int OpenCount() const { return FOpens; }
 
  private:
   struct Slot {
@@ -82,11 +82,11 @@ class TMpvStandbys : public QObject {
   void Drain(Slot& slot);
   static void HandleEvent(Slot& slot, const mpv_event& event);
 
-  MpvPlayerOptions options_;
-  QPointer<TMpvVideoWidget> widget_;
-  std::vector<std::unique_ptr<Slot>> slots_;
-  std::atomic<bool> wakeupPending_{false};
-  int opens_ = 0;
+  MpvPlayerOptions FOptions;
+  QPointer<TMpvVideoWidget> FWidget;
+  std::vector<std::unique_ptr<Slot>> FSlots;
+  std::atomic<bool> FWakeupPending{false};
+  int FOpens = 0;
 };
 
 }  // namespace korvane

@@ -31,23 +31,23 @@ int16_t ClickShiftCode(Qt::KeyboardModifiers modifiers) {
 }
 
 void TClickGesture::Press(QMouseEvent* event) {
-  pressed_ = true;
+  FPressed = true;
   event->accept();
 }
 
 void TClickGesture::DoubleClick(QMouseEvent* event, const QRect& area) {
-  pressed_ = false;
+  FPressed = false;
   const QPoint p = event->position().toPoint();
-  if (doubleClickSink_ && area.contains(p))
-    doubleClickSink_(ClickButtonCode(event->button()), ClickShiftCode(event->modifiers()), p.x(), p.y());
+  if (FDoubleClickSink && area.contains(p))
+    FDoubleClickSink(ClickButtonCode(event->button()), ClickShiftCode(event->modifiers()), p.x(), p.y());
   event->accept();
 }
 
 void TClickGesture::Release(QMouseEvent* event, const QRect& area) {
-  if (!pressed_) return;
-  pressed_ = false;
+  if (!FPressed) return;
+  FPressed = false;
   const QPoint p = event->position().toPoint();
-  if (sink_ && area.contains(p)) sink_(ClickButtonCode(event->button()), ClickShiftCode(event->modifiers()), p.x(), p.y());
+  if (FSink && area.contains(p)) FSink(ClickButtonCode(event->button()), ClickShiftCode(event->modifiers()), p.x(), p.y());
   event->accept();
 }
 
@@ -68,7 +68,7 @@ QSurfaceFormat VideoFormat() {
 
 }  // namespace
 
-TMpvRenderWindow::TMpvRenderWindow(mpv_handle* mpv) : mpv_(mpv) {
+TMpvRenderWindow::TMpvRenderWindow(mpv_handle* mpv) : FMpv(mpv) {
   setSurfaceType(QSurface::OpenGLSurface);
   setFormat(VideoFormat());
   // A click must not move the keyboard focus away from the main window.
@@ -86,23 +86,23 @@ TMpvRenderWindow::TMpvRenderWindow(mpv_handle* mpv) : mpv_(mpv) {
 TMpvRenderWindow::~TMpvRenderWindow() { FreeRenderContext(); }
 
 bool TMpvRenderWindow::InitRenderContext() {
-  if (render_) return true;
+  if (FRender) return true;
   if (!QGuiApplication::instance() || !QOpenGLContext::supportsThreadedOpenGL()) return false;
-  gl_ = std::make_unique<QOpenGLContext>();
-  gl_->setFormat(VideoFormat());
-  if (!gl_->create()) {
-    gl_.reset();
+  FGl = std::make_unique<QOpenGLContext>();
+  FGl->setFormat(VideoFormat());
+  if (!FGl->create()) {
+    FGl.reset();
     return false;
   }
-  offscreen_ = std::make_unique<QOffscreenSurface>();
-  offscreen_->setFormat(gl_->format());
-  offscreen_->create();
-  if (!offscreen_->isValid() || !gl_->makeCurrent(offscreen_.get())) {
-    offscreen_.reset();
-    gl_.reset();
+  FOffscreen = std::make_unique<QOffscreenSurface>();
+  FOffscreen->setFormat(FGl->format());
+  FOffscreen->create();
+  if (!FOffscreen->isValid() || !FGl->makeCurrent(FOffscreen.get())) {
+    FOffscreen.reset();
+    FGl.reset();
     return false;
   }
-  mpv_opengl_init_params init{&GetProcAddress, gl_.get()};
+  mpv_opengl_init_params init{&GetProcAddress, FGl.get()};
   int advanced = 0;
   mpv_render_param params[] = {
       {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
@@ -110,43 +110,43 @@ bool TMpvRenderWindow::InitRenderContext() {
       {MPV_RENDER_PARAM_ADVANCED_CONTROL, &advanced},
       {MPV_RENDER_PARAM_INVALID, nullptr},
   };
-  const bool created = mpv_render_context_create(&render_, mpv_, params) >= 0;
-  gl_->doneCurrent();
+  const bool created = mpv_render_context_create(&FRender, FMpv, params) >= 0;
+  FGl->doneCurrent();
   if (!created) {
-    render_ = nullptr;
-    offscreen_.reset();
-    gl_.reset();
+    FRender = nullptr;
+    FOffscreen.reset();
+    FGl.reset();
     return false;
   }
-  thread_ = QThread::create([this] { RenderLoop(); });
-  thread_->setObjectName("mpv-render");
-  gl_->moveToThread(thread_);
-  mpv_render_context_set_update_callback(render_, &TMpvRenderWindow::OnMpvUpdate, this);
-  thread_->start();
+  FThread = QThread::create([this] { RenderLoop(); });
+  FThread->setObjectName("mpv-render");
+  FGl->moveToThread(FThread);
+  mpv_render_context_set_update_callback(FRender, &TMpvRenderWindow::OnMpvUpdate, this);
+  FThread->start();
   return true;
 }
 
 void TMpvRenderWindow::FreeRenderContext() {
-  if (!thread_) return;
+  if (!FThread) return;
   {
-    std::lock_guard<std::mutex> lock(mutex_);
-    quit_ = true;
+    std::lock_guard<std::mutex> lock(FMutex);
+    FQuit = true;
   }
-  wake_.notify_one();
-  thread_->wait();  // the thread frees the render context on its way out
-  delete thread_;
-  thread_ = nullptr;
-  render_ = nullptr;
+  FWake.notify_one();
+  FThread->wait();  // the thread frees the render context on its way out
+  delete FThread;
+  FThread = nullptr;
+  FRender = nullptr;
 }
 
 void TMpvRenderWindow::OnMpvUpdate(void* self) {
   // Any thread.
   auto* window = static_cast<TMpvRenderWindow*>(self);
   {
-    std::lock_guard<std::mutex> lock(window->mutex_);
-    window->update_ = true;
+    std::lock_guard<std::mutex> lock(window->FMutex);
+    window->FUpdate = true;
   }
-  window->wake_.notify_one();
+  window->FWake.notify_one();
 }
 
 // A Wayland sub-surface is on screen with its parent, but a re-shown one is
@@ -157,20 +157,20 @@ bool TMpvRenderWindow::ShownWithItsParent() const {
 }
 
 void TMpvRenderWindow::HoldDrawing() {
-  std::unique_lock<std::mutex> lock(mutex_);
-  exposed_ = false;
-  frameDone_.wait(lock, [this] { return !drawing_; });
+  std::unique_lock<std::mutex> lock(FMutex);
+  FExposed = false;
+  FFrameDone.wait(lock, [this] { return !FDrawing; });
 }
 
 void TMpvRenderWindow::RequestRender(bool force) {
   {
-    std::lock_guard<std::mutex> lock(mutex_);
-    exposed_ = isVisible() && handle() && (isExposed() || ShownWithItsParent());
+    std::lock_guard<std::mutex> lock(FMutex);
+    FExposed = isVisible() && handle() && (isExposed() || ShownWithItsParent());
     const qreal dpr = devicePixelRatio();
-    pixels_ = QSize(static_cast<int>(width() * dpr), static_cast<int>(height() * dpr));
-    force_ = force_ || force;
+    FPixels = QSize(static_cast<int>(width() * dpr), static_cast<int>(height() * dpr));
+    FForce = FForce || force;
   }
-  wake_.notify_one();
+  FWake.notify_one();
 }
 
 void TMpvRenderWindow::RenderLoop() {
@@ -178,32 +178,32 @@ void TMpvRenderWindow::RenderLoop() {
     bool update = false, force = false, exposed = false;
     QSize size;
     {
-      std::unique_lock<std::mutex> lock(mutex_);
-      wake_.wait(lock, [this] { return update_ || force_ || quit_; });
-      if (quit_) break;
-      update = std::exchange(update_, false);
-      force = std::exchange(force_, false);
-      size = pixels_;
-      exposed = exposed_ && !size.isEmpty();
-      drawing_ = exposed;
+      std::unique_lock<std::mutex> lock(FMutex);
+      FWake.wait(lock, [this] { return FUpdate || FForce || FQuit; });
+      if (FQuit) break;
+      update = std::exchange(FUpdate, false);
+      force = std::exchange(FForce, false);
+      size = FPixels;
+      exposed = FExposed && !size.isEmpty();
+      FDrawing = exposed;
     }
-    const uint64_t flags = update ? mpv_render_context_update(render_) : 0;
+    const uint64_t flags = update ? mpv_render_context_update(FRender) : 0;
     if (force || (flags & MPV_RENDER_UPDATE_FRAME)) Render(exposed, size);
     if (exposed) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      drawing_ = false;
-      frameDone_.notify_all();
+      std::lock_guard<std::mutex> lock(FMutex);
+      FDrawing = false;
+      FFrameDone.notify_all();
     }
   }
-  gl_->makeCurrent(offscreen_.get());
-  mpv_render_context_set_update_callback(render_, nullptr, nullptr);
-  mpv_render_context_free(render_);
-  gl_->doneCurrent();
+  FGl->makeCurrent(FOffscreen.get());
+  mpv_render_context_set_update_callback(FRender, nullptr, nullptr);
+  mpv_render_context_free(FRender);
+  FGl->doneCurrent();
 }
 
 void TMpvRenderWindow::Render(bool onWindow, QSize size) {
-  if (!gl_->makeCurrent(onWindow ? static_cast<QSurface*>(this) : offscreen_.get())) return;
-  mpv_opengl_fbo fbo{static_cast<int>(gl_->defaultFramebufferObject()), onWindow ? size.width() : 1,
+  if (!FGl->makeCurrent(onWindow ? static_cast<QSurface*>(this) : FOffscreen.get())) return;
+  mpv_opengl_fbo fbo{static_cast<int>(FGl->defaultFramebufferObject()), onWindow ? size.width() : 1,
                      onWindow ? size.height() : 1, 0};
   int flipY = 1;
   int skipRendering = onWindow ? 0 : 1;  // hidden: only keep mpv's frame timing going
@@ -215,13 +215,13 @@ void TMpvRenderWindow::Render(bool onWindow, QSize size) {
       {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
       {MPV_RENDER_PARAM_INVALID, nullptr},
   };
-  mpv_render_context_render(render_, params);
+  mpv_render_context_render(FRender, params);
   if (onWindow) {
-    gl_->swapBuffers(this);
+    FGl->swapBuffers(this);
     // Not left current on a surface that the GUI thread may take away.
-    gl_->doneCurrent();
-    mpv_render_context_report_swap(render_);
-    ++frames_;
+    FGl->doneCurrent();
+    mpv_render_context_report_swap(FRender);
+    ++FFrames;
   }
 }
 
@@ -236,12 +236,12 @@ void TMpvRenderWindow::exposeEvent(QExposeEvent*) { RequestRender(true); }
 
 void TMpvRenderWindow::resizeEvent(QResizeEvent*) { RequestRender(true); }
 
-void TMpvRenderWindow::mousePressEvent(QMouseEvent* event) { click_.Press(event); }
+void TMpvRenderWindow::mousePressEvent(QMouseEvent* event) { FClick.Press(event); }
 
-void TMpvRenderWindow::mouseReleaseEvent(QMouseEvent* event) { click_.Release(event, QRect(QPoint(0, 0), size())); }
+void TMpvRenderWindow::mouseReleaseEvent(QMouseEvent* event) { FClick.Release(event, QRect(QPoint(0, 0), size())); }
 
 void TMpvRenderWindow::mouseDoubleClickEvent(QMouseEvent* event) {
-  click_.DoubleClick(event, QRect(QPoint(0, 0), size()));
+  FClick.DoubleClick(event, QRect(QPoint(0, 0), size()));
 }
 
 void TMpvRenderWindow::focusInEvent(QFocusEvent*) {
@@ -281,7 +281,7 @@ TMpvRenderWindow* TMpvVideoWidget::NewRenderWindow(mpv_handle* mpv) {
 }
 
 TMpvRenderWindow* TMpvVideoWidget::AddSurface(mpv_handle* mpv) {
-  if (surfaces_.empty()) return nullptr;  // the first core draws nothing: neither do the others
+  if (FSurfaces.empty()) return nullptr;  // the first core draws nothing: neither do the others
   TMpvRenderWindow* window = NewRenderWindow(mpv);
   if (window) AddSurface(window);
   return window;
@@ -293,52 +293,52 @@ void TMpvVideoWidget::AddSurface(TMpvRenderWindow* window) {
   container->setCursor(Qt::CrossCursor);
   container->setGeometry(rect());
   // Only the first is seen until a core is made current.
-  container->setVisible(surfaces_.empty());
-  window->SetClickSink(click_.Sink());
-  window->SetDoubleClickSink(click_.DoubleClickSink());
-  surfaces_.push_back({window, container});
+  container->setVisible(FSurfaces.empty());
+  window->SetClickSink(FClick.Sink());
+  window->SetDoubleClickSink(FClick.DoubleClickSink());
+  FSurfaces.push_back({window, container});
 }
 
 void TMpvVideoWidget::ShowSurface(TMpvRenderWindow* window) {
-  for (const Surface& s : surfaces_) {
+  for (const Surface& s : FSurfaces) {
     if (s.window != window) continue;
     s.container->setGeometry(rect());
     s.container->show();
     s.container->raise();
   }
   // Hidden after the new one is up, so the panel never shows black between them.
-  for (const Surface& s : surfaces_)
+  for (const Surface& s : FSurfaces)
     if (s.window != window) s.container->hide();
 }
 
 void TMpvVideoWidget::RemoveSurface(TMpvRenderWindow* window) {
-  for (auto it = surfaces_.begin(); it != surfaces_.end(); ++it) {
+  for (auto it = FSurfaces.begin(); it != FSurfaces.end(); ++it) {
     if (it->window != window) continue;
     window->FreeRenderContext();
     delete it->container;  // and the window it holds
-    surfaces_.erase(it);
+    FSurfaces.erase(it);
     return;
   }
 }
 
 void TMpvVideoWidget::SetClickSink(ClickSink sink) {
-  click_.SetSink(sink);
-  for (const Surface& s : surfaces_) s.window->SetClickSink(sink);
+  FClick.SetSink(sink);
+  for (const Surface& s : FSurfaces) s.window->SetClickSink(sink);
 }
 
 void TMpvVideoWidget::SetDoubleClickSink(ClickSink sink) {
-  click_.SetDoubleClickSink(sink);
-  for (const Surface& s : surfaces_) s.window->SetDoubleClickSink(sink);
+  FClick.SetDoubleClickSink(sink);
+  for (const Surface& s : FSurfaces) s.window->SetDoubleClickSink(sink);
 }
 
-void TMpvVideoWidget::mousePressEvent(QMouseEvent* event) { click_.Press(event); }
+void TMpvVideoWidget::mousePressEvent(QMouseEvent* event) { FClick.Press(event); }
 
-void TMpvVideoWidget::mouseReleaseEvent(QMouseEvent* event) { click_.Release(event, rect()); }
+void TMpvVideoWidget::mouseReleaseEvent(QMouseEvent* event) { FClick.Release(event, rect()); }
 
-void TMpvVideoWidget::mouseDoubleClickEvent(QMouseEvent* event) { click_.DoubleClick(event, rect()); }
+void TMpvVideoWidget::mouseDoubleClickEvent(QMouseEvent* event) { FClick.DoubleClick(event, rect()); }
 
 void TMpvVideoWidget::resizeEvent(QResizeEvent* event) {
-  for (const Surface& s : surfaces_) s.container->setGeometry(QRect(QPoint(0, 0), event->size()));
+  for (const Surface& s : FSurfaces) s.container->setGeometry(QRect(QPoint(0, 0), event->size()));
   QWidget::resizeEvent(event);
 }
 

@@ -41,18 +41,18 @@ int16_t ClickShiftCode(Qt::KeyboardModifiers modifiers);
 // release no click: a double click is one click, then one double click.
 class TClickGesture {
  public:
-  void SetSink(ClickSink sink) { sink_ = std::move(sink); }
-  void SetDoubleClickSink(ClickSink sink) { doubleClickSink_ = std::move(sink); }
-  const ClickSink& Sink() const { return sink_; }
-  const ClickSink& DoubleClickSink() const { return doubleClickSink_; }
+  void SetSink(ClickSink sink) { FSink = std::move(sink); }
+  void SetDoubleClickSink(ClickSink sink) { FDoubleClickSink = std::move(sink); }
+  const ClickSink& Sink() const { return FSink; }
+  const ClickSink& DoubleClickSink() const { return FDoubleClickSink; }
   void Press(QMouseEvent* event);
   void DoubleClick(QMouseEvent* event, const QRect& area);
   void Release(QMouseEvent* event, const QRect& area);
 
  private:
-  bool pressed_ = false;
-  ClickSink sink_;
-  ClickSink doubleClickSink_;
+  bool FPressed = false;
+  ClickSink FSink;
+  ClickSink FDoubleClickSink;
 };
 
 class TMpvRenderWindow : public QWindow {
@@ -66,16 +66,16 @@ class TMpvRenderWindow : public QWindow {
   bool InitRenderContext();
   // Frees mpv's render context; required before the mpv handle is destroyed.
   void FreeRenderContext();
-  bool HasRenderContext() const { return render_ != nullptr; }
-  int FramesRendered() const { return frames_.load(); }
+  bool HasRenderContext() const { return FRender != nullptr; }
+  int FramesRendered() const { return FFrames.load(); }
   // Stops drawing on the window's own surface and waits for a frame in flight
   // there; drawing resumes when the window is next exposed. Called before the
   // surface may go: on a hide (which on Wayland destroys it) and before the
   // platform window is destroyed. Mpv's frame timing goes on offscreen.
   void HoldDrawing();
 
-  void SetClickSink(ClickSink sink) { click_.SetSink(std::move(sink)); }
-  void SetDoubleClickSink(ClickSink sink) { click_.SetDoubleClickSink(std::move(sink)); }
+  void SetClickSink(ClickSink sink) { FClick.SetSink(std::move(sink)); }
+  void SetDoubleClickSink(ClickSink sink) { FClick.SetDoubleClickSink(std::move(sink)); }
 
  protected:
   bool event(QEvent* event) override;
@@ -93,23 +93,23 @@ class TMpvRenderWindow : public QWindow {
   void RenderLoop();
   void Render(bool onWindow, QSize size);
 
-  mpv_handle* mpv_;
-  mpv_render_context* render_ = nullptr;
-  std::unique_ptr<QOpenGLContext> gl_;
-  std::unique_ptr<QOffscreenSurface> offscreen_;
-  QThread* thread_ = nullptr;
-  // Shared with the render thread, under mutex_.
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  std::condition_variable frameDone_;
-  bool update_ = false;   // mpv asked for an update
-  bool force_ = false;    // draw even without a new frame (expose, resize)
-  bool quit_ = false;
-  bool exposed_ = false;  // the window's surface may be drawn on
-  bool drawing_ = false;  // a frame on the window's surface is in flight
-  QSize pixels_;
-  std::atomic<int> frames_{0};
-  TClickGesture click_;
+  mpv_handle* FMpv;
+  mpv_render_context* FRender = nullptr;
+  std::unique_ptr<QOpenGLContext> FGl;
+  std::unique_ptr<QOffscreenSurface> FOffscreen;
+  QThread* FThread = nullptr;
+  // Shared with the render thread, under FMutex.
+  std::mutex FMutex;
+  std::condition_variable FWake;
+  std::condition_variable FFrameDone;
+  bool FUpdate = false;   // mpv asked for an update
+  bool FForce = false;    // draw even without a new frame (expose, resize)
+  bool FQuit = false;
+  bool FExposed = false;  // the window's surface may be drawn on
+  bool FDrawing = false;  // a frame on the window's surface is in flight
+  QSize FPixels;
+  std::atomic<int> FFrames{0};
+  TClickGesture FClick;
 };
 
 class TMpvVideoWidget : public QWidget {
@@ -124,7 +124,7 @@ class TMpvVideoWidget : public QWidget {
   void SetClickSink(ClickSink sink);
   void SetDoubleClickSink(ClickSink sink);
   // The first core's window.
-  TMpvRenderWindow* renderWindow() const { return surfaces_.empty() ? nullptr : surfaces_.front().window.data(); }
+  TMpvRenderWindow* RenderWindow() const { return FSurfaces.empty() ? nullptr : FSurfaces.front().window.data(); }
 
   // A window of its own for a further core, kept for the core's whole life and
   // hidden until shown; null when the widget draws nothing or OpenGL fails.
@@ -148,8 +148,8 @@ class TMpvVideoWidget : public QWidget {
     QPointer<TMpvRenderWindow> window;
     QWidget* container;
   };
-  std::vector<Surface> surfaces_;
-  TClickGesture click_;
+  std::vector<Surface> FSurfaces;
+  TClickGesture FClick;
 };
 
 }  // namespace korvane

@@ -3,7 +3,7 @@
 // controls, settings and media, and its events. No toolkit or decoder types
 // appear here; the libmpv implementation and the test fake both implement it.
 // Strings are UTF-16, as the control gives and takes them (base/Utf.h converts).
-// A call the player cannot carry out throws PlayerError.
+// A call the player cannot carry out throws TPlayerError.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -12,7 +12,7 @@
 
 namespace korvane {
 
-class PlayerError : public std::runtime_error {
+class TPlayerError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };

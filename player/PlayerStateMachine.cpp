@@ -6,78 +6,78 @@ namespace korvane {
 
 using Kind = PlayerEvent::Kind;
 
-PlayerStateMachine::PlayerStateMachine() : status_(kStatusReady) {}
+TPlayerStateMachine::TPlayerStateMachine() : FStatus(kStatusReady) {}
 
-void PlayerStateMachine::SetOpen(int32_t state) {
-  openState_ = state;
-  events_.push_back({Kind::OpenState, state});
+void TPlayerStateMachine::SetOpen(int32_t state) {
+  FOpenState = state;
+  FEvents.push_back({Kind::OpenState, state});
 }
 
-void PlayerStateMachine::SetPlay(int32_t state) {
-  playState_ = state;
-  events_.push_back({Kind::PlayState, state});
+void TPlayerStateMachine::SetPlay(int32_t state) {
+  FPlayState = state;
+  FEvents.push_back({Kind::PlayState, state});
 }
 
-void PlayerStateMachine::SetStatus(const char16_t* text) {
-  if (status_ == text) return;
-  status_ = text;
-  events_.push_back({Kind::Status, 0});
+void TPlayerStateMachine::SetStatus(const char16_t* text) {
+  if (FStatus == text) return;
+  FStatus = text;
+  FEvents.push_back({Kind::Status, 0});
 }
 
-void PlayerStateMachine::Open() {
+void TPlayerStateMachine::Open() {
   // The status leaves "準備完了" at once: the tick must not take the player for idle
   // while the file is being opened.
-  phase_ = Phase::Opening;
-  playRequested_ = false;
-  buffering_ = false;
+  FPhase = Phase::Opening;
+  FPlayRequested = false;
+  FBuffering = false;
   // The media being replaced no longer plays.
-  if (playState_ != wmppsUndefined && playState_ != wmppsStopped) SetPlay(wmppsStopped);
+  if (FPlayState != wmppsUndefined && FPlayState != wmppsStopped) SetPlay(wmppsStopped);
   SetOpen(wmposMediaChanging);
   SetOpen(wmposMediaLocating);
   SetStatus(kStatusOpening);
 }
 
-void PlayerStateMachine::Close() {
-  const bool hadMedia = phase_ != Phase::NoMedia;
-  phase_ = Phase::NoMedia;
-  playRequested_ = false;
-  buffering_ = false;
+void TPlayerStateMachine::Close() {
+  const bool hadMedia = FPhase != Phase::NoMedia;
+  FPhase = Phase::NoMedia;
+  FPlayRequested = false;
+  FBuffering = false;
   if (hadMedia) {
-    if (playState_ != wmppsStopped && playState_ != wmppsUndefined) SetPlay(wmppsStopped);
+    if (FPlayState != wmppsStopped && FPlayState != wmppsUndefined) SetPlay(wmppsStopped);
     SetOpen(wmposPlaylistOpenNoMedia);
   }
   SetStatus(kStatusReady);
 }
 
-bool PlayerStateMachine::ControlAvailable(std::u16string_view name, bool seekable) const {
+bool TPlayerStateMachine::ControlAvailable(std::u16string_view name, bool seekable) const {
   if (name == u"Play") {
-    return (phase_ == Phase::Loaded && !isPlaying()) || (phase_ == Phase::Opening && !playRequested_) ||
-           phase_ == Phase::Unloaded;
+    return (FPhase == Phase::Loaded && !IsPlaying()) || (FPhase == Phase::Opening && !FPlayRequested) ||
+           FPhase == Phase::Unloaded;
   }
   if (name == u"Pause") {
-    return (phase_ == Phase::Loaded && isPlaying()) || (phase_ == Phase::Opening && playRequested_);
+    return (FPhase == Phase::Loaded && IsPlaying()) || (FPhase == Phase::Opening && FPlayRequested);
   }
-  if (name == u"Stop") return (phase_ == Phase::Loaded && playState_ != wmppsStopped) || phase_ == Phase::Opening;
-  if (name == u"CurrentPosition") return phase_ == Phase::Loaded && seekable;
+  if (name == u"Stop") return (FPhase == Phase::Loaded && FPlayState != wmppsStopped) || FPhase == Phase::Opening;
+  if (name == u"CurrentPosition") return FPhase == Phase::Loaded && seekable;
   return false;
 }
 
-PlayerStateMachine::Action PlayerStateMachine::Play() {
-  switch (phase_) {
+TPlayerStateMachine::Action TPlayerStateMachine::Play() {
+  switch (FPhase) {
     case Phase::NoMedia:
     case Phase::Failed:
       return Action::None;
     case Phase::Opening:
-      if (playRequested_) return Action::None;
-      playRequested_ = true;
+      if (FPlayRequested) return Action::None;
+      FPlayRequested = true;
       return Action::Unpause;  // the events follow once the file is loaded
     case Phase::Unloaded:
       Open();
-      playRequested_ = true;
+      FPlayRequested = true;
       return Action::Reload;
     case Phase::Loaded:
-      if (isPlaying()) return Action::None;
-      playRequested_ = true;
+      if (IsPlaying()) return Action::None;
+      FPlayRequested = true;
       SetPlay(wmppsTransitioning);
       SetStatus(kStatusStarting);
       return Action::Unpause;
@@ -85,15 +85,15 @@ PlayerStateMachine::Action PlayerStateMachine::Play() {
   return Action::None;
 }
 
-PlayerStateMachine::Action PlayerStateMachine::Pause() {
-  switch (phase_) {
+TPlayerStateMachine::Action TPlayerStateMachine::Pause() {
+  switch (FPhase) {
     case Phase::Opening:
-      if (!playRequested_) return Action::None;
-      playRequested_ = false;
+      if (!FPlayRequested) return Action::None;
+      FPlayRequested = false;
       return Action::Pause;
     case Phase::Loaded:
-      if (!isPlaying()) return Action::None;
-      playRequested_ = false;
+      if (!IsPlaying()) return Action::None;
+      FPlayRequested = false;
       SetPlay(wmppsPaused);
       SetStatus(kStatusPaused);
       return Action::Pause;
@@ -102,18 +102,18 @@ PlayerStateMachine::Action PlayerStateMachine::Pause() {
   }
 }
 
-PlayerStateMachine::Action PlayerStateMachine::Stop() {
-  switch (phase_) {
+TPlayerStateMachine::Action TPlayerStateMachine::Stop() {
+  switch (FPhase) {
     case Phase::Opening:
       // Stopped before the file was open: the engine lets it go; play opens it again.
-      phase_ = Phase::Unloaded;
-      playRequested_ = false;
+      FPhase = Phase::Unloaded;
+      FPlayRequested = false;
       SetPlay(wmppsStopped);
       SetStatus(kStatusStopped);
       return Action::Unload;
     case Phase::Loaded:
-      playRequested_ = false;
-      if (playState_ != wmppsStopped) SetPlay(wmppsStopped);
+      FPlayRequested = false;
+      if (FPlayState != wmppsStopped) SetPlay(wmppsStopped);
       SetStatus(kStatusStopped);
       return Action::StopAndRewind;
     default:
@@ -121,19 +121,19 @@ PlayerStateMachine::Action PlayerStateMachine::Stop() {
   }
 }
 
-void PlayerStateMachine::EngineStarted() {
-  if (phase_ != Phase::Opening) return;
+void TPlayerStateMachine::EngineStarted() {
+  if (FPhase != Phase::Opening) return;
   SetOpen(wmposMediaConnecting);
   SetOpen(wmposMediaLoading);
 }
 
-void PlayerStateMachine::EngineLoaded() {
-  if (phase_ != Phase::Opening) return;
-  phase_ = Phase::Loaded;
+void TPlayerStateMachine::EngineLoaded() {
+  if (FPhase != Phase::Opening) return;
+  FPhase = Phase::Loaded;
   SetOpen(wmposMediaOpening);
   SetOpen(wmposMediaOpen);
-  events_.push_back({Kind::MediaChange, 0});
-  if (playRequested_) {
+  FEvents.push_back({Kind::MediaChange, 0});
+  if (FPlayRequested) {
     SetPlay(wmppsTransitioning);
     SetStatus(kStatusStarting);
   } else {
@@ -142,59 +142,59 @@ void PlayerStateMachine::EngineLoaded() {
   }
 }
 
-void PlayerStateMachine::EngineRunning() {
-  if (phase_ != Phase::Loaded || !playRequested_ || playState_ != wmppsTransitioning) return;
+void TPlayerStateMachine::EngineRunning() {
+  if (FPhase != Phase::Loaded || !FPlayRequested || FPlayState != wmppsTransitioning) return;
   SetPlay(wmppsPlaying);
-  SetStatus(buffering_ ? kStatusBuffering : kStatusPlaying);
+  SetStatus(FBuffering ? kStatusBuffering : kStatusPlaying);
 }
 
-bool PlayerStateMachine::AtEnd(const EndReading& reading) {
+bool TPlayerStateMachine::AtEnd(const EndReading& reading) {
   if (reading.seeking) return false;
   return reading.eofReached || (reading.duration > 0 && reading.position >= reading.duration);
 }
 
-bool PlayerStateMachine::EngineReport(const EndReading& reading) {
-  if (phase_ != Phase::Loaded || !AtEnd(reading)) return false;
+bool TPlayerStateMachine::EngineReport(const EndReading& reading) {
+  if (FPhase != Phase::Loaded || !AtEnd(reading)) return false;
   End();
   return true;
 }
 
-void PlayerStateMachine::End() {
-  playRequested_ = false;
-  if (playState_ == wmppsStopped) return;
+void TPlayerStateMachine::End() {
+  FPlayRequested = false;
+  if (FPlayState == wmppsStopped) return;
   SetPlay(wmppsMediaEnded);
   SetPlay(wmppsStopped);
   SetStatus(kStatusStopped);
 }
 
-void PlayerStateMachine::EngineFailed() {
-  if (phase_ != Phase::Opening && phase_ != Phase::Loaded) return;
-  const bool wasLoaded = phase_ == Phase::Loaded;
-  phase_ = Phase::Failed;
-  playRequested_ = false;
-  if (wasLoaded && playState_ != wmppsStopped) SetPlay(wmppsMediaEnded);
-  if (playState_ != wmppsStopped) SetPlay(wmppsStopped);
+void TPlayerStateMachine::EngineFailed() {
+  if (FPhase != Phase::Opening && FPhase != Phase::Loaded) return;
+  const bool wasLoaded = FPhase == Phase::Loaded;
+  FPhase = Phase::Failed;
+  FPlayRequested = false;
+  if (wasLoaded && FPlayState != wmppsStopped) SetPlay(wmppsMediaEnded);
+  if (FPlayState != wmppsStopped) SetPlay(wmppsStopped);
   SetOpen(wmposPlaylistOpenNoMedia);
   SetStatus(kStatusStopped);
 }
 
-void PlayerStateMachine::EngineReleased() {
+void TPlayerStateMachine::EngineReleased() {
   // The end-file event: the engine has read the whole file.
-  if (EngineReport({.eofReached = true})) phase_ = Phase::Unloaded;
+  if (EngineReport({.eofReached = true})) FPhase = Phase::Unloaded;
 }
 
-void PlayerStateMachine::EngineBuffering(bool buffering) {
-  buffering_ = buffering;
-  if (phase_ != Phase::Loaded || (playState_ != wmppsPlaying && playState_ != wmppsBuffering)) return;
-  if (buffering && playState_ != wmppsBuffering) {
+void TPlayerStateMachine::EngineBuffering(bool buffering) {
+  FBuffering = buffering;
+  if (FPhase != Phase::Loaded || (FPlayState != wmppsPlaying && FPlayState != wmppsBuffering)) return;
+  if (buffering && FPlayState != wmppsBuffering) {
     SetPlay(wmppsBuffering);
     SetStatus(kStatusBuffering);
-  } else if (!buffering && playState_ == wmppsBuffering) {
+  } else if (!buffering && FPlayState == wmppsBuffering) {
     SetPlay(wmppsPlaying);
     SetStatus(kStatusPlaying);
   }
 }
 
-std::vector<PlayerEvent> PlayerStateMachine::TakeEvents() { return std::exchange(events_, {}); }
+std::vector<PlayerEvent> TPlayerStateMachine::TakeEvents() { return std::exchange(FEvents, {}); }
 
 }  // namespace korvane

@@ -33,7 +33,7 @@ struct EndReading {
   double duration = 0;      // 0: unknown
 };
 
-class PlayerStateMachine {
+class TPlayerStateMachine {
  public:
   enum class Phase {
     NoMedia,   // nothing open
@@ -43,15 +43,15 @@ class PlayerStateMachine {
     Failed,    // the file could not be opened or decoded
   };
 
-  PlayerStateMachine();
+  TPlayerStateMachine();
 
-  Phase phase() const { return phase_; }
-  int32_t openState() const { return openState_; }
-  int32_t playState() const { return playState_; }
-  const std::u16string& status() const { return status_; }
-  bool playRequested() const { return playRequested_; }
-  bool isPlaying() const {
-    return playState_ == wmppsPlaying || playState_ == wmppsTransitioning || playState_ == wmppsBuffering;
+  Phase CurrentPhase() const { return FPhase; }
+  int32_t openState() const { return FOpenState; }
+  int32_t playState() const { return FPlayState; }
+  const std::u16string& status() const { return FStatus; }
+  bool PlayRequested() const { return FPlayRequested; }
+  bool IsPlaying() const {
+    return FPlayState == wmppsPlaying || FPlayState == wmppsTransitioning || FPlayState == wmppsBuffering;
   }
 
   // Whether the control's "Play", "Pause", "Stop" or "CurrentPosition" can be used
@@ -93,13 +93,13 @@ class PlayerStateMachine {
   void SetStatus(const char16_t* text);
   void End();
 
-  Phase phase_ = Phase::NoMedia;
-  int32_t openState_ = wmposUndefined;
-  int32_t playState_ = wmppsUndefined;
-  std::u16string status_;
-  bool playRequested_ = false;
-  bool buffering_ = false;
-  std::vector<PlayerEvent> events_;
+  Phase FPhase = Phase::NoMedia;
+  int32_t FOpenState = wmposUndefined;
+  int32_t FPlayState = wmppsUndefined;
+  std::u16string FStatus;
+  bool FPlayRequested = false;
+  bool FBuffering = false;
+  std::vector<PlayerEvent> FEvents;
 };
 
 }  // namespace korvane

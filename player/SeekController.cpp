@@ -9,56 +9,56 @@ constexpr double kSamePosition = 0.001;
 constexpr double kMinProgress = 0.01;
 }  // namespace
 
-void SeekController::Reset() {
-  const uint64_t sentId = sentId_;
-  *this = SeekController();
-  sentId_ = sentId;
+void TSeekController::Reset() {
+  const uint64_t sentId = FSentId;
+  *this = TSeekController();
+  FSentId = sentId;
 }
 
-double SeekController::Clamp(double target, double duration) {
+double TSeekController::Clamp(double target, double duration) {
   if (std::isnan(target) || target < 0) target = 0;
   if (duration > 0 && target > duration) target = duration;
   if (std::isinf(target)) target = 0;  // +inf with an unknown duration
   return target;
 }
 
-std::optional<SeekCommand> SeekController::Put(double target, double position, double duration, bool loaded) {
-  target_ = Clamp(target, duration);
-  pending_ = true;
+std::optional<SeekCommand> TSeekController::Put(double target, double position, double duration, bool loaded) {
+  FTarget = Clamp(target, duration);
+  FPending = true;
   if (!loaded) return std::nullopt;
-  if (stage_ != Stage::Idle) {
-    queued_ = true;
+  if (FStage != Stage::Idle) {
+    FQueued = true;
     return std::nullopt;
   }
   return Plan(position, duration);
 }
 
-std::optional<SeekCommand> SeekController::OnLoaded(double position, double duration) {
-  if (!pending_ || stage_ != Stage::Idle) return std::nullopt;
-  target_ = Clamp(target_, duration);
+std::optional<SeekCommand> TSeekController::OnLoaded(double position, double duration) {
+  if (!FPending || FStage != Stage::Idle) return std::nullopt;
+  FTarget = Clamp(FTarget, duration);
   return Plan(position, duration);
 }
 
-SeekCommand SeekController::Send(SeekCommand command) {
-  command.id = ++sentId_;
-  stage_ = Stage::Sent;
-  queued_ = false;
+SeekCommand TSeekController::Send(SeekCommand command) {
+  command.id = ++FSentId;
+  FStage = Stage::Sent;
+  FQueued = false;
   return command;
 }
 
-std::optional<SeekCommand> SeekController::Plan(double from, double duration) {
-  const double delta = target_ - from;
+std::optional<SeekCommand> TSeekController::Plan(double from, double duration) {
+  const double delta = FTarget - from;
   if (std::fabs(delta) < kSamePosition) {
-    pending_ = false;
+    FPending = false;
     return std::nullopt;
   }
-  origin_ = from;
-  direction_ = delta > 0 ? 1 : -1;
+  FOrigin = from;
+  FDirection = delta > 0 ? 1 : -1;
   SeekCommand cmd;
-  cmd.target = target_;
-  const bool intoTheEnd = direction_ > 0 && (duration <= 0 || target_ > duration - kEndGuard);
-  keyframe_ = !intoTheEnd && !exactOnly_;
-  if (keyframe_) {
+  cmd.target = FTarget;
+  const bool intoTheEnd = FDirection > 0 && (duration <= 0 || FTarget > duration - kEndGuard);
+  FKeyframe = !intoTheEnd && !FExactOnly;
+  if (FKeyframe) {
     cmd.mode = SeekCommand::Mode::KeyframeRelative;
     cmd.delta = delta;
   } else {
@@ -67,50 +67,50 @@ std::optional<SeekCommand> SeekController::Plan(double from, double duration) {
   return Send(cmd);
 }
 
-std::optional<SeekCommand> SeekController::OnReply(uint64_t id, bool ok, double position, double duration) {
-  if (stage_ != Stage::Sent || id != sentId_) return std::nullopt;
+std::optional<SeekCommand> TSeekController::OnReply(uint64_t id, bool ok, double position, double duration) {
+  if (FStage != Stage::Sent || id != FSentId) return std::nullopt;
   if (ok) {
-    stage_ = Stage::Replied;
+    FStage = Stage::Replied;
     return std::nullopt;
   }
   return Abandon(position, duration);
 }
 
-std::optional<SeekCommand> SeekController::OnStartOverdue(uint64_t id, double position, double duration) {
-  if (stage_ != Stage::Replied || id != sentId_) return std::nullopt;
+std::optional<SeekCommand> TSeekController::OnStartOverdue(uint64_t id, double position, double duration) {
+  if (FStage != Stage::Replied || id != FSentId) return std::nullopt;
   return Abandon(position, duration);
 }
 
 // The seek in flight moved nothing.
-std::optional<SeekCommand> SeekController::Abandon(double position, double duration) {
-  stage_ = Stage::Idle;
-  if (queued_) return Plan(position, duration);
-  pending_ = false;
+std::optional<SeekCommand> TSeekController::Abandon(double position, double duration) {
+  FStage = Stage::Idle;
+  if (FQueued) return Plan(position, duration);
+  FPending = false;
   return std::nullopt;
 }
 
-void SeekController::OnSeekStarted() {
-  if (stage_ == Stage::Replied) stage_ = Stage::Started;
+void TSeekController::OnSeekStarted() {
+  if (FStage == Stage::Replied) FStage = Stage::Started;
 }
 
-std::optional<SeekCommand> SeekController::OnRestart(double landed, double duration) {
+std::optional<SeekCommand> TSeekController::OnRestart(double landed, double duration) {
   // Not ours, or not yet: the engine's own restart, or that of a seek given up.
-  if (stage_ != Stage::Started) return std::nullopt;
-  stage_ = Stage::Idle;
-  if (queued_) return Plan(landed, duration);
-  if (keyframe_) {
-    const bool far = std::fabs(landed - target_) > kFarFromTarget;
-    const bool noProgress = direction_ > 0 ? landed < origin_ + kMinProgress : landed > origin_ - kMinProgress;
+  if (FStage != Stage::Started) return std::nullopt;
+  FStage = Stage::Idle;
+  if (FQueued) return Plan(landed, duration);
+  if (FKeyframe) {
+    const bool far = std::fabs(landed - FTarget) > kFarFromTarget;
+    const bool noProgress = FDirection > 0 ? landed < FOrigin + kMinProgress : landed > FOrigin - kMinProgress;
     if (far || noProgress) {
-      keyframe_ = false;
-      exactOnly_ = exactOnly_ || far;
+      FKeyframe = false;
+      FExactOnly = FExactOnly || far;
       SeekCommand cmd;
       cmd.mode = SeekCommand::Mode::ExactAbsolute;
-      cmd.target = target_;
+      cmd.target = FTarget;
       return Send(cmd);
     }
   }
-  pending_ = false;
+  FPending = false;
   return std::nullopt;
 }
 

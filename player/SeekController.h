@@ -37,7 +37,7 @@ struct SeekCommand {
   uint64_t id = 0;    // the reply id to send it with; never 0
 };
 
-class SeekController {
+class TSeekController {
  public:
   static constexpr double kFarFromTarget = 3.0;
   static constexpr double kEndGuard = 10.0;
@@ -64,8 +64,8 @@ class SeekController {
   std::optional<SeekCommand> OnRestart(double landed, double duration);
 
   // True from a put until the engine has reached its target.
-  bool Pending() const { return pending_; }
-  double Target() const { return target_; }
+  bool Pending() const { return FPending; }
+  double Target() const { return FTarget; }
 
  private:
   // Where the seek in flight is: sent, replied to, started by the engine.
@@ -76,15 +76,15 @@ class SeekController {
   std::optional<SeekCommand> Abandon(double position, double duration);
   static double Clamp(double target, double duration);
 
-  bool pending_ = false;   // a target is set and not yet reached
-  Stage stage_ = Stage::Idle;
-  bool queued_ = false;    // the target changed while in flight
-  bool keyframe_ = false;  // the seek in flight is the keyframe stage
-  bool exactOnly_ = false; // a keyframe seek in this media landed far from its target
-  double target_ = 0;
-  double origin_ = 0;
-  int direction_ = 0;
-  uint64_t sentId_ = 0;    // id of the seek in flight, or of the last one sent
+  bool FPending = false;   // a target is set and not yet reached
+  Stage FStage = Stage::Idle;
+  bool FQueued = false;    // the target changed while in flight
+  bool FKeyframe = false;  // the seek in flight is the keyframe stage
+  bool FExactOnly = false; // a keyframe seek in this media landed far from its target
+  double FTarget = 0;
+  double FOrigin = 0;
+  int FDirection = 0;
+  uint64_t FSentId = 0;    // id of the seek in flight, or of the last one sent
 };
 
 }  // namespace korvane

@@ -1,7 +1,9 @@
 #pragma once
-// The rename and trash commands of the main window and the undo of the trash,
+// The rename, trash and move-to commands of the main window and their undo,
 // each one flow: ask, move the file, fix the list, play on.
-#include "app/logic/UndoTrash.h"
+#include <string>
+
+#include "app/logic/UndoHistory.h"
 #include "player/Player.h"
 
 namespace korvane {
@@ -22,15 +24,20 @@ class TFileCommands {
   // remembering it for undo. Declined or failed alike, playback goes on with
   // the next entry, unless the ticks inside the box have moved the list on already.
   void Trash();
-  // Takes the newest file this run trashed back (TUndoTrash).
-  void UndoTrash() { FUndoTrash.Undo(); }
+  // Moves the playing entry's file into folder without asking, remembering it
+  // for undo, and plays the next entry. Nothing with no media or no folder (an
+  // unset target) or when folder is the file's own; a folder that takes no
+  // file is refused in a box, and the file plays on.
+  void MoveTo(const std::string& folder);
+  // Takes back the newest of this run's trashes and moves.
+  void Undo() { FUndo.Undo(); }
 
  private:
   IWMPCore& FPlayer;
   IMainView& FView;
   TMediaList& FList;
   IFileQuestions& FAsk;
-  TUndoTrash FUndoTrash;
+  TUndoHistory FUndo;
 };
 
 }  // namespace korvane

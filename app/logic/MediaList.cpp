@@ -16,16 +16,16 @@ std::string MegabyteText(int64_t size) {
 }
 
 void TMediaList::Open(const std::string& path) {
-  player_.setURL(ToWide(path));
-  std::u16string url = player_.URL();
+  FPlayer.setURL(ToWide(path));
+  std::u16string url = FPlayer.URL();
   if (url.empty()) return;
-  view_.SetStatusText(MegabyteText(FileSizeOf(ToNarrow(url))), 1);
-  player_.controls().play();
+  FView.SetStatusText(MegabyteText(FileSizeOf(ToNarrow(url))), 1);
+  FPlayer.controls().play();
 }
 
 void TMediaList::ComboListSelect() {
-  if (view_.ItemIndex() < 0) return;
-  player_.controls().stop();
+  if (FView.ItemIndex() < 0) return;
+  FPlayer.controls().stop();
   SelectExisting();
   HintNeighbours();
 }
@@ -35,18 +35,18 @@ void TMediaList::SelectExisting() {
     // Entries whose files are gone are skipped as NextMedia would, in a loop
     // rather than by recursion so a long run of them cannot exhaust the stack.
     for (;;) {
-      const std::string path = view_.Item(view_.ItemIndex());
+      const std::string path = FView.Item(FView.ItemIndex());
       if (IsExistingNonFolder(path)) {
         Open(path);
         return;
       }
-      const int next = view_.ItemIndex() + 1;
-      if (next >= view_.ItemCount()) {
-        player_.setURL(u"");
+      const int next = FView.ItemIndex() + 1;
+      if (next >= FView.ItemCount()) {
+        FPlayer.setURL(u"");
         return;
       }
-      view_.SetItemIndex(next);
-      player_.controls().stop();
+      FView.SetItemIndex(next);
+      FPlayer.controls().stop();
     }
   } catch (const std::exception&) {
     // Opening or starting failed: the player stays as the failed call left it.
@@ -54,33 +54,33 @@ void TMediaList::SelectExisting() {
 }
 
 void TMediaList::NextMedia() {
-  const int next = view_.ItemIndex() + 1;
-  if (next < view_.ItemCount()) {
-    view_.SetItemIndex(next);
+  const int next = FView.ItemIndex() + 1;
+  if (next < FView.ItemCount()) {
+    FView.SetItemIndex(next);
     ComboListSelect();
   } else {
-    player_.setURL(u"");
+    FPlayer.setURL(u"");
     HintNeighbours();
   }
 }
 
 void TMediaList::PrevMedia() {
-  const int index = view_.ItemIndex();
-  if (view_.ItemCount() > 0 && index > 0) {
-    view_.SetItemIndex(index - 1);
+  const int index = FView.ItemIndex();
+  if (FView.ItemCount() > 0 && index > 0) {
+    FView.SetItemIndex(index - 1);
     ComboListSelect();
   } else {
-    view_.SetItemIndex(-1);
-    player_.setURL(u"");
+    FView.SetItemIndex(-1);
+    FPlayer.setURL(u"");
     HintNeighbours();
   }
 }
 
 void TMediaList::HintNeighbours() {
-  if (!hint_) return;
-  const int index = view_.ItemIndex(), count = view_.ItemCount();
-  hint_->HintNeighbours(index > 0 && index <= count ? view_.Item(index - 1) : "",
-                        index + 1 < count ? view_.Item(index + 1) : "");
+  if (!FHint) return;
+  const int index = FView.ItemIndex(), count = FView.ItemCount();
+  FHint->HintNeighbours(index > 0 && index <= count ? FView.Item(index - 1) : "",
+                        index + 1 < count ? FView.Item(index + 1) : "");
 }
 
 }  // namespace korvane

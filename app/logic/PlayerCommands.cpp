@@ -50,12 +50,12 @@ std::string MediaCaption(const std::string& title, IWMPMedia& media) {
 }
 
 void TPictureClicks::Click(bool inZone) {
-  clickToggled_ = inZone;
-  if (inZone) TogglePlayPause(player_);
+  FClickToggled = inZone;
+  if (inZone) TogglePlayPause(FPlayer);
 }
 
 void TPictureClicks::DoubleClick() {
-  if (std::exchange(clickToggled_, false)) TogglePlayPause(player_);
+  if (std::exchange(FClickToggled, false)) TogglePlayPause(FPlayer);
 }
 
 }  // namespace korvane

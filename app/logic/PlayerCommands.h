@@ -22,13 +22,13 @@ void TogglePlayPause(IWMPCore& player);
 // toggle back, so a double click leaves play and pause as they were.
 class TPictureClicks {
  public:
-  explicit TPictureClicks(IWMPCore& player) : player_(player) {}
+  explicit TPictureClicks(IWMPCore& player) : FPlayer(player) {}
   void Click(bool inZone);
   void DoubleClick();
 
  private:
-  IWMPCore& player_;
-  bool clickToggled_ = false;
+  IWMPCore& FPlayer;
+  bool FClickToggled = false;
 };
 // Whether a click at (x, y) on a picture of width × height toggles play and
 // pause: left 50 and top 0 inclusive, right width − 50 and bottom height − 100 exclusive.

@@ -22,8 +22,8 @@ class TTickStep {
   // escapeState: true when Esc is down or has been pressed since the last call.
   TTickStep(IWMPCore& player, IMainView& view, TMediaList& list, TFindFileThread& search,
             const TConfig& config, std::function<bool()> escapeState)
-      : player_(player), view_(view), list_(list), search_(search), config_(config),
-        escapeState_(std::move(escapeState)) {}
+      : FPlayer(player), FView(view), FList(list), FSearch(search), FConfig(config),
+        FEscapeState(std::move(escapeState)) {}
 
   void Tick();
 
@@ -31,19 +31,19 @@ class TTickStep {
   void TakeFoundFiles();
   void ShowPosition(IWMPMedia& media);
 
-  IWMPCore& player_;
-  IMainView& view_;
-  TMediaList& list_;
-  TFindFileThread& search_;
-  const TConfig& config_;
-  std::function<bool()> escapeState_;
+  IWMPCore& FPlayer;
+  IMainView& FView;
+  TMediaList& FList;
+  TFindFileThread& FSearch;
+  const TConfig& FConfig;
+  std::function<bool()> FEscapeState;
   // What the position panel was last made from, so an unchanged one is not formatted again.
   struct Shown {
     std::u16string posText, durText;
     double pos = -1, dur = -1;
     std::string decimalSeparator;
     bool operator==(const Shown&) const = default;
-  } shown_;
+  } FShown;
 };
 
 }  // namespace korvane

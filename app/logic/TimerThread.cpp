@@ -7,7 +7,7 @@
 namespace korvane {
 
 TTimerThread::TTimerThread(std::function<void()> tick, std::function<void()> wake)
-    : tick_(std::move(tick)), wake_(std::move(wake)), thread_([this] { Execute(); }) {}
+    : FTick(std::move(tick)), FWake(std::move(wake)), FThread([this] { Execute(); }) {}
 
 TTimerThread::~TTimerThread() {
   Terminate();
@@ -15,45 +15,45 @@ TTimerThread::~TTimerThread() {
 }
 
 void TTimerThread::Execute() {
-  std::unique_lock lock(mutex_);
-  while (!terminated_) {
+  std::unique_lock lock(FMutex);
+  while (!FTerminated) {
     lock.unlock();
     CallTick();
     lock.lock();
-    changed_.wait_for(lock, kPeriod, [this] { return terminated_; });
+    FChanged.wait_for(lock, kPeriod, [this] { return FTerminated; });
   }
-  finished_ = true;
-  changed_.notify_all();
+  FFinished = true;
+  FChanged.notify_all();
 }
 
 void TTimerThread::CallTick() {
   {
-    std::lock_guard lock(mutex_);
-    pending_ = true;
+    std::lock_guard lock(FMutex);
+    FPending = true;
   }
-  changed_.notify_all();
-  wake_();
-  std::unique_lock lock(mutex_);
-  changed_.wait(lock, [this] { return !pending_; });
+  FChanged.notify_all();
+  FWake();
+  std::unique_lock lock(FMutex);
+  FChanged.wait(lock, [this] { return !FPending; });
 }
 
 void TTimerThread::RunPending() {
   {
-    std::lock_guard lock(mutex_);
-    if (!pending_ || running_) return;
+    std::lock_guard lock(FMutex);
+    if (!FPending || FRunning) return;
   }
-  running_ = true;
+  FRunning = true;
   RunTick();
-  running_ = false;
-  std::lock_guard lock(mutex_);
-  pending_ = false;
-  changed_.notify_all();
+  FRunning = false;
+  std::lock_guard lock(FMutex);
+  FPending = false;
+  FChanged.notify_all();
 }
 
 void TTimerThread::RunTick() {
   std::string error;
   try {
-    tick_();
+    FTick();
     return;
   } catch (const std::exception& e) {
     error = e.what();
@@ -61,33 +61,33 @@ void TTimerThread::RunTick() {
     error = "unknown error";
   }
   // A player that keeps failing would otherwise repeat its message 100 times a second.
-  if (error == lastError_) return;
-  lastError_ = error;
+  if (error == FLastError) return;
+  FLastError = error;
   std::fprintf(stderr, "Korvane: error in tick: %s\n", error.c_str());
 }
 
 void TTimerThread::Terminate() {
-  std::lock_guard lock(mutex_);
-  terminated_ = true;
-  changed_.notify_all();
+  std::lock_guard lock(FMutex);
+  FTerminated = true;
+  FChanged.notify_all();
 }
 
 void TTimerThread::WaitFor() {
-  if (!thread_.joinable()) return;
+  if (!FThread.joinable()) return;
   // The thread waits for the running tick to return, which waits here: it could never end.
-  if (running_) throw std::logic_error("TTimerThread stopped from inside its own tick");
-  std::unique_lock lock(mutex_);
-  while (!finished_) {
-    if (pending_) {
+  if (FRunning) throw std::logic_error("TTimerThread stopped from inside its own tick");
+  std::unique_lock lock(FMutex);
+  while (!FFinished) {
+    if (FPending) {
       lock.unlock();
       RunPending();
       lock.lock();
     } else {
-      changed_.wait(lock);
+      FChanged.wait(lock);
     }
   }
   lock.unlock();
-  thread_.join();
+  FThread.join();
 }
 
 }  // namespace korvane

@@ -40,16 +40,16 @@ class TTimerThread {
   void CallTick();
   void RunTick();
 
-  std::function<void()> tick_;
-  std::function<void()> wake_;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  bool terminated_ = false;
-  bool pending_ = false;
-  bool finished_ = false;
-  bool running_ = false;  // GUI thread only: a tick is running now
-  std::string lastError_;
-  std::thread thread_;  // last: starts once the fields above exist
+  std::function<void()> FTick;
+  std::function<void()> FWake;
+  std::mutex FMutex;
+  std::condition_variable FChanged;
+  bool FTerminated = false;
+  bool FPending = false;
+  bool FFinished = false;
+  bool FRunning = false;  // GUI thread only: a tick is running now
+  std::string FLastError;
+  std::thread FThread;  // last: starts once the fields above exist
 };
 
 }  // namespace korvane

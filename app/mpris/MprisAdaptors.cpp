@@ -14,7 +14,7 @@ template <typename T, typename F>
 T ReadOr(T fallback, F read) {
   try {
     return read();
-  } catch (const PlayerError&) {
+  } catch (const TPlayerError&) {
     return fallback;
   }
 }
@@ -32,88 +32,88 @@ QVariantMap MetadataMap(const MprisTrack& track) {
 }
 
 TMprisRootAdaptor::TMprisRootAdaptor(TMprisObject* object, IMprisTarget& target)
-    : QDBusAbstractAdaptor(object), target_(target) {}
+    : QDBusAbstractAdaptor(object), FTarget(target) {}
 
 QStringList TMprisRootAdaptor::SupportedMimeTypes() const {
   // The desktop entry's list, given by the build.
   return QString::fromLatin1(KORVANE_MIME_TYPES).split(QLatin1Char(','));
 }
 
-void TMprisRootAdaptor::Raise() { target_.Raise(); }
+void TMprisRootAdaptor::Raise() { FTarget.Raise(); }
 
 TMprisPlayerAdaptor::TMprisPlayerAdaptor(TMprisObject* object, IWMPCore& player, IMprisTarget& target,
                                          std::function<void()> onSeek)
-    : QDBusAbstractAdaptor(object), object_(*object), player_(player), target_(target), onSeek_(std::move(onSeek)) {}
+    : QDBusAbstractAdaptor(object), FObject(*object), FPlayer(player), FTarget(target), FOnSeek(std::move(onSeek)) {}
 
 QString TMprisPlayerAdaptor::PlaybackStatus() const {
-  return QString::fromStdString(PlaybackStatusName(target_.PlayState()));
+  return QString::fromStdString(PlaybackStatusName(FTarget.PlayState()));
 }
 
 QVariantMap TMprisPlayerAdaptor::Metadata() const {
-  return MetadataMap(ReadOr(MprisTrack{}, [this] { return CurrentTrack(player_, target_.MediaIndex()); }));
+  return MetadataMap(ReadOr(MprisTrack{}, [this] { return CurrentTrack(FPlayer, FTarget.MediaIndex()); }));
 }
 
 double TMprisPlayerAdaptor::Volume() const {
-  return ReadOr(0.0, [this] { return MprisVolume(player_); });
+  return ReadOr(0.0, [this] { return MprisVolume(FPlayer); });
 }
 
 void TMprisPlayerAdaptor::SetVolume(double volume) {
   ReadOr(false, [&] {
-    SetMprisVolume(player_, volume);
+    SetMprisVolume(FPlayer, volume);
     return true;
   });
 }
 
 qlonglong TMprisPlayerAdaptor::Position() const {
-  return ReadOr<qlonglong>(0, [this] { return PositionUs(player_); });
+  return ReadOr<qlonglong>(0, [this] { return PositionUs(FPlayer); });
 }
 
 bool TMprisPlayerAdaptor::CanSeek() const {
-  return ReadOr(false, [this] { return player_.currentMedia() != nullptr; });
+  return ReadOr(false, [this] { return FPlayer.currentMedia() != nullptr; });
 }
 
 void TMprisPlayerAdaptor::Run(const std::function<void()>& command) {
   try {
     command();
-  } catch (const PlayerError& error) {
-    object_.sendErrorReply(QDBusError::Failed, QString::fromUtf8(error.what()));
+  } catch (const TPlayerError& error) {
+    FObject.sendErrorReply(QDBusError::Failed, QString::fromUtf8(error.what()));
   }
 }
 
 void TMprisPlayerAdaptor::PlayPause() {
-  Run([this] { TogglePlayPause(player_); });
+  Run([this] { TogglePlayPause(FPlayer); });
 }
 void TMprisPlayerAdaptor::Play() {
-  Run([this] { player_.controls().play(); });
+  Run([this] { FPlayer.controls().play(); });
 }
 void TMprisPlayerAdaptor::Pause() {
-  Run([this] { player_.controls().pause(); });
+  Run([this] { FPlayer.controls().pause(); });
 }
 void TMprisPlayerAdaptor::Stop() {
-  Run([this] { player_.controls().stop(); });
+  Run([this] { FPlayer.controls().stop(); });
 }
 void TMprisPlayerAdaptor::Next() {
-  Run([this] { target_.NextMedia(); });
+  Run([this] { FTarget.NextMedia(); });
 }
 void TMprisPlayerAdaptor::Previous() {
-  Run([this] { target_.PrevMedia(); });
+  Run([this] { FTarget.PrevMedia(); });
 }
 
 void TMprisPlayerAdaptor::Seek(qlonglong Offset) {
   Run([&] {
-    SeekByUs(player_, Offset);
-    onSeek_();
+    SeekByUs(FPlayer, Offset);
+    FOnSeek();
   });
 }
 
 void TMprisPlayerAdaptor::SetPosition(const QDBusObjectPath& TrackId, qlonglong Position) {
   Run([&] {
-    if (SetPositionUs(player_, target_.MediaIndex(), TrackId.path().toStdString(), Position)) onSeek_();
+    if (SetPositionUs(FPlayer, FTarget.MediaIndex(), TrackId.path().toStdString(), Position)) FOnSeek();
   });
 }
 
 void TMprisPlayerAdaptor::OpenUri(const QString&) {
-  object_.sendErrorReply(QDBusError::NotSupported, QStringLiteral("Files are opened through the program's list"));
+  FObject.sendErrorReply(QDBusError::NotSupported, QStringLiteral("Files are opened through the program's list"));
 }
 
 }  // namespace korvane

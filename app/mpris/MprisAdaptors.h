@@ -49,7 +49,7 @@ class TMprisRootAdaptor : public QDBusAbstractAdaptor {
   void Quit() {}
 
  private:
-  IMprisTarget& target_;
+  IMprisTarget& FTarget;
 };
 
 class TMprisPlayerAdaptor : public QDBusAbstractAdaptor {
@@ -73,7 +73,7 @@ class TMprisPlayerAdaptor : public QDBusAbstractAdaptor {
   // onSeek runs after each seek asked for over the bus.
   TMprisPlayerAdaptor(TMprisObject* object, IWMPCore& player, IMprisTarget& target, std::function<void()> onSeek);
   QString PlaybackStatus() const;
-  double Rate() const { return player_.settings().rate(); }
+  double Rate() const { return FPlayer.settings().rate(); }
   double MinimumRate() const { return kSpeedSteps[0]; }
   double MaximumRate() const { return std::end(kSpeedSteps)[-1]; }
   QVariantMap Metadata() const;
@@ -102,10 +102,10 @@ class TMprisPlayerAdaptor : public QDBusAbstractAdaptor {
   // Runs a command; a player failure becomes the call's error reply.
   void Run(const std::function<void()>& command);
 
-  TMprisObject& object_;
-  IWMPCore& player_;
-  IMprisTarget& target_;
-  std::function<void()> onSeek_;
+  TMprisObject& FObject;
+  IWMPCore& FPlayer;
+  IMprisTarget& FTarget;
+  std::function<void()> FOnSeek;
 };
 
 }  // namespace korvane

@@ -64,7 +64,7 @@ void TMprisService::Bus::Announce(bool seeked) {
   try {
     now = TakeSnapshot(player, target);
     position = PositionUs(player);
-  } catch (const PlayerError&) {
+  } catch (const TPlayerError&) {
     return;
   }
   SendSeeked(position, now.track == shown.track, seeked);
@@ -103,17 +103,17 @@ TMprisService::TMprisService(IWMPCore& player, IMprisTarget& target) {
     QDBusConnection::disconnectFromBus(connection.name());
     return;
   }
-  bus_ = std::make_unique<Bus>(player, target, connection);
-  new TMprisRootAdaptor(&bus_->object, target);
-  Bus* bus = bus_.get();
+  FBus = std::make_unique<Bus>(player, target, connection);
+  new TMprisRootAdaptor(&FBus->object, target);
+  Bus* bus = FBus.get();
   bus->playerAdaptor = new TMprisPlayerAdaptor(&bus->object, player, target, [bus] { bus->Announce(true); });
   try {
     bus->shown = TakeSnapshot(player, target);
     bus->positionUs = PositionUs(player);
-  } catch (const PlayerError&) {
+  } catch (const TPlayerError&) {
   }
-  if (!connection.registerObject(QString::fromLatin1(kObjectPath), &bus_->object, QDBusConnection::ExportAdaptors)) {
-    bus_.reset();
+  if (!connection.registerObject(QString::fromLatin1(kObjectPath), &FBus->object, QDBusConnection::ExportAdaptors)) {
+    FBus.reset();
     return;
   }
   QDBusMessage request = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
@@ -121,8 +121,8 @@ TMprisService::TMprisService(IWMPCore& player, IMprisTarget& target) {
                                                         QStringLiteral("org.freedesktop.DBus"),
                                                         QStringLiteral("RequestName"));
   request << QString::fromLatin1(kServiceName) << kDoNotQueue;
-  auto* watcher = new QDBusPendingCallWatcher(connection.asyncCall(request), &bus_->object);
-  QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &bus_->object, [bus](QDBusPendingCallWatcher* call) {
+  auto* watcher = new QDBusPendingCallWatcher(connection.asyncCall(request), &FBus->object);
+  QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &FBus->object, [bus](QDBusPendingCallWatcher* call) {
     QDBusPendingReply<uint> reply = *call;
     if (reply.isError() || reply.value() != kPrimaryOwner) bus->active = false;
     call->deleteLater();
@@ -131,10 +131,10 @@ TMprisService::TMprisService(IWMPCore& player, IMprisTarget& target) {
 
 TMprisService::~TMprisService() = default;
 
-bool TMprisService::Active() const { return bus_ && bus_->active; }
+bool TMprisService::Active() const { return FBus && FBus->active; }
 
 void TMprisService::Refresh() {
-  if (Active()) bus_->Announce(false);
+  if (Active()) FBus->Announce(false);
 }
 
 }  // namespace korvane

@@ -31,7 +31,7 @@ class TMprisService {
 
  private:
   struct Bus;
-  std::unique_ptr<Bus> bus_;
+  std::unique_ptr<Bus> FBus;
 };
 
 }  // namespace korvane

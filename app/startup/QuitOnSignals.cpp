@@ -9,8 +9,8 @@ namespace korvane {
 TQuitOnSignals::TQuitOnSignals() {
   const int fd = DeliverQuitSignals();
   if (fd < 0) return;
-  notifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-  connect(notifier_.get(), &QSocketNotifier::activated, this, [fd] {
+  FNotifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+  connect(FNotifier.get(), &QSocketNotifier::activated, this, [fd] {
     // exit, not quit: it also ends the loop of a dialog that may be open.
     if (TakeQuitSignals(fd)) QCoreApplication::exit(0);
   });

@@ -15,7 +15,7 @@ class TQuitOnSignals : public QObject {
   TQuitOnSignals();
 
  private:
-  std::unique_ptr<QSocketNotifier> notifier_;
+  std::unique_ptr<QSocketNotifier> FNotifier;
 };
 
 }  // namespace korvane

@@ -10,13 +10,13 @@
 namespace korvane {
 
 TFullScreen::TFullScreen(QMainWindow& window, QWidget& picture, std::vector<QWidget*> chrome)
-    : window_(window), picture_(picture), chrome_(std::move(chrome)) {
+    : FWindow(window), FPicture(picture), FChrome(std::move(chrome)) {
   // The hidden menu bar's short-cuts go with it; the window itself keeps them.
-  for (QAction* menu : window_.menuBar()->actions())
-    if (menu->menu()) window_.addActions(menu->menu()->actions());
-  pointerTimer_.setSingleShot(true);
-  pointerTimer_.setInterval(kPointerHideMs);
-  connect(&pointerTimer_, &QTimer::timeout, this, [this] { HidePointer(); });
+  for (QAction* menu : FWindow.menuBar()->actions())
+    if (menu->menu()) FWindow.addActions(menu->menu()->actions());
+  FPointerTimer.setSingleShot(true);
+  FPointerTimer.setInterval(kPointerHideMs);
+  connect(&FPointerTimer, &QTimer::timeout, this, [this] { HidePointer(); });
 }
 
 TFullScreen::~TFullScreen() { ShowPointer(); }
@@ -27,64 +27,64 @@ bool OnWayland() { return QGuiApplication::platformName().startsWith(QLatin1Stri
 
 }  // namespace
 
-bool TFullScreen::MayChange() const { return !window_.isMinimized() && !QApplication::activeModalWidget(); }
+bool TFullScreen::MayChange() const { return !FWindow.isMinimized() && !QApplication::activeModalWidget(); }
 
 void TFullScreen::Toggle() {
-  if (active_) Leave();
+  if (FActive) Leave();
   else Enter();
 }
 
 void TFullScreen::Enter() {
-  if (active_ || !MayChange()) return;
-  active_ = true;
-  savedState_ = window_.windowState();
-  savedGeometry_ = window_.geometry();
-  for (QWidget* widget : chrome_) widget->hide();
+  if (FActive || !MayChange()) return;
+  FActive = true;
+  FSavedState = FWindow.windowState();
+  FSavedGeometry = FWindow.geometry();
+  for (QWidget* widget : FChrome) widget->hide();
   SetPictureColour(Qt::black);
   // Placed over the screen first: without a window manager nothing else would.
   // A Wayland compositor always does, and gives the old size back itself; a
   // size the window sets meanwhile leaves it stuck full screen or resized.
-  if (QScreen* screen = window_.screen(); screen && !OnWayland()) window_.setGeometry(screen->geometry());
-  window_.setWindowState((savedState_ & ~Qt::WindowMaximized) | Qt::WindowFullScreen);
+  if (QScreen* screen = FWindow.screen(); screen && !OnWayland()) FWindow.setGeometry(screen->geometry());
+  FWindow.setWindowState((FSavedState & ~Qt::WindowMaximized) | Qt::WindowFullScreen);
   qApp->installEventFilter(this);
-  pointerTimer_.start();
+  FPointerTimer.start();
 }
 
 void TFullScreen::Leave() {
-  if (!active_ || !MayChange()) return;
-  active_ = false;
+  if (!FActive || !MayChange()) return;
+  FActive = false;
   qApp->removeEventFilter(this);
-  pointerTimer_.stop();
+  FPointerTimer.stop();
   ShowPointer();
-  window_.setWindowState(savedState_);
-  if (!(savedState_ & Qt::WindowMaximized) && !OnWayland()) window_.setGeometry(savedGeometry_);
+  FWindow.setWindowState(FSavedState);
+  if (!(FSavedState & Qt::WindowMaximized) && !OnWayland()) FWindow.setGeometry(FSavedGeometry);
   SetPictureColour(Qt::white);
-  for (QWidget* widget : chrome_) widget->show();
+  for (QWidget* widget : FChrome) widget->show();
 }
 
 void TFullScreen::SetPictureColour(const QColor& colour) {
-  QPalette palette = picture_.palette();
+  QPalette palette = FPicture.palette();
   palette.setColor(QPalette::Window, colour);
-  picture_.setPalette(palette);
+  FPicture.setPalette(palette);
 }
 
 bool TFullScreen::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseMove) {
     ShowPointer();
-    pointerTimer_.start();
+    FPointerTimer.start();
   }
   return QObject::eventFilter(watched, event);
 }
 
 void TFullScreen::HidePointer() {
-  if (pointerHidden_) return;
-  pointerHidden_ = true;
+  if (FPointerHidden) return;
+  FPointerHidden = true;
   QApplication::setOverrideCursor(Qt::BlankCursor);
 }
 
 void TFullScreen::ShowPointer() {
-  if (!pointerHidden_) return;
-  pointerHidden_ = false;
+  if (!FPointerHidden) return;
+  FPointerHidden = false;
   QApplication::restoreOverrideCursor();
 }
 

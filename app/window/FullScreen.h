@@ -20,7 +20,7 @@ class TFullScreen : public QObject {
   TFullScreen(QMainWindow& window, QWidget& picture, std::vector<QWidget*> chrome);
   ~TFullScreen() override;
 
-  bool Active() const { return active_; }
+  bool Active() const { return FActive; }
   // Neither acts while the window is minimised or a modal dialog is open.
   void Toggle();
   void Leave();
@@ -35,15 +35,15 @@ class TFullScreen : public QObject {
   void HidePointer();
   void ShowPointer();
 
-  QMainWindow& window_;
-  QWidget& picture_;
-  std::vector<QWidget*> chrome_;
-  bool active_ = false;
-  bool pointerHidden_ = false;
-  QTimer pointerTimer_;
+  QMainWindow& FWindow;
+  QWidget& FPicture;
+  std::vector<QWidget*> FChrome;
+  bool FActive = false;
+  bool FPointerHidden = false;
+  QTimer FPointerTimer;
   // What Leave restores.
-  Qt::WindowStates savedState_;
-  QRect savedGeometry_;
+  Qt::WindowStates FSavedState;
+  QRect FSavedGeometry;
 };
 
 }  // namespace korvane

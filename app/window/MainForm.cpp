@@ -12,6 +12,7 @@
 #include "app/startup/HandOffInbox.h"
 #include "app/window/ListEntries.h"
 #include "app/window/MainFormLook.h"
+#include "app/window/MoveToMenu.h"
 #include "app/mpris/MprisService.h"
 #include "app/logic/PlaybackSpeed.h"
 #include "app/logic/PlayerCommands.h"
@@ -78,10 +79,13 @@ TMainForm::TMainForm(const PlayerFactory& makePlayer, TFindFileThread& search, s
   FormCreate();
   FPropForm = std::make_unique<TPropForm>(this, *FPlayer);
   FConfigForm = std::make_unique<TConfigForm>(this, *ConfigStore);
+  FMoveToMenu = std::make_unique<TMoveToMenu>(*ui->MenuMedia, *this, *ConfigStore,
+                                              [this](const std::string& folder) { FFileCommands.MoveTo(folder); });
 }
 
 TMainForm::~TMainForm() {
   FWindowEvents.reset();
+  FMoveToMenu.reset();
   FConfigForm.reset();
   FPropForm.reset();
   FormDestroy();
@@ -214,7 +218,7 @@ void TMainForm::BtnSndVolClick() { ShellOpen("sndvol32.exe", ""); }
 
 void TMainForm::MenuRenameClick() { FFileCommands.Rename(); }
 void TMainForm::MenuTrashFileClick() { FFileCommands.Trash(); }
-void TMainForm::MenuUndoTrashClick() { FFileCommands.UndoTrash(); }
+void TMainForm::MenuUndoTrashClick() { FFileCommands.Undo(); }
 void TMainForm::MenuSpeedUpClick() { ChangeSpeed(*FPlayer, SenderTag()); }
 void TMainForm::MenuFullScreenClick() { FFullScreen->Toggle(); }
 

@@ -34,6 +34,7 @@ class TConfig;
 class TConfigForm;
 class TFindFileThread;
 class TPropForm;
+class TMoveToMenu;
 class TMprisService;
 class TStatusPanels;
 class TWindowEvents;
@@ -150,6 +151,7 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
   // The dialogs live as long as the window.
   std::unique_ptr<TPropForm> FPropForm;
   std::unique_ptr<TConfigForm> FConfigForm;
+  std::unique_ptr<TMoveToMenu> FMoveToMenu;
   std::unique_ptr<TMprisService> FMpris;
   int32_t FPlayState = 0;
   std::vector<std::string> FParams;

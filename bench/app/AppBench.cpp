@@ -99,27 +99,27 @@ std::string ClipArgs(double seconds, int gop, const std::vector<ColourStep>& ste
 
 class Screen {
  public:
-  Screen() : display_(XOpenDisplay(nullptr)) {
+  Screen() : FDisplay(XOpenDisplay(nullptr)) {
     // Windows come and go with the players: a request on a vanished one only fails.
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
   }
   ~Screen() {
-    if (display_) XCloseDisplay(display_);
+    if (FDisplay) XCloseDisplay(FDisplay);
   }
-  bool ok() const { return display_ != nullptr; }
+  bool ok() const { return FDisplay != nullptr; }
 
   // The largest visible top-level window of the process; 0 while there is none.
   Window WindowOf(pid_t pid) {
-    const Atom pidAtom = XInternAtom(display_, "_NET_WM_PID", True);
+    const Atom pidAtom = XInternAtom(FDisplay, "_NET_WM_PID", True);
     if (pidAtom == None) return 0;
     Window root = 0, parent = 0, *children = nullptr;
     unsigned count = 0;
-    if (!XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count)) return 0;
+    if (!XQueryTree(FDisplay, DefaultRootWindow(FDisplay), &root, &parent, &children, &count)) return 0;
     Window best = 0;
     long bestArea = 0;
     for (unsigned i = 0; i < count; ++i) {
       XWindowAttributes attrs;
-      if (!XGetWindowAttributes(display_, children[i], &attrs) || attrs.map_state != IsViewable) continue;
+      if (!XGetWindowAttributes(FDisplay, children[i], &attrs) || attrs.map_state != IsViewable) continue;
       const long area = static_cast<long>(attrs.width) * attrs.height;
       if (area > bestArea && PidOf(children[i], pidAtom) == pid) {
         best = children[i];
@@ -133,13 +133,13 @@ class Screen {
   // The mean colour of the screen's 4x4 pixels at the middle of the window.
   std::optional<Rgb> MiddleColour(Window window) {
     XWindowAttributes attrs;
-    if (!XGetWindowAttributes(display_, window, &attrs)) return std::nullopt;
+    if (!XGetWindowAttributes(FDisplay, window, &attrs)) return std::nullopt;
     int x = 0, y = 0;
     Window child = 0;
-    const Window root = DefaultRootWindow(display_);
-    if (!XTranslateCoordinates(display_, window, root, attrs.width / 2 - 2, attrs.height / 2 - 2, &x, &y, &child))
+    const Window root = DefaultRootWindow(FDisplay);
+    if (!XTranslateCoordinates(FDisplay, window, root, attrs.width / 2 - 2, attrs.height / 2 - 2, &x, &y, &child))
       return std::nullopt;
-    XImage* image = XGetImage(display_, root, x, y, 4, 4, AllPlanes, ZPixmap);
+    XImage* image = XGetImage(FDisplay, root, x, y, 4, 4, AllPlanes, ZPixmap);
     if (!image) return std::nullopt;
     long r = 0, g = 0, b = 0;
     for (int j = 0; j < 4; ++j) {
@@ -155,19 +155,19 @@ class Screen {
   }
 
   void Focus(Window window) {
-    XSetInputFocus(display_, window, RevertToParent, CurrentTime);
-    XSync(display_, False);
+    XSetInputFocus(FDisplay, window, RevertToParent, CurrentTime);
+    XSync(FDisplay, False);
   }
 
   // Presses and releases the key (with Control held when asked) through XTest.
   void Press(KeySym key, bool control = false) {
-    const KeyCode ctrl = XKeysymToKeycode(display_, XK_Control_L);
-    const KeyCode code = XKeysymToKeycode(display_, key);
-    if (control) XTestFakeKeyEvent(display_, ctrl, True, 0);
-    XTestFakeKeyEvent(display_, code, True, 0);
-    XTestFakeKeyEvent(display_, code, False, 0);
-    if (control) XTestFakeKeyEvent(display_, ctrl, False, 0);
-    XFlush(display_);
+    const KeyCode ctrl = XKeysymToKeycode(FDisplay, XK_Control_L);
+    const KeyCode code = XKeysymToKeycode(FDisplay, key);
+    if (control) XTestFakeKeyEvent(FDisplay, ctrl, True, 0);
+    XTestFakeKeyEvent(FDisplay, code, True, 0);
+    XTestFakeKeyEvent(FDisplay, code, False, 0);
+    if (control) XTestFakeKeyEvent(FDisplay, ctrl, False, 0);
+    XFlush(FDisplay);
   }
 
  private:
@@ -177,7 +177,7 @@ class Screen {
     unsigned long items = 0, after = 0;
     unsigned char* data = nullptr;
     pid_t pid = -1;
-    if (XGetWindowProperty(display_, window, pidAtom, 0, 1, False, AnyPropertyType, &type, &format, &items, &after,
+    if (XGetWindowProperty(FDisplay, window, pidAtom, 0, 1, False, AnyPropertyType, &type, &format, &items, &after,
                            &data) == Success &&
         data && items == 1 && format == 32)
       pid = static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data));
@@ -185,7 +185,7 @@ class Screen {
     return pid;
   }
 
-  Display* display_;
+  Display* FDisplay;
 };
 
 // ---------------------------------------------------------------- one started player
@@ -224,14 +224,14 @@ Command MpvCommand(const Targets& targets, const std::string& workDir, bool seek
 class Session {
  public:
   Session(Screen& screen, Program program, const Targets& targets, bool seekExact = false)
-      : screen_(screen) {
+      : FScreen(screen) {
     char dirTemplate[] = "/tmp/korvane-bench-app-XXXXXX";
-    if (mkdtemp(dirTemplate)) workDir_ = dirTemplate;
-    Command command = program(targets, workDir_, seekExact);
-    name_ = command.args[0].substr(command.args[0].rfind('/') + 1);
-    started_ = Clock::now();
-    pid_ = fork();
-    if (pid_ == 0) {
+    if (mkdtemp(dirTemplate)) FWorkDir = dirTemplate;
+    Command command = program(targets, FWorkDir, seekExact);
+    FName = command.args[0].substr(command.args[0].rfind('/') + 1);
+    FStarted = Clock::now();
+    FPid = fork();
+    if (FPid == 0) {
       for (auto& e : command.environment) putenv(e.data());
       std::vector<char*> argv;
       for (auto& a : command.args) argv.push_back(a.data());
@@ -241,26 +241,20 @@ class Session {
     }
   }
   ~Session() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      for (int i = 0; i < 500 && waitpid(pid_, nullptr, WNOHANG) == 0; ++i) std::this_thread::sleep_for(10ms);
-      if (kill(pid_, SIGKILL) == 0) waitpid(pid_, nullptr, 0);
+    if (FPid > 0) {
+      kill(FPid, SIGTERM);
+      for (int i = 0; i < 500 && waitpid(FPid, nullptr, WNOHANG) == 0; ++i) std::this_thread::sleep_for(10ms);
+      if (kill(FPid, SIGKILL) == 0) waitpid(FPid, nullptr, 0);
     }
-    if (!workDir_.empty()) std::system(("rm -rf '" + workDir_ + "'").c_str());
+    if (!FWorkDir.empty()) std::system(("rm -rf '" + FWorkDir + "'").c_str());
   }
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
-  Clock::time_point Started() const { return started_; }
+  Clock::time_point Started() const { return FStarted; }
 
   // The process's resident memory in kB, 0 when unknown.
-  long RssKb() const {
-    std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
-    std::string line;
-    while (std::getline(status, line))
-      if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-    return 0;
-  }
+  long RssKb() const { return ProcStatus(FPid, "VmRSS"); }
 
   // Milliseconds from `from` until the middle of the window shows `colour`; -1 on timeout.
   double WaitColour(const Rgb& colour, Clock::time_point from) { return WaitAnyColour({colour}, from); }
@@ -269,19 +263,19 @@ class Session {
   double WaitAnyColour(const std::vector<Rgb>& colours, Clock::time_point from) {
     std::optional<Rgb> shown;
     while (Ms(from) < kTimeoutMs) {
-      if (!window_) window_ = screen_.WindowOf(pid_);
-      if (window_ && Shown(colours)) return Ms(from);
+      if (!FWindow) FWindow = FScreen.WindowOf(FPid);
+      if (FWindow && Shown(colours)) return Ms(from);
       std::this_thread::sleep_for(1ms);
     }
-    if (window_) shown = screen_.MiddleColour(window_);
-    std::fprintf(stderr, "%s: waited in vain for %s, showing %s\n", name_.c_str(), Hex(colours[0]).c_str(),
+    if (FWindow) shown = FScreen.MiddleColour(FWindow);
+    std::fprintf(stderr, "%s: waited in vain for %s, showing %s\n", FName.c_str(), Hex(colours[0]).c_str(),
                  shown ? Hex(*shown).c_str() : "no window");
     return -1;
   }
 
   // The index of the colour the middle of the window shows, if it is one of them.
   std::optional<size_t> Shown(const std::vector<Rgb>& colours) {
-    const std::optional<Rgb> shown = window_ ? screen_.MiddleColour(window_) : std::nullopt;
+    const std::optional<Rgb> shown = FWindow ? FScreen.MiddleColour(FWindow) : std::nullopt;
     for (size_t i = 0; shown && i < colours.size(); ++i)
       if (Near(*shown, colours[i])) return i;
     return std::nullopt;
@@ -289,19 +283,19 @@ class Session {
 
   // Presses the key and times until `colour` shows.
   double Timed(KeySym key, bool control, const Rgb& colour) {
-    screen_.Focus(window_);
+    FScreen.Focus(FWindow);
     const auto start = Clock::now();
-    screen_.Press(key, control);
+    FScreen.Press(key, control);
     return WaitColour(colour, start);
   }
 
  private:
-  Screen& screen_;
-  std::string name_;
-  std::string workDir_;
-  pid_t pid_ = -1;
-  Window window_ = 0;
-  Clock::time_point started_;
+  Screen& FScreen;
+  std::string FName;
+  std::string FWorkDir;
+  pid_t FPid = -1;
+  Window FWindow = 0;
+  Clock::time_point FStarted;
 };
 
 // ---------------------------------------------------------------- the measurements

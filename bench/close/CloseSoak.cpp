@@ -106,7 +106,7 @@ int Main(int argc, char** argv) {
     std::fprintf(stderr, "close soak: %s\n", reason.c_str());
     return 2;
   }
-  TempDir media;
+  TTempDir media;
   const std::string clips = media.MakeDir("clips");
   for (int i = 0; i < 4; ++i)
     if (MakeClip(clips, "clip" + std::to_string(i) + ".mp4", 3).empty()) return 2;

@@ -94,22 +94,22 @@ class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
-      real_[run.benchmark_name()] = run.GetAdjustedRealTime();
-      cpu_[run.benchmark_name()] = run.GetAdjustedCPUTime();
+      FReal[run.benchmark_name()] = run.GetAdjustedRealTime();
+      FCpu[run.benchmark_name()] = run.GetAdjustedCPUTime();
     }
     ConsoleReporter::ReportRuns(runs);
   }
   // Milliseconds per pass over the files, wall-clock or CPU.
-  double Real(const std::string& name) const { return Find(real_, name); }
-  double Cpu(const std::string& name) const { return Find(cpu_, name); }
+  double Real(const std::string& name) const { return Find(FReal, name); }
+  double Cpu(const std::string& name) const { return Find(FCpu, name); }
 
  private:
   static double Find(const std::map<std::string, double>& times, const std::string& name) {
     const auto it = times.find(name);
     return it == times.end() ? 0 : it->second;
   }
-  std::map<std::string, double> real_;
-  std::map<std::string, double> cpu_;
+  std::map<std::string, double> FReal;
+  std::map<std::string, double> FCpu;
 };
 
 }  // namespace

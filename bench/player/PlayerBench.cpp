@@ -94,74 +94,74 @@ void Pump(int ms) {
 class MpvCli {
  public:
   explicit MpvCli(std::vector<std::string> extra = {}) {
-    socket_ = "/tmp/korvane-bench-" + std::to_string(getpid()) + "-" + std::to_string(++count_) + ".sock";
+    FSocket = "/tmp/korvane-bench-" + std::to_string(getpid()) + "-" + std::to_string(++FCount) + ".sock";
     std::vector<std::string> args = {"mpv", "--no-config", "--idle=yes", "--keep-open=yes", "--hwdec=auto-safe",
                                      "--vo=gpu", "--gpu-sw=yes", "--audio-fallback-to-null=yes", "--osd-level=0", "--really-quiet",
-                                     "--geometry=712x415", "--force-window=yes", "--input-ipc-server=" + socket_};
+                                     "--geometry=712x415", "--force-window=yes", "--input-ipc-server=" + FSocket};
     for (auto& e : extra) args.push_back(e);
-    pid_ = fork();
-    if (pid_ == 0) {
+    FPid = fork();
+    if (FPid == 0) {
       std::vector<char*> argv;
       for (auto& a : args) argv.push_back(a.data());
       argv.push_back(nullptr);
       execvp("mpv", argv.data());
       _exit(127);
     }
-    for (int i = 0; i < 500 && fd_ < 0; ++i) {
+    for (int i = 0; i < 500 && FFd < 0; ++i) {
       usleep(10000);
       const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
       sockaddr_un addr{};
       addr.sun_family = AF_UNIX;
-      std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", socket_.c_str());
+      std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", FSocket.c_str());
       if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
-        fd_ = fd;
+        FFd = fd;
       } else {
         close(fd);
       }
     }
   }
   ~MpvCli() {
-    if (fd_ >= 0) close(fd_);
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
+    if (FFd >= 0) close(FFd);
+    if (FPid > 0) {
+      kill(FPid, SIGTERM);
+      waitpid(FPid, nullptr, 0);
     }
-    unlink(socket_.c_str());
+    unlink(FSocket.c_str());
   }
-  bool ok() const { return fd_ >= 0; }
-  pid_t pid() const { return pid_; }
+  bool ok() const { return FFd >= 0; }
+  pid_t pid() const { return FPid; }
 
   void Send(const std::string& json) {
     const std::string line = json + "\n";
-    if (write(fd_, line.data(), line.size()) < 0) return;
+    if (write(FFd, line.data(), line.size()) < 0) return;
   }
   // Reads until a line holds `needle`; false after timeoutMs.
   bool WaitLine(const std::string& needle, int timeoutMs) {
     const auto start = Clock::now();
     for (;;) {
       size_t nl;
-      while ((nl = buf_.find('\n')) != std::string::npos) {
-        const std::string line = buf_.substr(0, nl);
-        buf_.erase(0, nl + 1);
+      while ((nl = FBuf.find('\n')) != std::string::npos) {
+        const std::string line = FBuf.substr(0, nl);
+        FBuf.erase(0, nl + 1);
         if (line.find(needle) != std::string::npos) return true;
       }
       if (Ms(start) > timeoutMs) return false;
       fd_set set;
       FD_ZERO(&set);
-      FD_SET(fd_, &set);
+      FD_SET(FFd, &set);
       timeval tv{0, 20000};
-      if (select(fd_ + 1, &set, nullptr, nullptr, &tv) > 0) {
+      if (select(FFd + 1, &set, nullptr, nullptr, &tv) > 0) {
         char chunk[65536];
-        const ssize_t n = read(fd_, chunk, sizeof chunk);
+        const ssize_t n = read(FFd, chunk, sizeof chunk);
         if (n <= 0) return false;
-        buf_.append(chunk, static_cast<size_t>(n));
+        FBuf.append(chunk, static_cast<size_t>(n));
       }
     }
   }
   // Reads for `ms` and drops what came.
   void Drain(int ms) {
     WaitLine("\x01never", ms);
-    buf_.clear();
+    FBuf.clear();
   }
 
   static std::string Quote(const std::string& s) {
@@ -174,11 +174,11 @@ class MpvCli {
   }
 
  private:
-  static inline int count_ = 0;
-  std::string socket_;
-  pid_t pid_ = -1;
-  int fd_ = -1;
-  std::string buf_;
+  static inline int FCount = 0;
+  std::string FSocket;
+  pid_t FPid = -1;
+  int FFd = -1;
+  std::string FBuf;
 };
 
 // ---------------------------------------------------------------- latencies
@@ -222,10 +222,10 @@ bool OursOpen(TMpvPlayer& p, const std::string& file, int idleMs, double& ms, do
   const bool ok = WaitFor(
       [&] {
         if (framesAtOpen < 0 && p.playState() == wmppsPlaying) {
-          framesAtOpen = p.framesRendered();
+          framesAtOpen = p.FramesRendered();
           restartMs = Ms(start);
         }
-        return framesAtOpen >= 0 && (!p.rendersVideo() || p.framesRendered() > framesAtOpen);
+        return framesAtOpen >= 0 && (!p.RendersVideo() || p.FramesRendered() > framesAtOpen);
       },
       10000);
   ms = Ms(start);
@@ -239,11 +239,11 @@ bool OursSeek(TMpvPlayer& p, int idleMs, double& ms, double& restartMs) {
   int framesAtTarget = -1;
   const bool ok = WaitFor(
       [&] {
-        if (framesAtTarget < 0 && !p.seekPending()) {
-          framesAtTarget = p.framesRendered();
+        if (framesAtTarget < 0 && !p.SeekPending()) {
+          framesAtTarget = p.FramesRendered();
           restartMs = Ms(start);
         }
-        return framesAtTarget >= 0 && (!p.rendersVideo() || p.framesRendered() > framesAtTarget);
+        return framesAtTarget >= 0 && (!p.RendersVideo() || p.FramesRendered() > framesAtTarget);
       },
       10000);
   ms = Ms(start);

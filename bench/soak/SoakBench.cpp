@@ -55,53 +55,53 @@ Sample Look() {
 
 class TSoak {
  public:
-  explicit TSoak(unsigned seed) : random_(seed) {}
+  explicit TSoak(unsigned seed) : FRandom(seed) {}
 
   // Presses keys, watching for progress in between; true when no stall was seen.
   bool Run(TKorvaneProcess& korvane, int presses) {
     std::uniform_int_distribution<size_t> key(0, std::size(kKeys) - 1);
     std::uniform_int_distribution<int> pauseMs(50, 700);
     for (int i = 0; i < presses && korvane.Running(); ++i) {
-      const char* name = kKeys[key(random_)];
-      recent_ = (recent_ + " " + name).substr(recent_.size() > 80 ? recent_.size() - 80 : 0);
+      const char* name = kKeys[key(FRandom)];
+      FRecent = (FRecent + " " + name).substr(FRecent.size() > 80 ? FRecent.size() - 80 : 0);
       korvane.Key(name);
-      Watch(Clock::now() + std::chrono::milliseconds(pauseMs(random_)));
+      Watch(Clock::now() + std::chrono::milliseconds(pauseMs(FRandom)));
     }
     Watch(Clock::now() + 3s);  // the last key's outcome too
-    return stalls_ == 0;
+    return FStalls == 0;
   }
-  int Stalls() const { return stalls_; }
-  double Longest() const { return longest_.count(); }
+  int Stalls() const { return FStalls; }
+  double Longest() const { return FLongest.count(); }
 
  private:
   void Watch(Clock::time_point until) {
     do {
       const Sample now = Look();
       const auto at = Clock::now();
-      if (now.Resting() || !(now == last_)) {
-        changedAt_ = at;
-        reported_ = false;
+      if (now.Resting() || !(now == FLast)) {
+        FChangedAt = at;
+        FReported = false;
       }
-      last_ = now;
-      const std::chrono::duration<double> still = at - changedAt_;
-      if (still > longest_) longest_ = still;
-      if (still > kStallLimit && !reported_) {
-        ++stalls_;
-        reported_ = true;
+      FLast = now;
+      const std::chrono::duration<double> still = at - FChangedAt;
+      if (still > FLongest) FLongest = still;
+      if (still > kStallLimit && !FReported) {
+        ++FStalls;
+        FReported = true;
         std::printf("stall: %s, track %s at %s us for %.1f s after:%s\n", now.status.c_str(), now.track.c_str(),
-                    now.position.c_str(), still.count(), recent_.c_str());
+                    now.position.c_str(), still.count(), FRecent.c_str());
       }
       std::this_thread::sleep_for(100ms);
     } while (Clock::now() < until);
   }
 
-  std::mt19937 random_;
-  Sample last_;
-  Clock::time_point changedAt_ = Clock::now();
-  std::chrono::duration<double> longest_{0};
-  bool reported_ = false;
-  int stalls_ = 0;
-  std::string recent_;
+  std::mt19937 FRandom;
+  Sample FLast;
+  Clock::time_point FChangedAt = Clock::now();
+  std::chrono::duration<double> FLongest{0};
+  bool FReported = false;
+  int FStalls = 0;
+  std::string FRecent;
 };
 
 int Main(int argc, char** argv) {
@@ -112,7 +112,7 @@ int Main(int argc, char** argv) {
     std::fprintf(stderr, "soak: %s\n", reason.c_str());
     return 2;
   }
-  TempDir media;
+  TTempDir media;
   const std::string clips = media.MakeDir("clips");
   for (int i = 0; i < 9; ++i)
     if (MakeClip(clips, "clip" + std::to_string(i) + ".mp4", 3).empty()) return 2;

@@ -1,10 +1,12 @@
 #include "bench/support/BenchSupport.h"
 
+#include <dirent.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 
 #include "harness/TestMedia.h"
 
@@ -17,6 +19,24 @@ double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   const size_t n = v.size();
   return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+long ProcStatus(int pid, const std::string& key) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind(key + ":", 0) == 0) return std::atol(line.c_str() + key.size() + 1);
+  return 0;
+}
+
+int OpenDescriptors(int pid) {
+  DIR* fds = opendir(("/proc/" + std::to_string(pid) + "/fd").c_str());
+  if (!fds) return -1;
+  int count = 0;
+  while (const dirent* e = readdir(fds))
+    if (e->d_name[0] != '.') ++count;
+  closedir(fds);
+  return count;
 }
 
 std::string SelfDir() {

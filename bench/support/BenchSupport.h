@@ -12,6 +12,11 @@ using Clock = std::chrono::steady_clock;
 double Ms(Clock::time_point from);
 double Median(std::vector<double> v);
 
+// A figure of /proc/<pid>/status in its own unit (kB for VmRSS), 0 when unknown.
+long ProcStatus(int pid, const std::string& key);
+// The number of the process's open descriptors, -1 when unknown.
+int OpenDescriptors(int pid);
+
 // The folder of the running executable.
 std::string SelfDir();
 // build/Korvane beside the benchmarks.

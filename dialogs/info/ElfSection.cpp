@@ -15,27 +15,27 @@ constexpr uint32_t kShnXindex = 0xFFFF;
 // Section header and name tables of real programs are far smaller.
 constexpr uint64_t kMaxTableSize = 16u << 20;
 
-class File {
+class TFile {
  public:
-  explicit File(const std::string& name) : fd_(open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {
+  explicit TFile(const std::string& name) : FFd(open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {
     struct stat st {};
-    if (fd_ >= 0 && fstat(fd_, &st) == 0 && S_ISREG(st.st_mode)) size_ = static_cast<uint64_t>(st.st_size);
+    if (FFd >= 0 && fstat(FFd, &st) == 0 && S_ISREG(st.st_mode)) FSize = static_cast<uint64_t>(st.st_size);
   }
-  ~File() {
-    if (fd_ >= 0) close(fd_);
+  ~TFile() {
+    if (FFd >= 0) close(FFd);
   }
-  File(const File&) = delete;
-  File& operator=(const File&) = delete;
+  TFile(const TFile&) = delete;
+  TFile& operator=(const TFile&) = delete;
 
-  uint64_t Size() const { return size_; }
+  uint64_t Size() const { return FSize; }
 
   // Reads exactly count bytes at offset, all inside the file.
   std::optional<std::vector<uint8_t>> Read(uint64_t offset, uint64_t count) const {
-    if (offset > size_ || count > size_ - offset) return std::nullopt;
+    if (offset > FSize || count > FSize - offset) return std::nullopt;
     std::vector<uint8_t> buf(static_cast<size_t>(count));
     size_t done = 0;
     while (done < buf.size()) {
-      const ssize_t n = pread(fd_, buf.data() + done, buf.size() - done, static_cast<off_t>(offset + done));
+      const ssize_t n = pread(FFd, buf.data() + done, buf.size() - done, static_cast<off_t>(offset + done));
       if (n <= 0) return std::nullopt;
       done += static_cast<size_t>(n);
     }
@@ -43,8 +43,8 @@ class File {
   }
 
  private:
-  int fd_;
-  uint64_t size_ = 0;
+  int FFd;
+  uint64_t FSize = 0;
 };
 
 // Reads integers of the file's class and byte order from a buffer; callers check bounds first.
@@ -89,7 +89,7 @@ SectionHeader DecodeSection(const Decoder& dec, const std::vector<uint8_t>& b, s
   return h;
 }
 
-std::optional<SectionTable> ReadElfHeader(const File& file) {
+std::optional<SectionTable> ReadElfHeader(const TFile& file) {
   const auto header = file.Read(0, std::min<uint64_t>(64, file.Size()));
   if (!header || header->size() < 52 || std::memcmp(header->data(), "\x7f" "ELF", 4) != 0) return std::nullopt;
   const uint8_t elfClass = (*header)[4], data = (*header)[5];
@@ -108,7 +108,7 @@ std::optional<SectionTable> ReadElfHeader(const File& file) {
 }
 
 // Many sections: the real count and name-table index live in section 0.
-bool ResolveExtendedNumbering(const File& file, SectionTable& t) {
+bool ResolveExtendedNumbering(const TFile& file, SectionTable& t) {
   if (t.count != 0 && t.namesIndex != kShnXindex) return true;
   const auto first = file.Read(t.offset, t.entrySize);
   if (!first) return false;
@@ -121,7 +121,7 @@ bool ResolveExtendedNumbering(const File& file, SectionTable& t) {
 }  // namespace
 
 std::optional<ElfSectionPlace> FindElfSection(const std::string& fileName, std::string_view sectionName) {
-  const File file(fileName);
+  const TFile file(fileName);
   auto table = ReadElfHeader(file);
   if (!table || !ResolveExtendedNumbering(file, *table)) return std::nullopt;
   if (table->count == 0 || table->count > kMaxTableSize / table->entrySize || table->namesIndex >= table->count) {
@@ -149,7 +149,7 @@ std::optional<std::vector<uint8_t>> ReadElfSection(const std::string& fileName, 
                                                    uint64_t maxSize) {
   const auto place = FindElfSection(fileName, sectionName);
   if (!place || place->size > maxSize) return std::nullopt;
-  return File(fileName).Read(place->offset, place->size);
+  return TFile(fileName).Read(place->offset, place->size);
 }
 
 }  // namespace korvane

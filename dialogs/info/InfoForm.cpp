@@ -48,23 +48,23 @@ void RegisterFontSubstitutes() {
 
 TInfoForm::TInfoForm(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      ui_(std::make_unique<Ui::InfoForm>()),
+      FUi(std::make_unique<Ui::InfoForm>()),
       Timer1(new QTimer(this)),
-      exePath_(OwnExecutablePath()) {
+      FExePath(OwnExecutablePath()) {
   RegisterFontSubstitutes();
-  ui_->setupUi(this);
+  FUi->setupUi(this);
   setFocusPolicy(Qt::StrongFocus);
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(kTimerInterval);
   connect(Timer1, &QTimer::timeout, this, &TInfoForm::Timer1Timer);
-  BindClick(ui_->LblExeName, &TInfoForm::LblExeNameClick);
-  BindClick(ui_->lblURL, &TInfoForm::lblURLClick);
-  BindClick(ui_->Label1, &TInfoForm::Label1Click);
-  BindClick(ui_->lblMail, &TInfoForm::lblMailClick);
-  for (QLabel* l : {ui_->LblLaunchOnDesktop, ui_->LblLaunchOnStartup, ui_->LblLaunchOnSendTo}) {
+  BindClick(FUi->LblExeName, &TInfoForm::LblExeNameClick);
+  BindClick(FUi->lblURL, &TInfoForm::lblURLClick);
+  BindClick(FUi->Label1, &TInfoForm::Label1Click);
+  BindClick(FUi->lblMail, &TInfoForm::lblMailClick);
+  for (QLabel* l : {FUi->LblLaunchOnDesktop, FUi->LblLaunchOnStartup, FUi->LblLaunchOnSendTo}) {
     BindClick(l, &TInfoForm::LblLaunchOnStartupClick);
   }
-  for (QLabel* l : {ui_->LblOpenFolderIn, ui_->LblOpenStartup, ui_->LblOpenSendTo}) {
+  for (QLabel* l : {FUi->LblOpenFolderIn, FUi->LblOpenStartup, FUi->LblOpenSendTo}) {
     BindClick(l, &TInfoForm::LblOpenStartupClick);
   }
   FormCreate();
@@ -74,21 +74,21 @@ TInfoForm::TInfoForm(QWidget* owner)
 TInfoForm::~TInfoForm() = default;
 
 void TInfoForm::FormCreate() {
-  // Read through the running image: the file at exePath_ may have been replaced since the start.
-  fileVersion_ = GetVersionValue("FileVersion", kOwnImage);
+  // Read through the running image: the file at FExePath may have been replaced since the start.
+  FFileVersion = GetVersionValue("FileVersion", kOwnImage);
   SetFormCaption();
-  ui_->LblFileDescription->setText(QtText(GetVersionValue("FileDescription", kOwnImage)));
-  ui_->LblExeName->setText(QtText(ExtractFileName(exePath_)));
-  ui_->AppIcon->setPixmap(QApplication::windowIcon().pixmap(kIconSize, kIconSize));
+  FUi->LblFileDescription->setText(QtText(GetVersionValue("FileDescription", kOwnImage)));
+  FUi->LblExeName->setText(QtText(ExtractFileName(FExePath)));
+  FUi->AppIcon->setPixmap(QApplication::windowIcon().pixmap(kIconSize, kIconSize));
   UpdateStatus();
-  ui_->LblOsVersion->setText(QtText(OsVersionLine(GetOSDescription())));
-  ui_->LblExeVersion->setText(QtText(Format("Ver.%s", {fileVersion_})));
+  FUi->LblOsVersion->setText(QtText(OsVersionLine(GetOSDescription())));
+  FUi->LblExeVersion->setText(QtText(Format("Ver.%s", {FFileVersion})));
   FitToContents();
   CenterOnWorkArea();
 }
 
 void TInfoForm::SetFormCaption() {
-  setWindowTitle(QtText(InfoFormCaption(ApplicationTitle(exePath_), fileVersion_, objectName().toStdString())));
+  setWindowTitle(QtText(InfoFormCaption(ApplicationTitle(FExePath), FFileVersion, objectName().toStdString())));
 }
 
 void TInfoForm::CenterOnWorkArea() {
@@ -103,23 +103,23 @@ void TInfoForm::CenterOnWorkArea() {
 
 void TInfoForm::FitToContents() {
   QRect bounds;
-  for (QWidget* child : ui_->PnlBack->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+  for (QWidget* child : FUi->PnlBack->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
     if (child->isHidden()) continue;
-    if (child != ui_->AppIcon) child->adjustSize();
+    if (child != FUi->AppIcon) child->adjustSize();
     bounds |= child->geometry();
   }
-  ui_->PnlBack->resize(bounds.x() + bounds.width() + kPanelBorder, bounds.y() + bounds.height() + kPanelBorder);
-  const QRect panel = ui_->PnlBack->geometry();
+  FUi->PnlBack->resize(bounds.x() + bounds.width() + kPanelBorder, bounds.y() + bounds.height() + kPanelBorder);
+  const QRect panel = FUi->PnlBack->geometry();
   setFixedSize(panel.x() + panel.width() + kFormMargin, panel.y() + panel.height() + kFormMargin);
 }
 
 void TInfoForm::UpdateStatus() {
   SystemStatus status = ReadSystemStatus();
-  peaks_.Apply(status);
+  FPeaks.Apply(status);
   const auto lines = StatusLines(status);
-  QLabel* const labels[] = {ui_->LblPhys,           ui_->LblPageFile,       ui_->LblVirtual,
-                            ui_->LblWorkingSetSize, ui_->LblPageFaultCount, ui_->LblPagefileUsage,
-                            ui_->LblPagedPoolUsage, ui_->LblNonPagedPoolUsage, ui_->LblProcessTime};
+  QLabel* const labels[] = {FUi->LblPhys,           FUi->LblPageFile,       FUi->LblVirtual,
+                            FUi->LblWorkingSetSize, FUi->LblPageFaultCount, FUi->LblPagefileUsage,
+                            FUi->LblPagedPoolUsage, FUi->LblNonPagedPoolUsage, FUi->LblProcessTime};
   for (size_t i = 0; i < lines.size(); ++i) labels[i]->setText(QtText(lines[i]));
 }
 
@@ -146,7 +146,7 @@ bool TInfoForm::event(QEvent* e) {
 }
 
 void TInfoForm::BindClick(QLabel* label, Handler handler) {
-  clicks_[label] = handler;
+  FClicks[label] = handler;
   label->installEventFilter(this);
 }
 
@@ -154,8 +154,8 @@ bool TInfoForm::eventFilter(QObject* watched, QEvent* e) {
   if (e->type() == QEvent::MouseButtonRelease) {
     const auto* mouse = static_cast<QMouseEvent*>(e);
     const auto* label = qobject_cast<QWidget*>(watched);
-    const auto found = clicks_.find(watched);
-    if (found != clicks_.end() && label && mouse->button() == Qt::LeftButton &&
+    const auto found = FClicks.find(watched);
+    if (found != FClicks.end() && label && mouse->button() == Qt::LeftButton &&
         label->rect().contains(mouse->position().toPoint())) {
       RunClick(watched, found->second);
       return true;
@@ -169,13 +169,13 @@ void TInfoForm::RunClick(QObject* Sender, Handler handler) {
   try {
     (this->*handler)(Sender);
   } catch (const std::exception& error) {
-    ShowErrorBox(this, QtText(ApplicationTitle(exePath_)), QString::fromUtf8(error.what()));
+    ShowErrorBox(this, QtText(ApplicationTitle(FExePath)), QString::fromUtf8(error.what()));
   }
 }
 
-void TInfoForm::LblExeNameClick(QObject*) { ShowFileProperties(exePath_); }
+void TInfoForm::LblExeNameClick(QObject*) { ShowFileProperties(FExePath); }
 
-void TInfoForm::lblURLClick(QObject*) { ShellOpen(ui_->lblURL->text().toStdString(), ""); }
+void TInfoForm::lblURLClick(QObject*) { ShellOpen(FUi->lblURL->text().toStdString(), ""); }
 
 void TInfoForm::Label1Click(QObject* Sender) {
   if (const auto* label = qobject_cast<QWidget*>(Sender)) ShellOpen(label->toolTip().toStdString(), "");
@@ -183,23 +183,23 @@ void TInfoForm::Label1Click(QObject* Sender) {
 
 void TInfoForm::lblMailClick(QObject*) {
   ShellOpen(Format("MailTo:%s?subject=from [%s] user",
-                   {ui_->lblMail->text().toStdString(), ExtractFileName(exePath_)}),
+                   {FUi->lblMail->text().toStdString(), ExtractFileName(FExePath)}),
             "");
 }
 
 void TInfoForm::LblLaunchOnStartupClick(QObject* Sender) {
   std::string folder;
-  if (Sender == ui_->LblLaunchOnDesktop) folder = GetDesktopFolder();
-  else if (Sender == ui_->LblLaunchOnStartup) folder = GetStartupFolder();
-  else if (Sender == ui_->LblLaunchOnSendTo) folder = GetSendToFolder();
+  if (Sender == FUi->LblLaunchOnDesktop) folder = GetDesktopFolder();
+  else if (Sender == FUi->LblLaunchOnStartup) folder = GetStartupFolder();
+  else if (Sender == FUi->LblLaunchOnSendTo) folder = GetSendToFolder();
   else return;
-  CreateShortcut(exePath_, folder, StripFileExt(ExtractFileName(exePath_)));
+  CreateShortcut(FExePath, folder, StripFileExt(ExtractFileName(FExePath)));
 }
 
 void TInfoForm::LblOpenStartupClick(QObject* Sender) {
-  if (Sender == ui_->LblOpenFolderIn) ShellOpen(ExtractFilePath(exePath_), "");
-  else if (Sender == ui_->LblOpenStartup) ShellOpen(GetStartupFolder(), "");
-  else if (Sender == ui_->LblOpenSendTo) ShellOpen(GetSendToFolder(), "");
+  if (Sender == FUi->LblOpenFolderIn) ShellOpen(ExtractFilePath(FExePath), "");
+  else if (Sender == FUi->LblOpenStartup) ShellOpen(GetStartupFolder(), "");
+  else if (Sender == FUi->LblOpenSendTo) ShellOpen(GetSendToFolder(), "");
 }
 
 void ShowAboutDialog(QWidget* owner) {

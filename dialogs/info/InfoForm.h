@@ -52,12 +52,12 @@ class TInfoForm : public QDialog {
   void BindClick(QLabel* label, Handler handler);
   void RunClick(QObject* Sender, Handler handler);
 
-  std::unique_ptr<Ui::InfoForm> ui_;
-  std::map<QObject*, Handler> clicks_;
+  std::unique_ptr<Ui::InfoForm> FUi;
+  std::map<QObject*, Handler> FClicks;
   QTimer* Timer1;
-  TStatusPeaks peaks_;  // of the figures shown while the dialog is open
-  std::string exePath_;
-  std::string fileVersion_;
+  TStatusPeaks FPeaks;  // of the figures shown while the dialog is open
+  std::string FExePath;
+  std::string FFileVersion;
 };
 
 }  // namespace korvane

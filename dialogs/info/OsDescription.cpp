@@ -139,7 +139,7 @@ std::string DescribeBasic(std::string_view platform, uint32_t major, uint32_t mi
 }
 
 std::optional<std::string> OsReleaseValue(std::string_view osRelease, std::string_view key) {
-  for (std::string_view line : Lines(osRelease)) {
+  for (std::string_view line : TLines(osRelease)) {
     line = TrimRightAny(line, "\r ");
     if (line.size() > key.size() && line.substr(0, key.size()) == key && line[key.size()] == '=') {
       return Unquote(line.substr(key.size() + 1));

@@ -71,7 +71,7 @@ std::string FormatSeconds(int32_t Seconds) {
 }
 
 uint64_t KiloBytesField(std::string_view text, std::string_view key) {
-  for (const std::string_view line : Lines(text)) {
+  for (const std::string_view line : TLines(text)) {
     if (line.size() <= key.size() || line.substr(0, key.size()) != key || line[key.size()] != ':') continue;
     uint64_t kb = 0;
     for (char c : line.substr(key.size() + 1)) {
@@ -147,10 +147,10 @@ void TStatusPeaks::Apply(SystemStatus& s) {
     seen = std::max({seen, current, peak});
     peak = seen;
   };
-  raise(workingSet_, s.workingSet, s.peakWorkingSet);
-  raise(pagefileUsage_, s.pagefileUsage, s.peakPagefileUsage);
-  raise(pagedPool_, s.pagedPool, s.peakPagedPool);
-  raise(nonPagedPool_, s.nonPagedPool, s.peakNonPagedPool);
+  raise(FWorkingSet, s.workingSet, s.peakWorkingSet);
+  raise(FPagefileUsage, s.pagefileUsage, s.peakPagefileUsage);
+  raise(FPagedPool, s.pagedPool, s.peakPagedPool);
+  raise(FNonPagedPool, s.nonPagedPool, s.peakNonPagedPool);
 }
 
 std::array<std::string, 9> StatusLines(const SystemStatus& s, const NumberStyle& style) {

@@ -65,7 +65,7 @@ class TStatusPeaks {
   void Apply(SystemStatus& s);
 
  private:
-  uint64_t workingSet_ = 0, pagefileUsage_ = 0, pagedPool_ = 0, nonPagedPool_ = 0;
+  uint64_t FWorkingSet = 0, FPagefileUsage = 0, FPagedPool = 0, FNonPagedPool = 0;
 };
 
 // The nine lines in the dialog's order: physical, paging file, virtual memory,

@@ -187,7 +187,7 @@ std::vector<uint8_t> SerializeVersionBlock(const VersionNode& root) {
 VersionBlockData ParseVersionBlockData(std::string_view text) {
   VersionBlockData d;
   enum class Section { None, Fixed, Strings, Translation } section = Section::None;
-  for (const std::string_view raw : Lines(text)) {
+  for (const std::string_view raw : TLines(text)) {
     const std::string line = Trim(raw);
     if (line.empty() || line[0] == '#') continue;
     if (line.front() == '[' && line.back() == ']') {

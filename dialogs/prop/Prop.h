@@ -20,7 +20,7 @@ std::string OpenStateName(int32_t state);
 
 // The properties report, one page each, one "name\tvalue" line per value, as
 // the player answers at the moment of the call. Each appends to lines; a query
-// the player fails throws its PlayerError, with the lines before it appended.
+// the player fails throws its TPlayerError, with the lines before it appended.
 void ReportSettingsLines(IWMPCore& player, std::vector<std::string>& lines);
 // "No Media" alone without a media; else its picture size, name and source,
 // then every attribute in the player's own order.

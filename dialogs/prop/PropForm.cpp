@@ -41,9 +41,9 @@ void Fill(QPlainTextEdit* memo, const LineBuilder& build) {
 }  // namespace
 
 TPropForm::TPropForm(QWidget* mainWindow, IWMPCore& player)
-    : QDialog(mainWindow), ui_(std::make_unique<Ui::PropForm>()), mainWindow_(mainWindow), player_(player) {
-  ui_->setupUi(this);
-  for (QPlainTextEdit* memo : {ui_->MemSettings, ui_->MemMedia, ui_->MemControls}) {
+    : QDialog(mainWindow), FUi(std::make_unique<Ui::PropForm>()), FMainWindow(mainWindow), FPlayer(player) {
+  FUi->setupUi(this);
+  for (QPlainTextEdit* memo : {FUi->MemSettings, FUi->MemMedia, FUi->MemControls}) {
     memo->setAttribute(Qt::WA_InputMethodEnabled, false);
   }
 }
@@ -60,7 +60,7 @@ void TPropForm::showEvent(QShowEvent* event) {
 // A failed query leaves the lines before it; the error is shown once the
 // dialog is up, as any failing command's is, never thrown into Qt.
 void TPropForm::FormShow() {
-  for (QPlainTextEdit* memo : {ui_->MemSettings, ui_->MemMedia, ui_->MemControls}) memo->clear();
+  for (QPlainTextEdit* memo : {FUi->MemSettings, FUi->MemMedia, FUi->MemControls}) memo->clear();
   try {
     ReportSettings();
     ReportMedia();
@@ -74,21 +74,21 @@ void TPropForm::FormShow() {
 }
 
 void TPropForm::ReportSettings() {
-  Fill(ui_->MemSettings, [this](std::vector<std::string>& lines) { ReportSettingsLines(player_, lines); });
+  Fill(FUi->MemSettings, [this](std::vector<std::string>& lines) { ReportSettingsLines(FPlayer, lines); });
 }
 
 void TPropForm::ReportMedia() {
-  Fill(ui_->MemMedia, [this](std::vector<std::string>& lines) { ReportMediaLines(player_, lines); });
+  Fill(FUi->MemMedia, [this](std::vector<std::string>& lines) { ReportMediaLines(FPlayer, lines); });
 }
 
 void TPropForm::ReportControls() {
-  Fill(ui_->MemControls, [this](std::vector<std::string>& lines) { ReportControlsLines(player_, lines); });
+  Fill(FUi->MemControls, [this](std::vector<std::string>& lines) { ReportControlsLines(FPlayer, lines); });
 }
 
 void TPropForm::CentreOnMainWindow() {
-  if (!mainWindow_) return;
+  if (!FMainWindow) return;
   QRect frame = frameGeometry();
-  frame.moveCenter(mainWindow_->frameGeometry().center());
+  frame.moveCenter(FMainWindow->frameGeometry().center());
   move(frame.topLeft());
 }
 

@@ -32,9 +32,9 @@ class TPropForm : public QDialog {
   void ReportControls();
   void CentreOnMainWindow();
 
-  std::unique_ptr<Ui::PropForm> ui_;
-  QWidget* mainWindow_;
-  IWMPCore& player_;
+  std::unique_ptr<Ui::PropForm> FUi;
+  QWidget* FMainWindow;
+  IWMPCore& FPlayer;
 };
 
 }  // namespace korvane

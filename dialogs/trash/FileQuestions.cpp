@@ -31,4 +31,14 @@ void TFileQuestions::TellRestoreFailed(const std::string& original, const std::s
                  ShownText(ExtractFileName(original)) + QStringLiteral(" を戻せませんでした。\n") + ShownText(reason));
 }
 
+void TFileQuestions::TellMoveRefused(const std::string& folder, const std::string& reason) {
+  ShowMessageBox(FOwner, QMessageBox::Warning, QStringLiteral("送り先へ移動"),
+                 ShownText(folder) + QStringLiteral(" に移動できません。\n") + ShownText(reason));
+}
+
+void TFileQuestions::TellMoveBackFailed(const std::string& original, const std::string& reason) {
+  ShowMessageBox(FOwner, QMessageBox::Warning, QStringLiteral("移動を元に戻す"),
+                 ShownText(ExtractFileName(original)) + QStringLiteral(" を戻せませんでした。\n") + ShownText(reason));
+}
+
 }  // namespace korvane

@@ -1,5 +1,5 @@
 #pragma once
-// What the rename and trash commands ask the user and tell them. The commands'
+// What the rename, trash and move commands ask the user and tell them. The commands'
 // flow only sees IFileQuestions; TFileQuestions asks in boxes over a window.
 #include <string>
 
@@ -20,6 +20,9 @@ class IFileQuestions {
   virtual void TellTrashFailed(const std::string& path, const std::string& reason) = 0;
   // original: where the trashed file was to go back to.
   virtual void TellRestoreFailed(const std::string& original, const std::string& reason) = 0;
+  // The move-to keys: a target that takes no file, and a move that cannot go back.
+  virtual void TellMoveRefused(const std::string& folder, const std::string& reason) = 0;
+  virtual void TellMoveBackFailed(const std::string& original, const std::string& reason) = 0;
 };
 
 // The questions as message boxes and an input box owned by owner.
@@ -32,6 +35,8 @@ class TFileQuestions : public IFileQuestions {
   bool ConfirmTrash(const std::string& path) override;
   void TellTrashFailed(const std::string& path, const std::string& reason) override;
   void TellRestoreFailed(const std::string& original, const std::string& reason) override;
+  void TellMoveRefused(const std::string& folder, const std::string& reason) override;
+  void TellMoveBackFailed(const std::string& original, const std::string& reason) override;
 
  private:
   QWidget* FOwner;

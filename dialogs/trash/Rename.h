@@ -35,7 +35,7 @@ using TellRefusal = std::function<void(const std::string& why)>;
 // The rename command on the player's current file: nothing without a media;
 // else the plan from its URL and name, the question, and the move that never
 // replaces an existing file. The new path when the file moved; a player query
-// that fails throws its PlayerError before anything is asked or moved.
+// that fails throws its TPlayerError before anything is asked or moved.
 std::optional<std::string> RenameCurrentMedia(IWMPCore& player, const AskNewName& ask, const TellRefusal& refuse);
 
 }  // namespace korvane

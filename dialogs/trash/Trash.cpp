@@ -10,6 +10,7 @@
 #include <ctime>
 
 #include "base/Paths.h"
+#include "base/Utf.h"
 #include "platform/FileKind.h"
 #include "platform/FileMove.h"
 #include "platform/FolderHandle.h"
@@ -48,7 +49,7 @@ bool ResolveFolder(const std::string& folder, std::string& real, std::string* er
 struct Location {
   std::string dir;
   std::string name;
-  UniqueFd folder;
+  TUniqueFd folder;
   FileId id;  // the folder's
   std::string Path() const { return JoinPath(dir, name); }
 };
@@ -111,8 +112,8 @@ bool MakeFolders(const std::string& path, std::string* error) {
 
 // The folder name inside parent, made when missing, opened without following
 // a link; shown names it in the message of a failure.
-UniqueFd MakeFolderAt(int parent, const std::string& name, const std::string& shown, std::string* error) {
-  UniqueFd folder;
+TUniqueFd MakeFolderAt(int parent, const std::string& name, const std::string& shown, std::string* error) {
+  TUniqueFd folder;
   if (mkdirat(parent, name.c_str(), 0700) == 0 || errno == EEXIST) folder = OpenFolderAt(parent, name);
   if (!folder) FailWith(errno == ELOOP ? ENOTDIR : errno, error, "ゴミ箱を作成できません (" + shown + ")");
   return folder;
@@ -130,15 +131,15 @@ bool IsOwnUnsharedFolder(int folder) {
 struct TrashDir {
   std::string root;
   std::string topDir;
-  UniqueFd files;
-  UniqueFd info;
+  TUniqueFd files;
+  TUniqueFd info;
 };
 
 // Opens (making it when missing) the trash root named name inside parent. A
 // top-level trash lies where others may write, so its root must be a folder
 // of this user that only this user may write to.
 bool OpenTrash(int parent, const std::string& name, TrashDir& trash, std::string* error) {
-  const UniqueFd root = MakeFolderAt(parent, name, trash.root, error);
+  const TUniqueFd root = MakeFolderAt(parent, name, trash.root, error);
   if (!root) return false;
   if (!trash.topDir.empty() && !IsOwnUnsharedFolder(root.get()))
     return FailWith(EPERM, error, "ゴミ箱を使えません (" + trash.root + ")");
@@ -152,7 +153,7 @@ bool OpenHomeTrash(TrashDir& trash, std::string* error) {
   std::string base;
   if (!MakeFolders(ParentOf(home), error) || !ResolveFolder(ParentOf(home), base, error, "ゴミ箱を作成できません"))
     return false;
-  const UniqueFd parent = OpenFolderNoLinks(base);
+  const TUniqueFd parent = OpenFolderNoLinks(base);
   if (!parent) return FailWith(errno, error, "ゴミ箱を作成できません (" + base + ")");
   trash.root = JoinPath(base, ExtractFileName(home));
   return OpenTrash(parent.get(), ExtractFileName(home), trash, error);
@@ -161,21 +162,21 @@ bool OpenHomeTrash(TrashDir& trash, std::string* error) {
 // $topdir/.Trash as the administrator makes it: root's, sticky, no link. The
 // owner of a sticky folder may rename anything in it, so one of anyone else's
 // could swap this user's trash for his own.
-UniqueFd OpenAdminTrash(int top) {
-  UniqueFd shared = OpenFolderAt(top, ".Trash");
+TUniqueFd OpenAdminTrash(int top) {
+  TUniqueFd shared = OpenFolderAt(top, ".Trash");
   struct stat st;
-  if (!shared || fstat(shared.get(), &st) != 0 || st.st_uid != 0 || !(st.st_mode & S_ISVTX)) return UniqueFd();
+  if (!shared || fstat(shared.get(), &st) != 0 || st.st_uid != 0 || !(st.st_mode & S_ISVTX)) return TUniqueFd();
   return shared;
 }
 
 // $topdir/.Trash/$uid when the administrator's .Trash can take it, else
 // $topdir/.Trash-$uid.
 bool OpenTopTrash(const std::string& topDir, TrashDir& trash, std::string* error) {
-  const UniqueFd top = OpenFolderNoLinks(topDir);
+  const TUniqueFd top = OpenFolderNoLinks(topDir);
   if (!top) return FailWith(errno, error, "ゴミ箱を作成できません (" + topDir + ")");
   const std::string uid = std::to_string(geteuid());
   trash.topDir = topDir;
-  if (const UniqueFd shared = OpenAdminTrash(top.get())) {
+  if (const TUniqueFd shared = OpenAdminTrash(top.get())) {
     trash.root = JoinPath(JoinPath(topDir, ".Trash"), uid);
     std::string ignored;
     if (OpenTrash(shared.get(), uid, trash, &ignored)) return true;
@@ -203,20 +204,12 @@ std::string TrashInfoText(const TrashDir& trash, const std::string& original) {
   return "[Trash Info]\nPath=" + PercentEncodePath(recorded) + "\nDeletionDate=" + LocalTimeStamp() + "\n";
 }
 
-// The name's start, cut so that a counter and ".trashinfo" still fit, and
-// never inside a UTF-8 sequence.
-std::string ShortenedStem(const std::string& stem, size_t room) {
-  if (stem.size() <= room) return stem;
-  size_t cut = room;
-  while (cut > 0 && (static_cast<unsigned char>(stem[cut]) & 0xC0) == 0x80) --cut;
-  return stem.substr(0, cut);
-}
-
 // The name in the trash for the clash-th try: "clip.mp4", "clip.2.mp4", ...
 std::string TrashName(const std::string& name, int clash) {
   std::string ext = ExtractFileExt(name);
   if (ext.size() == name.size() || ext.size() > kMaxTrashName / 4) ext.clear();
-  std::string stem = ShortenedStem(name.substr(0, name.size() - ext.size()), kMaxTrashName - ext.size());
+  // Cut so that a counter and ".trashinfo" still fit.
+  std::string stem = CutUtf8(name.substr(0, name.size() - ext.size()), kMaxTrashName - ext.size());
   if (clash > 1) stem += "." + std::to_string(clash);
   return stem + ext;
 }

@@ -33,7 +33,7 @@ std::string FolderOf(const std::string& path) { return ExcludeTrailingPathDelimi
 
 // What a record of the trash holds; "" when it cannot be read.
 std::string RecordText(int infoDir, const std::string& name) {
-  const UniqueFd fd(openat(infoDir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  const TUniqueFd fd(openat(infoDir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   struct stat st;
   if (!fd || fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return "";
   std::string text(kMaxRecord, '\0');
@@ -61,13 +61,13 @@ bool RecordNames(const std::string& recorded, const TrashedFile& trashed) {
 
 // The trash's two folders, opened from its root.
 struct OpenedTrash {
-  UniqueFd files;
-  UniqueFd info;
+  TUniqueFd files;
+  TUniqueFd info;
 };
 
 // Whether the trash still holds this very file, under its record.
 bool StillTrashed(const TrashedFile& trashed, OpenedTrash& trash) {
-  const UniqueFd root = OpenFolderNoLinks(FolderOf(FolderOf(trashed.file)));
+  const TUniqueFd root = OpenFolderNoLinks(FolderOf(FolderOf(trashed.file)));
   if (!root) return false;
   trash = {OpenFolderAt(root.get(), "files"), OpenFolderAt(root.get(), "info")};
   if (!trash.files || !trash.info) return false;
@@ -93,13 +93,13 @@ std::string WhyNotMoved(int err) {
 
 // The folder the file came from, reached without a link, and only while it
 // is that same folder; else an invalid descriptor and error says why.
-UniqueFd OpenOriginalFolder(const TrashedFile& trashed, std::string* error) {
-  UniqueFd folder = OpenFolderNoLinks(FolderOf(trashed.original));
+TUniqueFd OpenOriginalFolder(const TrashedFile& trashed, std::string* error) {
+  TUniqueFd folder = OpenFolderNoLinks(FolderOf(trashed.original));
   if (!folder) {
     Refuse(error, WhyNotMoved(errno));
   } else if (IdAt(folder.get(), "") != trashed.folder) {
     Refuse(error, kAnotherFolder);
-    folder = UniqueFd();
+    folder = TUniqueFd();
   }
   return folder;
 }
@@ -109,7 +109,7 @@ UniqueFd OpenOriginalFolder(const TrashedFile& trashed, std::string* error) {
 bool RestoreFromTrash(const TrashedFile& trashed, std::string* error) {
   OpenedTrash trash;
   if (!StillTrashed(trashed, trash)) return Refuse(error, kNotInTrash);
-  const UniqueFd folder = OpenOriginalFolder(trashed, error);
+  const TUniqueFd folder = OpenOriginalFolder(trashed, error);
   if (!folder) return false;
   const std::string name = ExtractFileName(trashed.original);
   struct stat st;

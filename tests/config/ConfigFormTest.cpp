@@ -198,7 +198,7 @@ TEST_F(ConfigDialogTest, PastedLinesAreTrimmedAndBlankOnesAreEmptyNames) {
 // A set holding only the empty string, from the ini file or from a single
 // Enter in the memo, survives showing and applying without edits.
 TEST_F(ConfigDialogTest, ASetOfOnlyTheEmptyNameSurvivesShowAndApply) {
-  test::TempDir dir;
+  test::TTempDir dir;
   store.LoadFromFile(dir.WriteFile("Korvane.ini", "[IgnoreExt]\nListCount=1\n"));
   ASSERT_EQ(Items(store.FIgnoreExt), std::vector<std::string>{""});
   for (int round = 0; round < 2; ++round) {
@@ -243,7 +243,7 @@ TEST_F(ConfigDialogTest, FieldsRefuseDroppedFiles) {
 }
 
 TEST_F(ConfigDialogTest, RemovedLineShrinksTheIniList) {
-  test::TempDir dir;
+  test::TTempDir dir;
   const std::string ini = dir.WriteFile("Korvane.ini", "[IgnoreList]\nListCount=3\n0=a.txt\n1=b.txt\n2=c.txt\n");
   store.LoadFromFile(ini);
   Show();

@@ -11,10 +11,10 @@
 namespace korvane {
 namespace {
 
-using test::TempDir;
+using test::TTempDir;
 
 // A file of the given size; sparse, so large sizes cost nothing.
-std::string MakeFile(const TempDir& dir, const std::string& name, off_t size) {
+std::string MakeFile(const TTempDir& dir, const std::string& name, off_t size) {
   const std::string path = dir.WriteFile(name, "");
   EXPECT_EQ(::truncate(path.c_str(), size), 0);
   return path;
@@ -22,7 +22,7 @@ std::string MakeFile(const TempDir& dir, const std::string& name, off_t size) {
 
 class ConfigFilterTest : public ::testing::Test {
  protected:
-  TempDir dir;
+  TTempDir dir;
   TConfig config;
 };
 

@@ -16,7 +16,7 @@ namespace korvane {
 namespace {
 
 using test::ReadFile;
-using test::TempDir;
+using test::TTempDir;
 
 std::vector<std::string> Items(const TNameSet& set) { return {set.begin(), set.end()}; }
 
@@ -27,7 +27,7 @@ class ConfigIniTest : public ::testing::Test {
     config.LoadFromFile(dir.WriteFile("Korvane.ini", text));
     return config;
   }
-  TempDir dir;
+  TTempDir dir;
 };
 
 TEST_F(ConfigIniTest, DefaultsAreWrittenInOrder) {
@@ -160,6 +160,25 @@ TEST_F(ConfigIniTest, RoundTripKeepsForeignLinesAndStaleKeys) {
   TConfig again;
   again.LoadFromFile(path);
   EXPECT_EQ(Items(again.FIgnoreList), (std::vector<std::string>{"a.txt", "c.txt"}));
+}
+
+// Move-to targets: only absolute paths count, any value read goes back as it
+// was, an unset target adds no key, and one that would break its line none.
+TEST_F(ConfigIniTest, MoveTargetsCountOnlyAsFullPathsAndGoBackAsRead) {
+  const std::string path = dir.WriteFile("Korvane.ini", "[MoveTo]\nFMoveTo1=/v/keep it\nFMoveTo2=relative\nFMoveTo9=\xff\n");
+  TConfig config;
+  config.LoadFromFile(path);
+  EXPECT_EQ(config.MoveTarget(1), "/v/keep it");
+  EXPECT_EQ(config.MoveTarget(2), "");
+  EXPECT_EQ(config.MoveTarget(9), "");
+  EXPECT_EQ(config.MoveTarget(0), "");
+  EXPECT_EQ(config.MoveTarget(10), "");
+  config.FMoveTo[1] = "/v/a\nFMoveTo3=/etc";
+  config.FMoveTo[4] = "/v/five";
+  config.SaveToFile(path);
+  EXPECT_EQ(ReadFile(path), "[MoveTo]\nFMoveTo1=/v/keep it\nFMoveTo2=relative\nFMoveTo9=\xff\nFMoveTo5=/v/five\n"
+                            "[IgnoreAttr]\nFReadOnly=0\nFHidden=1\nFSysFile=1\n"
+                            "[IgnoreList]\nListCount=0\n[IgnoreExt]\nListCount=0\n[LowerSize]\nFLowerSize=512000\n");
 }
 
 TEST_F(ConfigIniTest, NamesSurviveTheRoundTripAsTheyAre) {

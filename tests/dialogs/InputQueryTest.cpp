@@ -29,7 +29,7 @@ QLineEdit* EditOf(QDialog& dialog) { return dialog.findChild<QLineEdit*>("InputE
 
 class InputQueryDialog : public ::testing::Test {
  protected:
-  QWidget owner_;
+  QWidget FOwner;
 };
 
 TEST_F(InputQueryDialog, ShowsCaptionPromptAndSelectedProposal) {
@@ -50,10 +50,10 @@ TEST_F(InputQueryDialog, ShowsCaptionPromptAndSelectedProposal) {
     Press(EditOf(dialog), Qt::Key_Return);
   });
   std::string value = "take1Interview";
-  EXPECT_TRUE(InputQuery(&owner_, "ファイル名変更", "/music/\ntake1\n.avi", value));
+  EXPECT_TRUE(InputQuery(&FOwner, "ファイル名変更", "/music/\ntake1\n.avi", value));
   EXPECT_EQ(value, "take1Interview");
   EXPECT_EQ(caption, "ファイル名変更");
-  EXPECT_EQ(parent, &owner_);
+  EXPECT_EQ(parent, &FOwner);
   EXPECT_EQ(prompt, "/music/\ntake1\n.avi");
   EXPECT_EQ(selected, "take1Interview");
   EXPECT_EQ(maxLength, 255);
@@ -68,7 +68,7 @@ TEST_F(InputQueryDialog, TypingReplacesTheSelectionAndIsTakenAsTyped) {
     Press(EditOf(dialog), Qt::Key_Return);
   });
   std::string value = "old";
-  EXPECT_TRUE(InputQuery(&owner_, "c", "p", value));
+  EXPECT_TRUE(InputQuery(&FOwner, "c", "p", value));
   EXPECT_EQ(value, " new name ");
 }
 
@@ -78,14 +78,14 @@ TEST_F(InputQueryDialog, EscapeCancelsAndKeepsTheValue) {
     Press(EditOf(dialog), Qt::Key_Escape);
   });
   std::string value = "old";
-  EXPECT_FALSE(InputQuery(&owner_, "c", "p", value));
+  EXPECT_FALSE(InputQuery(&FOwner, "c", "p", value));
   EXPECT_EQ(value, "old");
 }
 
 TEST_F(InputQueryDialog, BytesThatAreNotUtf8SurviveAnUnchangedField) {
   test::WhenModal([](QDialog& dialog) { Press(EditOf(dialog), Qt::Key_Return); });
   std::string value = "bad\xff name";
-  EXPECT_TRUE(InputQuery(&owner_, "c", "<b>not markup</b>", value));
+  EXPECT_TRUE(InputQuery(&FOwner, "c", "<b>not markup</b>", value));
   EXPECT_EQ(value, "bad\xff name");
 }
 

@@ -43,7 +43,7 @@ class MainFormWholeProgramCommands : public ::testing::Test {
   }
 
   static constexpr char kAnySize[] = "[LowerSize]\nFLowerSize=0\n";
-  TempDir media;
+  TTempDir media;
   std::string clips;
 };
 

@@ -63,31 +63,31 @@ class TXClient {
  public:
   // A program that has gone makes its windows bad: that shows as a missing
   // answer, not as the end of the test process.
-  TXClient() : display_(XOpenDisplay(nullptr)), previousHandler_(XSetErrorHandler(IgnoreXErrors)) {
-    if (!display_) return;
-    window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 1, 1, 0, 0, 0);
-    XSelectInput(display_, window_, PropertyChangeMask);
+  TXClient() : FDisplay(XOpenDisplay(nullptr)), FPreviousHandler(XSetErrorHandler(IgnoreXErrors)) {
+    if (!FDisplay) return;
+    FWindow = XCreateSimpleWindow(FDisplay, DefaultRootWindow(FDisplay), 0, 0, 1, 1, 0, 0, 0);
+    XSelectInput(FDisplay, FWindow, PropertyChangeMask);
   }
   ~TXClient() {
-    if (display_) {
-      XDestroyWindow(display_, window_);
-      XCloseDisplay(display_);
+    if (FDisplay) {
+      XDestroyWindow(FDisplay, FWindow);
+      XCloseDisplay(FDisplay);
     }
-    XSetErrorHandler(previousHandler_);
+    XSetErrorHandler(FPreviousHandler);
   }
   TXClient(const TXClient&) = delete;
   TXClient& operator=(const TXClient&) = delete;
 
-  bool Ok() const { return display_ != nullptr; }
-  Display* X() const { return display_; }
-  Window Own() const { return window_; }
-  Atom Intern(const char* name) const { return XInternAtom(display_, name, False); }
+  bool Ok() const { return FDisplay != nullptr; }
+  Display* X() const { return FDisplay; }
+  Window Own() const { return FWindow; }
+  Atom Intern(const char* name) const { return XInternAtom(FDisplay, name, False); }
 
   // The server's clock now, read from the stamp of a property change: the
   // time a selection owner and a drop must agree on.
   Time ServerTime() {
     const Atom stamp = Intern("KORVANE_TEST_STAMP");
-    XChangeProperty(display_, window_, stamp, XA_STRING, 8, PropModeAppend, nullptr, 0);
+    XChangeProperty(FDisplay, FWindow, stamp, XA_STRING, 8, PropModeAppend, nullptr, 0);
     XEvent event;
     if (!NextEvent(event, [](const XEvent& e) { return e.type == PropertyNotify; }, 5s)) return CurrentTime;
     return event.xproperty.time;
@@ -96,11 +96,11 @@ class TXClient {
   // Waits for an event that matches, handing every other one to others; false on timeout.
   bool NextEvent(XEvent& event, const std::function<bool(const XEvent&)>& matches, std::chrono::milliseconds timeout,
                  const std::function<void(const XEvent&)>& others = {}) {
-    XFlush(display_);
+    XFlush(FDisplay);
     const auto end = std::chrono::steady_clock::now() + Scaled(timeout);
     while (std::chrono::steady_clock::now() < end) {
-      while (XPending(display_)) {
-        XNextEvent(display_, &event);
+      while (XPending(FDisplay)) {
+        XNextEvent(FDisplay, &event);
         if (matches(event)) return true;
         if (others) others(event);
       }
@@ -116,14 +116,14 @@ class TXClient {
     event.xclient.message_type = Intern(type);
     event.xclient.format = 32;
     std::copy(data.begin(), data.end(), event.xclient.data.l);
-    XSendEvent(display_, to, False, NoEventMask, &event);
-    XFlush(display_);
+    XSendEvent(FDisplay, to, False, NoEventMask, &event);
+    XFlush(FDisplay);
   }
 
  private:
-  Display* display_;
-  XErrorHandler previousHandler_;
-  Window window_ = 0;
+  Display* FDisplay;
+  XErrorHandler FPreviousHandler;
+  Window FWindow = 0;
 };
 
 bool IsMessage(const XEvent& event, Atom type) {

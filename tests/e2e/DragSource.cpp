@@ -20,7 +20,7 @@ namespace {
 
 class TDragSource : public QRasterWindow {
  public:
-  TDragSource(QString marker, QByteArray uris) : marker_(std::move(marker)), uris_(std::move(uris)) {
+  TDragSource(QString marker, QByteArray uris) : FMarker(std::move(marker)), FUris(std::move(uris)) {
     resize(48, 48);
   }
 
@@ -29,16 +29,16 @@ class TDragSource : public QRasterWindow {
   void mousePressEvent(QMouseEvent* event) override {
     if (event->button() != Qt::LeftButton) return;
     auto* data = new QMimeData;
-    data->setData("text/uri-list", uris_);
+    data->setData("text/uri-list", FUris);
     QDrag drag(this);
     drag.setMimeData(data);
-    QFile(marker_).open(QIODevice::WriteOnly);
+    QFile(FMarker).open(QIODevice::WriteOnly);
     QCoreApplication::exit(drag.exec(Qt::CopyAction) == Qt::CopyAction ? 0 : 1);
   }
 
  private:
-  QString marker_;
-  QByteArray uris_;
+  QString FMarker;
+  QByteArray FUris;
 };
 
 }  // namespace

@@ -14,7 +14,7 @@ class MainFormWholeProgramDrop : public ::testing::Test {
   void SetUp() override {
     if (std::string reason = WholeProgramSkipReason(); !reason.empty()) GTEST_SKIP() << reason;
   }
-  TempDir media;
+  TTempDir media;
 };
 
 // The picture is most of the window, and where a user lets go of a folder; it

@@ -46,7 +46,7 @@ class MainFormWholeProgramFiles : public ::testing::Test {
   // gio's view of the program's trash (in its own data folder, on the clips'
   // file system), through the desktop's trash service on a private bus.
   std::string Gio(const TKorvaneProcess& korvane, const std::vector<std::string>& arguments) {
-    TempDir home;
+    TTempDir home;
     std::vector<std::string> command{"env", "-u", "DBUS_SESSION_BUS_ADDRESS"};
     for (const std::string& variable : PrivateHome(home.Path())) command.push_back(variable);
     command.push_back("XDG_DATA_HOME=" + korvane.DataHome());
@@ -56,7 +56,7 @@ class MainFormWholeProgramFiles : public ::testing::Test {
   }
 
   static constexpr char kAnySize[] = "[LowerSize]\nFLowerSize=0\n";
-  TempDir media;
+  TTempDir media;
   std::string clips;
 };
 
@@ -125,6 +125,31 @@ TEST_F(MainFormWholeProgramFiles, DeleteAsksThenTrashesRestorablyAndPlaysTheNext
   EXPECT_EQ(ReadFile(b), bBytes);
   EXPECT_EQ(Gio(korvane, {"--list"}), "");
   EXPECT_TRUE(korvane.Running());
+}
+
+// Alt+1 sends the playing file to target 1 without a question, beside a file
+// of the same name that stays, and the next plays; Ctrl+Z brings it back and
+// plays it. The run's own save keeps the target.
+TEST_F(MainFormWholeProgramFiles, AltDigitMovesToItsTargetAndCtrlZBringsItBack) {
+  const std::string a = MakeClip(clips, "a.mp4", 20), b = MakeClip(clips, "b.mp4", 20);
+  ASSERT_FALSE(a.empty() || b.empty());
+  const std::string target = media.MakeDir("kept"), taken = media.WriteFile("kept/a.mp4", "other");
+  const std::string aBytes = ReadFile(a);
+  TKorvaneProcess korvane({clips}, std::string(kAnySize) + "[MoveTo]\nFMoveTo1=" + target + "\n");
+  ASSERT_TRUE(WaitForOpen(korvane, a)) << korvane.Stderr();
+  korvane.Key("alt+1");
+  ASSERT_TRUE(WaitForPlaying(korvane, b)) << korvane.Stderr();
+  EXPECT_FALSE(Exists(a));
+  EXPECT_EQ(ReadFile(target + "/a (2).mp4"), aBytes);
+  EXPECT_EQ(ReadFile(taken), "other");
+
+  korvane.Key("ctrl+z");
+  ASSERT_TRUE(WaitForPlaying(korvane, a)) << korvane.Stderr();
+  EXPECT_EQ(ReadFile(a), aBytes);
+  EXPECT_FALSE(Exists(target + "/a (2).mp4"));
+  korvane.Close();
+  ASSERT_EQ(korvane.WaitForExit(10s), 0);
+  EXPECT_NE(ReadFile(korvane.IniPath()).find("FMoveTo1=" + target), std::string::npos);
 }
 
 // The three commands beyond the first ones, on the real program: Ctrl+Z takes

@@ -123,7 +123,7 @@ class HandOffWholeProgram : public ::testing::Test {
     setenv("KORVANE_TRACE_HANDOFF", "1", 1);  // inherited by every instance started here
   }
   void TearDown() override { unsetenv("KORVANE_TRACE_HANDOFF"); }
-  TempDir media;
+  TTempDir media;
 };
 
 TEST_F(HandOffWholeProgram, LaterLaunchesHandOverTheirPathsInOrderAndReturnOnceTheyAreQueued) {

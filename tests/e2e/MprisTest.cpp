@@ -13,7 +13,7 @@ bool Has(const std::string& text, const std::string& part) { return text.find(pa
 TEST(MprisWholeProgram, TheDesktopControlsPauseAndMoveToTheNextFile) {
   if (std::string reason = WholeProgramSkipReason(); !reason.empty()) GTEST_SKIP() << reason;
   if (CommandOutput("command -v dbus-daemon").empty()) GTEST_SKIP() << "dbus-daemon is not installed";
-  TempDir media;
+  TTempDir media;
   const std::string clips = media.MakeDir("clips");
   for (const char* name : {"a.mp4", "b.mp4"}) ASSERT_FALSE(MakeClip(clips, name, 30).empty());
   TPrivateSessionBus bus;

@@ -32,7 +32,7 @@ class MainFormWholeProgram : public ::testing::Test {
   void SetUp() override {
     if (std::string reason = WholeProgramSkipReason(); !reason.empty()) GTEST_SKIP() << reason;
   }
-  TempDir media;
+  TTempDir media;
 };
 
 TEST_F(MainFormWholeProgram, PlaysAFolderOfThreeClipsThroughToTheEnd) {
@@ -155,7 +155,7 @@ TEST(WaylandWholeProgram, AFolderOfShortClipsPlaysThroughAndEnds) {
   if (!std::getenv("WAYLAND_DISPLAY") || !platform || std::string(platform) != "wayland")
     GTEST_SKIP() << "not on Wayland: run under scripts/with-weston.sh";
   if (KorvanePath().empty()) GTEST_SKIP() << "build/Korvane has not been built";
-  TempDir media;
+  TTempDir media;
   const std::string clips = media.MakeDir("clips");
   std::vector<std::string> expected;
   for (const char* name : {"a.mp4", "b.mp4", "c.mp4", "d.mp4"}) {

@@ -54,7 +54,7 @@ class MainFormWholeProgramProperties : public ::testing::Test {
     return lines;
   }
 
-  TempDir media;
+  TTempDir media;
   std::string clips;
 };
 

@@ -41,7 +41,7 @@ class MainFormWholeProgramSettings : public ::testing::Test {
     return played;
   }
 
-  TempDir media;
+  TTempDir media;
   std::string clips;
 };
 
@@ -102,7 +102,7 @@ std::vector<std::string> Items(const TNameSet& set) { return {set.begin(), set.e
 // entries after a gap in the numbered keys and the byte order mark survive a
 // normal close, also when the program's file is replaced while it runs.
 TEST_F(MainFormWholeProgramSettings, AReplacedProgramSavesToItsOwnIniAndKeepsEveryEntry) {
-  TempDir home;
+  TTempDir home;
   const std::string binary = ReadFile(KorvanePath());
   const std::string program = home.WriteFile("Korvane", binary);
   ASSERT_EQ(chmod(program.c_str(), 0755), 0);

@@ -40,7 +40,7 @@ std::string DragSourcePath() {
 bool DropPathsOnWeston(int x, int y, const std::string& uriList, const std::function<std::string()>& traceOf) {
   const std::optional<TArea> target = ShownArea();
   if (!target) return false;
-  TempDir work;
+  TTempDir work;
   const std::string marker = work / "dragging";
   const pid_t source = fork();
   if (source == 0) {

@@ -29,7 +29,7 @@ namespace korvane {
 namespace {
 
 using test::ReadFile;
-using test::TempDir;
+using test::TTempDir;
 
 bool Exists(const std::string& path) {
   struct stat st;
@@ -37,7 +37,7 @@ bool Exists(const std::string& path) {
 }
 
 TEST(FileMoveNoReplace, MovesTheFileWithItsBytes) {
-  TempDir dir;
+  TTempDir dir;
   const std::string from = dir.WriteFile("a.mp4", "abc");
   std::string error = "untouched";
   ASSERT_TRUE(MoveFileNoReplace(from, dir / "b.mp4", &error));
@@ -47,7 +47,7 @@ TEST(FileMoveNoReplace, MovesTheFileWithItsBytes) {
 }
 
 TEST(FileMoveNoReplace, RefusesAnyExistingTarget) {
-  TempDir dir;
+  TTempDir dir;
   const std::string from = dir.WriteFile("a.mp4", "mine");
   dir.WriteFile("file.mp4", "theirs");
   dir.MakeDir("folder");
@@ -64,7 +64,7 @@ TEST(FileMoveNoReplace, RefusesAnyExistingTarget) {
 }
 
 TEST(FileMoveNoReplace, VanishedSourceFails) {
-  TempDir dir;
+  TTempDir dir;
   std::string error;
   EXPECT_FALSE(MoveFileNoReplace(dir / "gone.mp4", dir / "new.mp4", &error));
   EXPECT_EQ(errno, ENOENT);
@@ -72,7 +72,7 @@ TEST(FileMoveNoReplace, VanishedSourceFails) {
 }
 
 TEST(FileMoveNoReplace, NeverCopiesAcrossFileSystems) {
-  TempDir dir;
+  TTempDir dir;
   struct stat tmp, shm;
   if (stat(dir.Path().c_str(), &tmp) != 0 || stat("/dev/shm", &shm) != 0 || tmp.st_dev == shm.st_dev) {
     GTEST_SKIP() << "no second file system at /dev/shm";
@@ -89,10 +89,10 @@ TEST(FileMoveNoReplace, NeverCopiesAcrossFileSystems) {
 
 // What OpenFolderNoLinks makes of a real folder, a link on the way and a link
 // at the end: 0, or the errno.
-std::vector<int> OpenResults(const TempDir& dir) {
+std::vector<int> OpenResults(const TTempDir& dir) {
   std::vector<int> results;
   for (const char* path : {"real/sub", "link/sub", "real/last"}) {
-    const UniqueFd folder = OpenFolderNoLinks(dir / path);
+    const TUniqueFd folder = OpenFolderNoLinks(dir / path);
     results.push_back(folder ? 0 : errno);
   }
   return results;
@@ -101,7 +101,7 @@ std::vector<int> OpenResults(const TempDir& dir) {
 // Where the kernel has no openat2 (here: a filter says so), the folders are
 // walked one at a time, and the walk refuses links alike.
 TEST(FolderHandle, RefusesALinkAnywhereWithOrWithoutOpenat2) {
-  TempDir dir;
+  TTempDir dir;
   dir.MakeDir("real/sub");
   ASSERT_EQ(symlink("real", (dir / "link").c_str()), 0);
   ASSERT_EQ(symlink("sub", (dir / "real/last").c_str()), 0);
@@ -130,7 +130,7 @@ TEST(FolderHandle, RefusesALinkAnywhereWithOrWithoutOpenat2) {
 // file systems must neither block on the FIFO nor copy it: each try ends, and
 // the target is never replaced.
 TEST(FileMoveAcrossMounts, AFifoSwappedInForTheSourceNeverBlocksTheCopy) {
-  TempDir dir;
+  TTempDir dir;
   char pattern[] = "/dev/shm/korvane-filemove-XXXXXX";
   struct stat tmp, shm;
   if (stat(dir.Path().c_str(), &tmp) != 0 || stat("/dev/shm", &shm) != 0 || tmp.st_dev == shm.st_dev ||

@@ -45,7 +45,7 @@ bool Exists(const std::string& path) {
 
 class HandOffEndpoint : public ::testing::Test {
  protected:
-  test::TempDir dir;
+  test::TTempDir dir;
   const std::string path = dir / "korvane-test.sock";
   TPollLoop loop;
   std::vector<std::pair<uint32_t, std::string>> received;

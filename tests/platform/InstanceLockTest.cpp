@@ -50,7 +50,7 @@ std::pair<std::string, std::string> RuntimeFolderFor(const std::string& dir) {
 }
 
 TEST(InstanceLock, OneProcessHoldsItUntilItIsKilledAndProgramsItStartsDoNotKeepIt) {
-  test::TempDir runtime;
+  test::TTempDir runtime;
   setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
   EXPECT_EQ(InstanceFilePath(kName, ".lock"), runtime / "korvane-{00000000-TEST-LOCK}.lock");
 
@@ -91,7 +91,7 @@ TEST(InstanceLock, OneProcessHoldsItUntilItIsKilledAndProgramsItStartsDoNotKeepI
 // elsewhere a folder in the lock's place stands in for a foreign lock.
 TEST(InstanceLock, UnsafeRuntimeFolderOrLockIsPassedOverWithAWord) {
   const std::string fallback = "/tmp/korvane-" + std::to_string(geteuid());
-  test::TempDir runtime;
+  test::TTempDir runtime;
   const bool root = geteuid() == 0;
   const std::string open = runtime.MakeDir("open");
   chmod(open.c_str(), 0755);

@@ -43,7 +43,7 @@ class MpvPlayerGuiTest : public ::testing::Test {
     window->show();
     ASSERT_TRUE(WaitFor([&] { return window->windowHandle() && window->windowHandle()->isExposed(); }));
     player->SetObjectRects({0, 0, panel->width(), panel->height()}, {0, 0, panel->width(), panel->height()});
-    ASSERT_TRUE(player->rendersVideo()) << "no OpenGL render context";
+    ASSERT_TRUE(player->RendersVideo()) << "no OpenGL render context";
   }
   void TearDown() override {
     player.reset();
@@ -51,7 +51,7 @@ class MpvPlayerGuiTest : public ::testing::Test {
   }
 
   QImage GrabPlayer() {
-    QWidget* w = player->widget();
+    QWidget* w = player->Widget();
     const QPoint at = w->mapTo(window.get(), QPoint(0, 0));
     return window->screen()->grabWindow(window->winId(), at.x(), at.y(), w->width(), w->height()).toImage();
   }
@@ -66,7 +66,7 @@ TEST_F(MpvPlayerGuiTest, WidgetShowsTheTestPattern) {
   ASSERT_TRUE(WaitFor([&] { return player->openState() == wmposMediaOpen; })) << log.Joined();
   // Paused on the first frame: it is drawn all the same. The first frames drawn
   // may still be black, and the screen shows them later: wait for the pattern.
-  ASSERT_TRUE(WaitFor([&] { return player->framesRendered() > 0; }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return player->FramesRendered() > 0; }, 5000));
   int colours = 0, bright = 0, samples = 0;
   auto measure = [&] {
     const QImage image = GrabPlayer();
@@ -91,9 +91,9 @@ TEST_F(MpvPlayerGuiTest, WidgetShowsTheTestPattern) {
     EXPECT_GT(bright, samples / 4) << "bright samples";
   }
   // Playing redraws.
-  const int before = player->framesRendered();
+  const int before = player->FramesRendered();
   player->controls().play();
-  ASSERT_TRUE(WaitFor([&] { return player->framesRendered() > before + 10; }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return player->FramesRendered() > before + 10; }, 5000));
 }
 
 // A hide (which on Wayland takes the surface), a close (which destroys the
@@ -110,17 +110,17 @@ TEST_F(MpvPlayerGuiTest, ThePictureNeverOutlivesItsSurface) {
     player->controls().play();
     ASSERT_TRUE(WaitFor([&] { return player->playState() == wmppsPlaying; })) << log.Joined();
     player->HintNeighbours("", clips[(round + 1) % 2]);
-    const int drawn = player->framesRendered();
-    player->widget()->hide();
+    const int drawn = player->FramesRendered();
+    player->Widget()->hide();
     test::Pump(20);
-    player->widget()->show();
+    player->Widget()->show();
     if (reshown && round % 3 == 2) {
       window->close();
       test::Pump(20);
       window->show();
     }
-    ASSERT_TRUE(WaitFor([&] { return player->framesRendered() > drawn + 5; })) << "round " << round;
-    ASSERT_TRUE(WaitFor([&] { return player->standbysReady() > 0; })) << "round " << round;
+    ASSERT_TRUE(WaitFor([&] { return player->FramesRendered() > drawn + 5; })) << "round " << round;
+    ASSERT_TRUE(WaitFor([&] { return player->StandbysReady() > 0; })) << "round " << round;
   }
   window->close();
   test::Pump(100);
@@ -139,7 +139,7 @@ TEST_F(MpvPlayerGuiTest, ShortcutsWorkAfterAClickOnThePicture) {
   player->setURL(ToWide(test::ClipMp4()));
   ASSERT_TRUE(WaitFor([&] { return player->openState() == wmposMediaOpen; }));
 
-  const QPoint centre = player->widget()->mapToGlobal(QPoint(player->widget()->width() / 2, 40));
+  const QPoint centre = player->Widget()->mapToGlobal(QPoint(player->Widget()->width() / 2, 40));
   QProcess xdotool;
   xdotool.start("xdotool", {"mousemove", QString::number(centre.x()), QString::number(centre.y()), "click", "1",
                             "sleep", "0.3", "key", "Right", "sleep", "0.2", "key", "Right"});

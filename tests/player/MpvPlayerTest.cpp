@@ -53,10 +53,10 @@ class MpvPlayerTest : public ::testing::Test {
   // seeks, the engine's own position reads the target it was given, then the
   // keyframe it reached, then the target again: it alone says nothing.
   double Settled(double expected, double tolerance, int timeoutMs = 3000) {
-    WaitFor([&] { return !player->seekPending() && std::fabs(EngineTime() - expected) <= tolerance; }, timeoutMs);
+    WaitFor([&] { return !player->SeekPending() && std::fabs(EngineTime() - expected) <= tolerance; }, timeoutMs);
     return EngineTime();
   }
-  double EngineTime() { return std::atof(player->engineProperty("time-pos").c_str()); }
+  double EngineTime() { return std::atof(player->EngineProperty("time-pos").c_str()); }
 
   std::unique_ptr<TMpvPlayer> player;
   EventLog log;
@@ -86,10 +86,10 @@ TEST_F(MpvPlayerTest, InitialValues) {
   for (auto name : {u"Play", u"Pause", u"Stop", u"FastForward", u"FastReverse", u"Next", u"Previous",
                     u"CurrentPosition", u"Bogus"})
     EXPECT_FALSE(c().isAvailable(name)) << ToNarrow(name);
-  EXPECT_EQ(player->engineProperty("volume"), "50.000000");
-  EXPECT_EQ(player->engineProperty("pause"), "yes");
-  ASSERT_NE(player->widget(), nullptr);
-  EXPECT_EQ(player->widget()->cursor().shape(), Qt::CrossCursor);
+  EXPECT_EQ(player->EngineProperty("volume"), "50.000000");
+  EXPECT_EQ(player->EngineProperty("pause"), "yes");
+  ASSERT_NE(player->Widget(), nullptr);
+  EXPECT_EQ(player->Widget()->cursor().shape(), Qt::CrossCursor);
 }
 
 TEST_F(MpvPlayerTest, VersionInfoNamesTheEngineAndItsDecoders) {
@@ -133,7 +133,7 @@ TEST_F(MpvPlayerTest, OpenFiresTheOpenStatesThenMediaChangeAndIsReady) {
   // No auto start.
   test::Pump(200);
   EXPECT_EQ(player->playState(), wmppsReady);
-  EXPECT_EQ(player->engineProperty("pause"), "yes");
+  EXPECT_EQ(player->EngineProperty("pause"), "yes");
 }
 
 TEST_F(MpvPlayerTest, PlayGoesTransitioningThenPlayingAndTheClockRuns) {
@@ -178,7 +178,7 @@ TEST_F(MpvPlayerTest, PauseAndStop) {
   EXPECT_EQ(player->status(), kStatusPaused);
   EXPECT_TRUE(c().isAvailable(u"Play"));
   EXPECT_FALSE(c().isAvailable(u"Pause"));
-  ASSERT_TRUE(WaitFor([&] { return player->engineProperty("pause") == "yes"; }));
+  ASSERT_TRUE(WaitFor([&] { return player->EngineProperty("pause") == "yes"; }));
   c().setCurrentPosition(12);
   Settled(12, 1.0);
   c().stop();
@@ -218,16 +218,16 @@ TEST_F(MpvPlayerTest, SkipsOnATenSecondGopNeverStickOrGoTheWrongWay) {
   for (int i = 0; i < 4; ++i) {
     c().setCurrentPosition(c().currentPosition() + 10);
     const double target = c().currentPosition();
-    Settled(target, SeekController::kFarFromTarget, 4000);
+    Settled(target, TSeekController::kFarFromTarget, 4000);
     const double now = EngineTime();
     EXPECT_GT(now, prev + 5) << "press " << i << " target " << target;
-    EXPECT_NEAR(now, target, SeekController::kFarFromTarget + 0.5) << "press " << i;
+    EXPECT_NEAR(now, target, TSeekController::kFarFromTarget + 0.5) << "press " << i;
     prev = now;
   }
   for (int i = 0; i < 4; ++i) {
     c().setCurrentPosition(c().currentPosition() - 10);
     const double target = c().currentPosition();
-    Settled(target, SeekController::kFarFromTarget, 4000);
+    Settled(target, TSeekController::kFarFromTarget, 4000);
     const double now = EngineTime();
     EXPECT_LT(now, prev - 5) << "press " << i << " target " << target;
     prev = now;
@@ -278,7 +278,7 @@ TEST_F(MpvPlayerTest, EndOfFileIsMediaEndedThenStopped) {
 TEST_F(MpvPlayerTest, JumpsPastTheEndEndTheMediaWhetherPausedOrNeverPlayed) {
   auto endsByPlay = [&](const char* what, int from) {
     SCOPED_TRACE(what);
-    WaitFor([&] { return !player->seekPending(); }, 3000);
+    WaitFor([&] { return !player->SeekPending(); }, 3000);
     if (player->status() != kStatusStopped) c().play();
     ASSERT_TRUE(WaitFor([&] { return player->status() == kStatusStopped && log.IndexOf("play 1", from) >= 0; }, 3000))
         << log.Joined() << " / " << ToNarrow(player->status()) << " at " << c().currentPosition();
@@ -290,7 +290,7 @@ TEST_F(MpvPlayerTest, JumpsPastTheEndEndTheMediaWhetherPausedOrNeverPlayed) {
   ASSERT_TRUE(Open(test::ClipMp4()));
   ASSERT_TRUE(PlayAndWait());
   c().pause();
-  ASSERT_TRUE(WaitFor([&] { return player->engineProperty("pause") == "yes"; }));
+  ASSERT_TRUE(WaitFor([&] { return player->EngineProperty("pause") == "yes"; }));
   int from = static_cast<int>(log.entries.size());
   c().setCurrentPosition(c().currentPosition() + 60);
   endsByPlay("paused, +60 s, play", from);
@@ -334,16 +334,16 @@ TEST_F(MpvPlayerTest, AStandbySwapFiresTheEventsOfAnOpenAndKeepsTheSettings) {
   s().setBalance(-40);
   s().setRate(1.5);
   player->HintNeighbours(test::ClipMp4(), test::TaggedMp4());
-  ASSERT_TRUE(WaitFor([&] { return player->standbysReady() == 2; }));
+  ASSERT_TRUE(WaitFor([&] { return player->StandbysReady() == 2; }));
   EXPECT_EQ(moveTo(test::ClipMp4(), u"clip"), opened);
-  EXPECT_EQ(player->standbysReady(), 1);  // clip's core was taken, tagged's is left
+  EXPECT_EQ(player->StandbysReady(), 1);  // clip's core was taken, tagged's is left
   EXPECT_EQ(ToNarrow(player->URL()), test::ClipMp4());
-  EXPECT_EQ(player->engineProperty("path"), test::ClipMp4());  // the core now current holds it
-  EXPECT_EQ(player->engineProperty("mute"), "yes");
-  EXPECT_EQ(std::atof(player->engineProperty("volume").c_str()), 30);
-  EXPECT_NE(player->engineProperty("af").find("pan"), std::string::npos) << player->engineProperty("af");
-  EXPECT_NE(player->engineProperty("af").find("scaletempo2"), std::string::npos) << player->engineProperty("af");
-  EXPECT_EQ(std::atof(player->engineProperty("speed").c_str()), 1.5);
+  EXPECT_EQ(player->EngineProperty("path"), test::ClipMp4());  // the core now current holds it
+  EXPECT_EQ(player->EngineProperty("mute"), "yes");
+  EXPECT_EQ(std::atof(player->EngineProperty("volume").c_str()), 30);
+  EXPECT_NE(player->EngineProperty("af").find("pan"), std::string::npos) << player->EngineProperty("af");
+  EXPECT_NE(player->EngineProperty("af").find("scaletempo2"), std::string::npos) << player->EngineProperty("af");
+  EXPECT_EQ(std::atof(player->EngineProperty("speed").c_str()), 1.5);
   EXPECT_TRUE(WaitFor([&] { return c().currentPosition() > 0.2; }));
 }
 
@@ -353,15 +353,15 @@ TEST_F(MpvPlayerTest, ABrokenNeighbourIsNotHandedOverNorReopenedUnchanged) {
   ASSERT_TRUE(Open(test::ClipMp4()));
   ASSERT_TRUE(PlayAndWait());
   player->HintNeighbours(test::ZeroByteMp4(), test::Gop10Mp4());
-  ASSERT_TRUE(WaitFor([&] { return player->standbysReady() == 1 && player->standbysFailed() == 1; }));
+  ASSERT_TRUE(WaitFor([&] { return player->StandbysReady() == 1 && player->StandbysFailed() == 1; }));
   player->setURL(ToWide(test::ZeroByteMp4()));
   c().play();
   ASSERT_TRUE(WaitFor([&] { return player->status() == kStatusStopped; }, 8000)) << log.Joined();
   ASSERT_TRUE(Open(test::ClipMp4()));
   ASSERT_TRUE(PlayAndWait());
   player->HintNeighbours(test::ZeroByteMp4(), test::TaggedMp4());
-  ASSERT_TRUE(WaitFor([&] { return player->standbyOpens() >= 3; }));  // one pass opens all it opens
-  EXPECT_EQ(player->standbyOpens(), 3);  // the tagged clip only
+  ASSERT_TRUE(WaitFor([&] { return player->StandbyOpens() >= 3; }));  // one pass opens all it opens
+  EXPECT_EQ(player->StandbyOpens(), 3);  // the tagged clip only
 }
 
 // An end of the previous file the engine reports after the next URL was put
@@ -369,11 +369,11 @@ TEST_F(MpvPlayerTest, ABrokenNeighbourIsNotHandedOverNorReopenedUnchanged) {
 TEST_F(MpvPlayerTest, ALateEndOfThePreviousFileLeavesTheNewOneAlone) {
   player->setURL(ToWide(test::ZeroByteMp4()));
   QCoreApplication::processEvents();  // the load is sent to the engine
-  ASSERT_EQ(player->engineProperty("idle-active"), "no");
+  ASSERT_EQ(player->EngineProperty("idle-active"), "no");
   // Polled without the event loop: the engine is idle again once it has failed
   // the file, and its report of the end waits unread.
-  for (int i = 0; i < 500 && player->engineProperty("idle-active") != "yes"; ++i) usleep(10 * 1000);
-  ASSERT_EQ(player->engineProperty("idle-active"), "yes");
+  for (int i = 0; i < 500 && player->EngineProperty("idle-active") != "yes"; ++i) usleep(10 * 1000);
+  ASSERT_EQ(player->EngineProperty("idle-active"), "yes");
   player->setURL(ToWide(test::ShortMp4()));
   c().play();
   ASSERT_TRUE(WaitFor([&] { return player->playState() == wmppsPlaying; }))
@@ -390,7 +390,7 @@ TEST_F(MpvPlayerTest, CloseGivesNoMediaAndReady) {
   EXPECT_EQ(player->status(), kStatusReady);
   EXPECT_EQ(c().currentPositionString(), u"");
   EXPECT_FALSE(c().isAvailable(u"Play"));
-  ASSERT_TRUE(WaitFor([&] { return player->engineProperty("idle-active") == "yes"; }));
+  ASSERT_TRUE(WaitFor([&] { return player->EngineProperty("idle-active") == "yes"; }));
   c().play();  // nothing to play
   c().setCurrentPosition(10);
   EXPECT_DOUBLE_EQ(c().currentPosition(), 0);
@@ -407,14 +407,14 @@ TEST_F(MpvPlayerTest, VolumeMuteAndBalanceReachTheEngineClamped) {
   EXPECT_TRUE(s().mute());
   s().setBalance(1000);
   EXPECT_EQ(s().balance(), 100);
-  ASSERT_TRUE(WaitFor([&] { return player->engineProperty("volume") == "70.000000"; }));
-  ASSERT_TRUE(WaitFor([&] { return player->engineProperty("mute") == "yes"; }));
-  ASSERT_TRUE(WaitFor([&] { return player->engineProperty("af").find("pan=stereo") != std::string::npos; }))
-      << player->engineProperty("af");
-  EXPECT_NE(player->engineProperty("af").find("c0=0.00*c0|c1=1.00*c1"), std::string::npos);
+  ASSERT_TRUE(WaitFor([&] { return player->EngineProperty("volume") == "70.000000"; }));
+  ASSERT_TRUE(WaitFor([&] { return player->EngineProperty("mute") == "yes"; }));
+  ASSERT_TRUE(WaitFor([&] { return player->EngineProperty("af").find("pan=stereo") != std::string::npos; }))
+      << player->EngineProperty("af");
+  EXPECT_NE(player->EngineProperty("af").find("c0=0.00*c0|c1=1.00*c1"), std::string::npos);
   s().setBalance(-40);
-  ASSERT_TRUE(WaitFor([&] { return player->engineProperty("af").find("c0=1.00*c0|c1=0.60*c1") != std::string::npos; }))
-      << player->engineProperty("af");
+  ASSERT_TRUE(WaitFor([&] { return player->EngineProperty("af").find("c0=1.00*c0|c1=0.60*c1") != std::string::npos; }))
+      << player->EngineProperty("af");
   // With a file playing through the filter.
   ASSERT_TRUE(Open(test::ClipMp4()));
   ASSERT_TRUE(PlayAndWait());
@@ -422,7 +422,7 @@ TEST_F(MpvPlayerTest, VolumeMuteAndBalanceReachTheEngineClamped) {
   EXPECT_EQ(player->playState(), wmppsPlaying);
   s().setBalance(0);
   EXPECT_EQ(s().balance(), 0);
-  ASSERT_TRUE(WaitFor([&] { return player->engineProperty("af").empty(); })) << player->engineProperty("af");
+  ASSERT_TRUE(WaitFor([&] { return player->EngineProperty("af").empty(); })) << player->EngineProperty("af");
   s().setMute(false);
   EXPECT_EQ(s().volume(), 70);
 }
@@ -433,16 +433,16 @@ TEST_F(MpvPlayerTest, TheRateKeepsThePitchWithTheBalanceAndHoldsForTheNextFile) 
   EXPECT_EQ(s().rate(), 1.5);
   ASSERT_TRUE(Open(test::ClipMp4()));
   ASSERT_TRUE(PlayAndWait());
-  ASSERT_TRUE(WaitFor([&] { return player->engineProperty("speed") == "1.500000"; })) << player->engineProperty("speed");
-  EXPECT_NE(player->engineProperty("af").find("scaletempo2"), std::string::npos) << player->engineProperty("af");
-  EXPECT_NE(player->engineProperty("af").find("c0=1.00*c0|c1=0.60*c1"), std::string::npos);
+  ASSERT_TRUE(WaitFor([&] { return player->EngineProperty("speed") == "1.500000"; })) << player->EngineProperty("speed");
+  EXPECT_NE(player->EngineProperty("af").find("scaletempo2"), std::string::npos) << player->EngineProperty("af");
+  EXPECT_NE(player->EngineProperty("af").find("c0=1.00*c0|c1=0.60*c1"), std::string::npos);
   ASSERT_TRUE(Open(test::ClipMp4()));
   ASSERT_TRUE(PlayAndWait());
-  EXPECT_EQ(player->engineProperty("speed"), "1.500000");
+  EXPECT_EQ(player->EngineProperty("speed"), "1.500000");
   s().setRate(1.0);
   s().setBalance(0);
-  ASSERT_TRUE(WaitFor([&] { return player->engineProperty("af").empty(); })) << player->engineProperty("af");
-  EXPECT_EQ(player->engineProperty("speed"), "1.000000");
+  ASSERT_TRUE(WaitFor([&] { return player->EngineProperty("af").empty(); })) << player->EngineProperty("af");
+  EXPECT_EQ(player->EngineProperty("speed"), "1.000000");
 }
 
 TEST_F(MpvPlayerTest, AttributesOfATaggedClip) {
@@ -521,7 +521,7 @@ class MpvPlayerBadInputTest : public MpvPlayerTest {
     test::Pump(100);
     EXPECT_EQ(player->status(), kStatusStopped);
     // The engine plays nothing (no play-list entries of its own either).
-    EXPECT_TRUE(WaitFor([&] { return player->engineProperty("idle-active") == "yes"; }, 2000));
+    EXPECT_TRUE(WaitFor([&] { return player->EngineProperty("idle-active") == "yes"; }, 2000));
   }
   void ExpectStillPlays() {
     ASSERT_TRUE(Open(test::ShortMp4()));
@@ -538,7 +538,7 @@ TEST_F(MpvPlayerBadInputTest, TextFileRenamedMp4IsNoPlayList) {
   ExpectStopped(test::TextAsMp4());
   test::Pump(300);
   EXPECT_EQ(player->status(), kStatusStopped);
-  EXPECT_NE(player->engineProperty("idle-active"), "no") << "the engine plays something";
+  EXPECT_NE(player->EngineProperty("idle-active"), "no") << "the engine plays something";
   ExpectStillPlays();
 }
 
@@ -548,7 +548,7 @@ TEST_F(MpvPlayerBadInputTest, TruncatedClip) {
 }
 
 TEST_F(MpvPlayerBadInputTest, MissingFileFolderAndLongUrl) {
-  test::TempDir dir;
+  test::TTempDir dir;
   ExpectStopped(dir / "missing.mp4");
   ExpectStopped(dir.Path());
   ExpectStopped(dir.MakeDir("folder.mp4"));
@@ -568,13 +568,13 @@ TEST_F(MpvPlayerBadInputTest, ALoadReplyWithoutTheEntryFailsTheFile) {
 TEST_F(MpvPlayerBadInputTest, OpeningAMissingFileStopsThePreviousOne) {
   ASSERT_TRUE(Open(test::ClipMp4()));
   ASSERT_TRUE(PlayAndWait());
-  test::TempDir dir;
+  test::TTempDir dir;
   ExpectStopped(dir / "gone.mp4");
-  ASSERT_TRUE(WaitFor([&] { return player->engineProperty("idle-active") == "yes"; }));
+  ASSERT_TRUE(WaitFor([&] { return player->EngineProperty("idle-active") == "yes"; }));
 }
 
 TEST_F(MpvPlayerBadInputTest, InvalidUtf8AndNewlinesInTheName) {
-  test::TempDir dir;
+  test::TTempDir dir;
   const std::string clip = test::ShortMp4();
   for (const std::string& name : {std::string("caf\xE9\xFF.mp4"), std::string("line\nbreak.mp4"),
                                  std::string("-dash --start=1.mp4"), std::string("語 \"q\" 'a'.mp4")}) {
@@ -591,7 +591,7 @@ TEST_F(MpvPlayerBadInputTest, InvalidUtf8AndNewlinesInTheName) {
 }
 
 TEST_F(MpvPlayerBadInputTest, FileDeletedWhilePlaying) {
-  test::TempDir dir;
+  test::TTempDir dir;
   const std::string path = dir / "doomed.mp4";
   std::filesystem::copy_file(test::ShortMp4(), path);
   ASSERT_TRUE(Open(path));
@@ -634,7 +634,7 @@ TEST_F(MpvPlayerBadInputTest, RapidSwitchingEndsOnTheLastFile) {
 }
 
 TEST_F(MpvPlayerTest, ClickReportsButtonShiftAndPosition) {
-  QWidget* w = player->widget();
+  QWidget* w = player->Widget();
   w->resize(712, 415);
   QMouseEvent press(QEvent::MouseButtonPress, QPointF(50, 7), QPointF(50, 7), Qt::LeftButton, Qt::LeftButton,
                     Qt::ShiftModifier);
@@ -654,12 +654,12 @@ TEST_F(MpvPlayerTest, ClickReportsButtonShiftAndPosition) {
 
 TEST_F(MpvPlayerTest, ObjectRectsPlaceTheWidgetAndStretchReachesTheEngine) {
   QWidget panel;
-  player->widget()->setParent(&panel);
+  player->Widget()->setParent(&panel);
   player->SetObjectRects({0, 0, 640, 360}, {0, 0, 640, 360});
-  EXPECT_EQ(player->widget()->geometry(), QRect(0, 0, 640, 360));
+  EXPECT_EQ(player->Widget()->geometry(), QRect(0, 0, 640, 360));
   player->setStretchToFit(true);
   EXPECT_TRUE(player->stretchToFit());
-  EXPECT_EQ(player->engineProperty("video-unscaled"), "no");
+  EXPECT_EQ(player->EngineProperty("video-unscaled"), "no");
   player.reset();  // the player takes its widget with it
   EXPECT_TRUE(panel.findChildren<QWidget*>().isEmpty());
 }

@@ -33,7 +33,7 @@ TEST(MpvPlayerTime, MinutesAndSecondsThenHours) {
 }
 
 // The engine's reports of the seek `cmd` in their order: reply, start, restart at `landed`.
-std::optional<SeekCommand> Land(SeekController& s, const std::optional<SeekCommand>& cmd, double landed,
+std::optional<SeekCommand> Land(TSeekController& s, const std::optional<SeekCommand>& cmd, double landed,
                                 double duration) {
   EXPECT_TRUE(cmd);
   if (!cmd) return std::nullopt;
@@ -43,7 +43,7 @@ std::optional<SeekCommand> Land(SeekController& s, const std::optional<SeekComma
 }
 
 TEST(MpvPlayerSeek, GetAfterPutGivesThePutValueUntilReached) {
-  SeekController s;
+  TSeekController s;
   auto cmd = s.Put(20, 5, 45, true);
   ASSERT_TRUE(cmd);
   EXPECT_EQ(cmd->mode, Mode::KeyframeRelative);
@@ -56,7 +56,7 @@ TEST(MpvPlayerSeek, GetAfterPutGivesThePutValueUntilReached) {
 }
 
 TEST(MpvPlayerSeek, QuickPutsAddUpAndRunOneAfterTheOther) {
-  SeekController s;
+  TSeekController s;
   double pos = 5;
   auto first = s.Put(pos + 10, pos, 45, true);
   ASSERT_TRUE(first);
@@ -80,7 +80,7 @@ TEST(MpvPlayerSeek, QuickPutsAddUpAndRunOneAfterTheOther) {
 }
 
 TEST(MpvPlayerSeek, RestartBeforeTheSeekStartedIsNotItsEnd) {
-  SeekController s;
+  TSeekController s;
   // The restart that starts the file comes after the seek was sent, before and
   // after the reply: the 10 s GOP seek must still get its exact follow-up.
   auto cmd = s.Put(31, 21, 60, true);
@@ -99,7 +99,7 @@ TEST(MpvPlayerSeek, RestartBeforeTheSeekStartedIsNotItsEnd) {
 }
 
 TEST(MpvPlayerSeek, ReportsOfASeekGivenUpAreNotTakenForTheNext) {
-  SeekController s;
+  TSeekController s;
   auto old = s.Put(40, 0, 60, true);
   ASSERT_TRUE(old);
   s.Reset();  // stopped while it ran
@@ -115,7 +115,7 @@ TEST(MpvPlayerSeek, ReportsOfASeekGivenUpAreNotTakenForTheNext) {
 }
 
 TEST(MpvPlayerSeek, FailedSeekMovesNothing) {
-  SeekController s;
+  TSeekController s;
   auto cmd = s.Put(20, 5, 45, true);
   ASSERT_TRUE(cmd);
   EXPECT_FALSE(s.OnReply(cmd->id, false, 5, 45));
@@ -130,7 +130,7 @@ TEST(MpvPlayerSeek, FailedSeekMovesNothing) {
 }
 
 TEST(MpvPlayerSeek, ASeekRepliedToButNeverStartedIsGivenUp) {
-  SeekController s;
+  TSeekController s;
   auto cmd = s.Put(45, 40, 45, true);
   ASSERT_TRUE(cmd);
   EXPECT_FALSE(s.OnReply(cmd->id, true, 45, 45));
@@ -153,7 +153,7 @@ TEST(MpvPlayerSeek, ASeekRepliedToButNeverStartedIsGivenUp) {
 }
 
 TEST(MpvPlayerSeek, ClampsBeyondEitherEnd) {
-  SeekController s;
+  TSeekController s;
   s.Put(-1e9, 10, 45, true);
   EXPECT_DOUBLE_EQ(s.Target(), 0);
   s.Reset();
@@ -168,7 +168,7 @@ TEST(MpvPlayerSeek, ClampsBeyondEitherEnd) {
 }
 
 TEST(MpvPlayerSeek, ForwardIntoTheLastSecondsIsExact) {
-  SeekController s;
+  TSeekController s;
   auto cmd = s.Put(55, 40, 60, true);
   ASSERT_TRUE(cmd);
   EXPECT_EQ(cmd->mode, Mode::ExactAbsolute);
@@ -181,7 +181,7 @@ TEST(MpvPlayerSeek, ForwardIntoTheLastSecondsIsExact) {
 }
 
 TEST(MpvPlayerSeek, FarOrStuckLandingGetsAnExactFollowUp) {
-  SeekController s;
+  TSeekController s;
   // A 10 s GOP: +10 from 21 snaps forward to 40, 9 s past the target.
   auto follow = Land(s, s.Put(31, 21, 60, true), 40, 60);
   ASSERT_TRUE(follow);
@@ -209,13 +209,13 @@ TEST(MpvPlayerSeek, FarOrStuckLandingGetsAnExactFollowUp) {
 }
 
 TEST(MpvPlayerSeek, NearLandingIsAccepted) {
-  SeekController s;
+  TSeekController s;
   EXPECT_FALSE(Land(s, s.Put(15.3, 5.3, 45, true), 16, 45));
   EXPECT_FALSE(s.Pending());
 }
 
 TEST(MpvPlayerSeek, PutWhileOpeningIsIssuedOnLoadAndNotEndedByTheFirstRestart) {
-  SeekController s;
+  TSeekController s;
   EXPECT_FALSE(s.Put(12, 0, 0, false));
   EXPECT_TRUE(s.Pending());
   EXPECT_DOUBLE_EQ(s.Target(), 12);
@@ -229,27 +229,27 @@ TEST(MpvPlayerSeek, PutWhileOpeningIsIssuedOnLoadAndNotEndedByTheFirstRestart) {
 }
 
 TEST(MpvPlayerSeek, UnsolicitedRestartIsIgnoredAndSamePositionIsNoSeek) {
-  SeekController s;
+  TSeekController s;
   EXPECT_FALSE(s.OnRestart(3, 45));
   EXPECT_FALSE(s.Put(10, 10, 45, true));
   EXPECT_FALSE(s.Pending());
 }
 
-std::vector<PlayerEvent> Events(PlayerStateMachine& m) { return m.TakeEvents(); }
+std::vector<PlayerEvent> Events(TPlayerStateMachine& m) { return m.TakeEvents(); }
 
 TEST(MpvPlayerStates, InitialIsReadyWithoutMedia) {
-  PlayerStateMachine m;
+  TPlayerStateMachine m;
   EXPECT_EQ(m.status(), kStatusReady);
-  EXPECT_EQ(m.phase(), PlayerStateMachine::Phase::NoMedia);
-  EXPECT_EQ(m.Play(), PlayerStateMachine::Action::None);
+  EXPECT_EQ(m.CurrentPhase(), TPlayerStateMachine::Phase::NoMedia);
+  EXPECT_EQ(m.Play(), TPlayerStateMachine::Action::None);
   EXPECT_TRUE(Events(m).empty());
 }
 
 TEST(MpvPlayerStates, OpenThenPlayInTheNaturalOrder) {
-  PlayerStateMachine m;
+  TPlayerStateMachine m;
   m.Open();
   EXPECT_EQ(m.status(), kStatusOpening);  // never "準備完了" while opening
-  EXPECT_EQ(m.Play(), PlayerStateMachine::Action::Unpause);
+  EXPECT_EQ(m.Play(), TPlayerStateMachine::Action::Unpause);
   m.EngineStarted();
   m.EngineLoaded();
   m.EngineRunning();
@@ -265,7 +265,7 @@ TEST(MpvPlayerStates, OpenThenPlayInTheNaturalOrder) {
 }
 
 TEST(MpvPlayerStates, OpenWithoutPlayIsReady) {
-  PlayerStateMachine m;
+  TPlayerStateMachine m;
   m.Open();
   m.EngineStarted();
   m.EngineLoaded();
@@ -274,22 +274,22 @@ TEST(MpvPlayerStates, OpenWithoutPlayIsReady) {
   m.EngineRunning();  // a restart while paused changes nothing
   EXPECT_EQ(m.playState(), wmppsReady);
   m.TakeEvents();
-  EXPECT_EQ(m.Play(), PlayerStateMachine::Action::Unpause);
+  EXPECT_EQ(m.Play(), TPlayerStateMachine::Action::Unpause);
   m.EngineRunning();
   EXPECT_EQ(m.playState(), wmppsPlaying);
 }
 
 TEST(MpvPlayerStates, PauseStopEndAndFailure) {
-  PlayerStateMachine m;
+  TPlayerStateMachine m;
   m.Open();
   m.Play();
   m.EngineStarted();
   m.EngineLoaded();
   m.EngineRunning();
-  EXPECT_EQ(m.Pause(), PlayerStateMachine::Action::Pause);
+  EXPECT_EQ(m.Pause(), TPlayerStateMachine::Action::Pause);
   EXPECT_EQ(m.status(), kStatusPaused);
-  EXPECT_EQ(m.Pause(), PlayerStateMachine::Action::None);
-  EXPECT_EQ(m.Stop(), PlayerStateMachine::Action::StopAndRewind);
+  EXPECT_EQ(m.Pause(), TPlayerStateMachine::Action::None);
+  EXPECT_EQ(m.Stop(), TPlayerStateMachine::Action::StopAndRewind);
   EXPECT_EQ(m.status(), kStatusStopped);
   m.Play();
   m.EngineRunning();
@@ -306,7 +306,7 @@ TEST(MpvPlayerStates, PauseStopEndAndFailure) {
   m.EngineFailed();
   EXPECT_EQ(m.status(), kStatusStopped);
   EXPECT_EQ(m.playState(), wmppsStopped);
-  EXPECT_EQ(m.Play(), PlayerStateMachine::Action::None);
+  EXPECT_EQ(m.Play(), TPlayerStateMachine::Action::None);
   m.Close();
   EXPECT_EQ(m.status(), kStatusReady);
   EXPECT_EQ(m.openState(), wmposPlaylistOpenNoMedia);
@@ -314,20 +314,20 @@ TEST(MpvPlayerStates, PauseStopEndAndFailure) {
 
 TEST(MpvPlayerStates, TheEndIsTheEnginesEndOrTheDurationWhileNoSeekRuns) {
   using R = EndReading;
-  EXPECT_TRUE(PlayerStateMachine::AtEnd(R{.eofReached = true}));
-  EXPECT_TRUE(PlayerStateMachine::AtEnd(R{.position = 20.02, .duration = 20}));  // eof-reached not notified
-  EXPECT_TRUE(PlayerStateMachine::AtEnd(R{.position = 20, .duration = 20}));
-  EXPECT_FALSE(PlayerStateMachine::AtEnd(R{.position = 19.9, .duration = 20}));
-  EXPECT_FALSE(PlayerStateMachine::AtEnd(R{.position = 5, .duration = 0}));  // duration unknown
-  EXPECT_FALSE(PlayerStateMachine::AtEnd(R{.eofReached = true, .seeking = true}));
-  EXPECT_FALSE(PlayerStateMachine::AtEnd(R{.seeking = true, .position = 20, .duration = 20}));
+  EXPECT_TRUE(TPlayerStateMachine::AtEnd(R{.eofReached = true}));
+  EXPECT_TRUE(TPlayerStateMachine::AtEnd(R{.position = 20.02, .duration = 20}));  // eof-reached not notified
+  EXPECT_TRUE(TPlayerStateMachine::AtEnd(R{.position = 20, .duration = 20}));
+  EXPECT_FALSE(TPlayerStateMachine::AtEnd(R{.position = 19.9, .duration = 20}));
+  EXPECT_FALSE(TPlayerStateMachine::AtEnd(R{.position = 5, .duration = 0}));  // duration unknown
+  EXPECT_FALSE(TPlayerStateMachine::AtEnd(R{.eofReached = true, .seeking = true}));
+  EXPECT_FALSE(TPlayerStateMachine::AtEnd(R{.seeking = true, .position = 20, .duration = 20}));
 
   // Paused, or playing, or never played: each ends once, with the natural events.
   const std::vector<PlayerEvent> ended = {
       {Kind::PlayState, wmppsMediaEnded}, {Kind::PlayState, wmppsStopped}, {Kind::Status, 0}};
   for (int way = 0; way < 3; ++way) {
     SCOPED_TRACE(way);
-    PlayerStateMachine m;
+    TPlayerStateMachine m;
     m.Open();
     if (way > 0) m.Play();
     m.EngineLoaded();
@@ -339,17 +339,17 @@ TEST(MpvPlayerStates, TheEndIsTheEnginesEndOrTheDurationWhileNoSeekRuns) {
     EXPECT_TRUE(m.EngineReport(R{.eofReached = true}));
     EXPECT_EQ(Events(m), ended);
     EXPECT_EQ(m.status(), kStatusStopped);
-    EXPECT_EQ(m.Play(), PlayerStateMachine::Action::Unpause);  // plays again
+    EXPECT_EQ(m.Play(), TPlayerStateMachine::Action::Unpause);  // plays again
   }
   // Not loaded: nothing has ended.
-  PlayerStateMachine m;
+  TPlayerStateMachine m;
   m.Open();
   EXPECT_FALSE(m.EngineReport(R{.eofReached = true}));
   EXPECT_EQ(m.status(), kStatusOpening);
 }
 
 TEST(MpvPlayerStates, OpeningAnotherFileStopsTheOneThatPlays) {
-  PlayerStateMachine m;
+  TPlayerStateMachine m;
   m.Open();
   m.Play();
   m.EngineLoaded();
@@ -360,23 +360,23 @@ TEST(MpvPlayerStates, OpeningAnotherFileStopsTheOneThatPlays) {
   ASSERT_GE(events.size(), 2u);
   EXPECT_EQ(events[0], (PlayerEvent{Kind::PlayState, wmppsStopped}));
   EXPECT_EQ(events[1], (PlayerEvent{Kind::OpenState, wmposMediaChanging}));
-  EXPECT_FALSE(m.isPlaying());
+  EXPECT_FALSE(m.IsPlaying());
 }
 
 TEST(MpvPlayerStates, StopWhileOpeningUnloadsAndPlayReloads) {
-  PlayerStateMachine m;
+  TPlayerStateMachine m;
   m.Open();
-  EXPECT_EQ(m.Stop(), PlayerStateMachine::Action::Unload);
+  EXPECT_EQ(m.Stop(), TPlayerStateMachine::Action::Unload);
   EXPECT_EQ(m.status(), kStatusStopped);
   m.EngineLoaded();  // late report of the dropped load
-  EXPECT_EQ(m.phase(), PlayerStateMachine::Phase::Unloaded);
-  EXPECT_EQ(m.Play(), PlayerStateMachine::Action::Reload);
-  EXPECT_EQ(m.phase(), PlayerStateMachine::Phase::Opening);
-  EXPECT_TRUE(m.playRequested());
+  EXPECT_EQ(m.CurrentPhase(), TPlayerStateMachine::Phase::Unloaded);
+  EXPECT_EQ(m.Play(), TPlayerStateMachine::Action::Reload);
+  EXPECT_EQ(m.CurrentPhase(), TPlayerStateMachine::Phase::Opening);
+  EXPECT_TRUE(m.PlayRequested());
 }
 
 TEST(MpvPlayerStates, BufferingWhilePlaying) {
-  PlayerStateMachine m;
+  TPlayerStateMachine m;
   m.Open();
   m.Play();
   m.EngineLoaded();
@@ -384,7 +384,7 @@ TEST(MpvPlayerStates, BufferingWhilePlaying) {
   m.EngineBuffering(true);
   EXPECT_EQ(m.playState(), wmppsBuffering);
   EXPECT_EQ(m.status(), kStatusBuffering);
-  EXPECT_TRUE(m.isPlaying());
+  EXPECT_TRUE(m.IsPlaying());
   m.EngineBuffering(false);
   EXPECT_EQ(m.playState(), wmppsPlaying);
 }
@@ -426,7 +426,7 @@ TEST(MpvPlayerStandby, AStandbyStandsInOnlyForItsOwnUnchangedFile) {
 
 // A copy renamed over the file, its time set back: only the inode tells.
 TEST(MpvPlayerStandby, AFileReplacedWithTheSameSizeAndTimeHasAnotherStamp) {
-  test::TempDir dir;
+  test::TTempDir dir;
   const std::string path = dir.WriteFile("a.mp4", "same bytes"), copy = dir.WriteFile("copy.mp4", "same bytes");
   const std::optional<FileStamp> before = StampOf(path);
   ASSERT_TRUE(before);
@@ -484,33 +484,33 @@ TEST(MpvPlayerMediaInfo, FactsFirstThenEveryTagUnderStableNames) {
   f.videoCodec = "h264";
   f.audioCodec = "aac";
   f.tags = {{"title", "T"}, {"artist", "A"}, {"DURATION", "x"}, {"title", "again"}};
-  MediaAttributes a(f);
+  TMediaAttributes a(f);
   const std::vector<std::string> facts = {"FileSize", "FileType", "Duration", "Bitrate", "Width", "Height", "FrameRate",
                                           "VideoCodec", "VideoBitrate", "AudioCodec", "AudioChannels",
                                           "AudioSampleRate", "AudioBitrate"};
   ASSERT_EQ(a.count(), static_cast<int32_t>(facts.size() + 4));
-  for (size_t i = 0; i < facts.size(); ++i) EXPECT_EQ(a.name(static_cast<int32_t>(i)), facts[i]);
-  EXPECT_EQ(a.value("FileSize"), "1234");
-  EXPECT_EQ(a.value("duration"), "2.500");
-  EXPECT_EQ(a.value("FrameRate"), "25.000");
-  EXPECT_EQ(a.value("Width"), "320");
-  EXPECT_EQ(a.value("title"), "T");
-  EXPECT_EQ(a.value("Artist"), "A");
-  EXPECT_EQ(a.value("Tag.DURATION"), "x");
-  EXPECT_EQ(a.value("Tag.title"), "again");
-  EXPECT_EQ(a.value("AudioChannels"), "");
-  EXPECT_EQ(a.value("nothing"), "");
-  EXPECT_EQ(a.name(-1), "");
-  EXPECT_EQ(a.name(a.count()), "");
+  for (size_t i = 0; i < facts.size(); ++i) EXPECT_EQ(a.Name(static_cast<int32_t>(i)), facts[i]);
+  EXPECT_EQ(a.Value("FileSize"), "1234");
+  EXPECT_EQ(a.Value("duration"), "2.500");
+  EXPECT_EQ(a.Value("FrameRate"), "25.000");
+  EXPECT_EQ(a.Value("Width"), "320");
+  EXPECT_EQ(a.Value("title"), "T");
+  EXPECT_EQ(a.Value("Artist"), "A");
+  EXPECT_EQ(a.Value("Tag.DURATION"), "x");
+  EXPECT_EQ(a.Value("Tag.title"), "again");
+  EXPECT_EQ(a.Value("AudioChannels"), "");
+  EXPECT_EQ(a.Value("nothing"), "");
+  EXPECT_EQ(a.Name(-1), "");
+  EXPECT_EQ(a.Name(a.count()), "");
 }
 
 TEST(MpvPlayerMediaInfo, HundredsOfTagsAndLongValues) {
   MediaFacts f;
   for (int i = 0; i < 500; ++i) f.tags.emplace_back("tag" + std::to_string(i), std::string(i == 7 ? 100000 : 3, 'v'));
-  MediaAttributes a(f);
+  TMediaAttributes a(f);
   EXPECT_EQ(a.count(), 13 + 500);
-  EXPECT_EQ(a.value("tag7").size(), 100000u);
-  EXPECT_EQ(a.name(13 + 499), "tag499");
+  EXPECT_EQ(a.Value("tag7").size(), 100000u);
+  EXPECT_EQ(a.Name(13 + 499), "tag499");
 }
 
 TEST(MpvPlayerBalance, ClampedAndAppliedAsGains) {

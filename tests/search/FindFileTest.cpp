@@ -57,7 +57,7 @@ class FindFileTest : public ::testing::Test {
     return Drain(search);
   }
 
-  TempDir dir;
+  TTempDir dir;
   TFindFileThread search;
 };
 
@@ -229,29 +229,29 @@ class TFirstEntryGate {
  public:
   explicit TFirstEntryGate(TFindFileThread& search) {
     search.SetEntryHook([this](const std::string&, int) {
-      std::unique_lock lock(m_);
-      if (reached_) return;
-      reached_ = true;
-      cv_.notify_all();
-      cv_.wait(lock, [this] { return released_; });
+      std::unique_lock lock(FM);
+      if (FReached) return;
+      FReached = true;
+      FCv.notify_all();
+      FCv.wait(lock, [this] { return FReleased; });
     });
   }
   bool WaitReached() {
-    std::unique_lock lock(m_);
-    return cv_.wait_for(lock, 10s, [this] { return reached_; });
+    std::unique_lock lock(FM);
+    return FCv.wait_for(lock, 10s, [this] { return FReached; });
   }
   void Release() {
     {
-      std::lock_guard lock(m_);
-      released_ = true;
+      std::lock_guard lock(FM);
+      FReleased = true;
     }
-    cv_.notify_all();
+    FCv.notify_all();
   }
 
  private:
-  std::mutex m_;
-  std::condition_variable cv_;
-  bool reached_ = false, released_ = false;
+  std::mutex FM;
+  std::condition_variable FCv;
+  bool FReached = false, FReleased = false;
 };
 
 TEST_F(FindFileTest, FindFilePendingCountIsZeroWithOnlyFoldersQueuedOrBeforeTheFirstFind) {
@@ -286,7 +286,7 @@ TEST_F(FindFileTest, TerminateWaitsForAStuckWorkerNoLongerThanAsked) {
 // ---------------------------------------------------------------- cancel
 
 // A tree `levels` deep with `files` files and one subfolder "d" per level.
-void MakeDeepTree(const TempDir& dir, const std::string& root, int levels, int files) {
+void MakeDeepTree(const TTempDir& dir, const std::string& root, int levels, int files) {
   std::string rel = root;
   for (int level = 0; level < levels; ++level) {
     for (int f = 0; f < files; ++f) dir.WriteFile(rel + "/f" + std::to_string(f) + ".mp4", "x");

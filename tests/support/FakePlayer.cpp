@@ -19,44 +19,44 @@ std::u16string NameFromURL(const std::u16string& url) {
 }  // namespace
 
 TFakeMedia::TFakeMedia(TFakePlayer& owner, std::u16string url, FakeMediaInfo info)
-    : owner_(owner), url_(std::move(url)), info_(std::move(info)) {}
+    : FOwner(owner), FUrl(std::move(url)), FInfo(std::move(info)) {}
 
 std::u16string TFakeMedia::name() {
-  owner_.Check("name");
-  return info_.name.empty() ? NameFromURL(url_) : info_.name;
+  FOwner.Check("name");
+  return FInfo.name.empty() ? NameFromURL(FUrl) : FInfo.name;
 }
 std::u16string TFakeMedia::sourceURL() {
-  owner_.Check("sourceURL");
-  return url_;
+  FOwner.Check("sourceURL");
+  return FUrl;
 }
 double TFakeMedia::duration() {
-  owner_.Check("duration");
-  return info_.duration;
+  FOwner.Check("duration");
+  return FInfo.duration;
 }
 std::u16string TFakeMedia::durationString() {
-  owner_.Check("durationString");
-  return info_.durationString;
+  FOwner.Check("durationString");
+  return FInfo.durationString;
 }
 int32_t TFakeMedia::imageSourceWidth() {
-  owner_.Check("imageSourceWidth");
-  return info_.width;
+  FOwner.Check("imageSourceWidth");
+  return FInfo.width;
 }
 int32_t TFakeMedia::imageSourceHeight() {
-  owner_.Check("imageSourceHeight");
-  return info_.height;
+  FOwner.Check("imageSourceHeight");
+  return FInfo.height;
 }
 int32_t TFakeMedia::attributeCount() {
-  owner_.Check("attributeCount");
-  return static_cast<int32_t>(info_.attributes.size());
+  FOwner.Check("attributeCount");
+  return static_cast<int32_t>(FInfo.attributes.size());
 }
 std::u16string TFakeMedia::getAttributeName(int32_t index) {
-  owner_.Check("getAttributeName");
-  if (index < 0 || index >= attributeCount()) throw PlayerError("attribute index out of range");
-  return info_.attributes[static_cast<size_t>(index)].first;
+  FOwner.Check("getAttributeName");
+  if (index < 0 || index >= attributeCount()) throw TPlayerError("attribute index out of range");
+  return FInfo.attributes[static_cast<size_t>(index)].first;
 }
 std::u16string TFakeMedia::getItemInfo(const std::u16string& attributeName) {
-  owner_.Check("getItemInfo");
-  for (const auto& [name, value] : info_.attributes)
+  FOwner.Check("getItemInfo");
+  for (const auto& [name, value] : FInfo.attributes)
     if (name == attributeName) return value;
   return u"";
 }
@@ -64,30 +64,30 @@ std::u16string TFakeMedia::getItemInfo(const std::u16string& attributeName) {
 TFakePlayer::TFakePlayer() = default;
 
 void TFakePlayer::Check(const std::string& method) {
-  auto it = failures_.find(method);
-  if (it == failures_.end() || it->second <= 0) return;
+  auto it = FFailures.find(method);
+  if (it == FFailures.end() || it->second <= 0) return;
   --it->second;
-  throw PlayerError("fake failure in " + method);
+  throw TPlayerError("fake failure in " + method);
 }
 
 void TFakePlayer::SetPlayState(int32_t state) {
   PlayState = state;
-  if (events_.PlayStateChange) events_.PlayStateChange(state);
+  if (FEvents.PlayStateChange) FEvents.PlayStateChange(state);
 }
 
 void TFakePlayer::SetOpenState(int32_t state) {
   OpenState = state;
-  if (events_.OpenStateChange) events_.OpenStateChange(state);
+  if (FEvents.OpenStateChange) FEvents.OpenStateChange(state);
 }
 
 void TFakePlayer::SetStatus(std::u16string text) {
   Status = std::move(text);
-  if (events_.StatusChange) events_.StatusChange();
+  if (FEvents.StatusChange) FEvents.StatusChange();
 }
 
 void TFakePlayer::FinishMedia() {
-  if (!media_) return;
-  Position = media_->duration();
+  if (!FMedia) return;
+  Position = FMedia->duration();
   SetPlayState(wmppsMediaEnded);
   SetPlayState(wmppsStopped);
   Position = 0;
@@ -95,39 +95,39 @@ void TFakePlayer::FinishMedia() {
 }
 
 void TFakePlayer::Click(int16_t button, int16_t shiftState, int32_t x, int32_t y) {
-  if (events_.Click) events_.Click(button, shiftState, x, y);
+  if (FEvents.Click) FEvents.Click(button, shiftState, x, y);
 }
 
 void TFakePlayer::DoubleClick(int16_t button, int16_t shiftState, int32_t x, int32_t y) {
   Click(button, shiftState, x, y);
-  if (events_.DoubleClick) events_.DoubleClick(button, shiftState, x, y);
+  if (FEvents.DoubleClick) FEvents.DoubleClick(button, shiftState, x, y);
 }
 
 std::u16string TFakePlayer::URL() {
   Check("URL");
-  return url_;
+  return FUrl;
 }
 
 void TFakePlayer::setURL(const std::u16string& url) {
   Check("setURL");
   Calls.push_back("setURL " + ToNarrow(url));
   URLsPut.push_back(url);
-  url_ = url;
+  FUrl = url;
   Position = 0;
   PositionString.clear();
   if (url.empty()) {
-    media_.reset();
+    FMedia.reset();
     SetPlayState(wmppsUndefined);
     SetOpenState(wmposPlaylistOpenNoMedia);
     SetStatus(kStatusReady);
     return;
   }
-  auto info = mediaInfo_.find(url);
-  media_ = std::make_shared<TFakeMedia>(*this, url, info == mediaInfo_.end() ? FakeMediaInfo{} : info->second);
+  auto info = FMediaInfo.find(url);
+  FMedia = std::make_shared<TFakeMedia>(*this, url, info == FMediaInfo.end() ? FakeMediaInfo{} : info->second);
   SetOpenState(wmposMediaChanging);
   SetOpenState(wmposMediaOpening);
   SetOpenState(wmposMediaOpen);
-  if (events_.MediaChange) events_.MediaChange(*media_);
+  if (FEvents.MediaChange) FEvents.MediaChange(*FMedia);
   SetPlayState(wmppsReady);
   SetStatus(kStatusReady);
 }
@@ -147,7 +147,7 @@ IWMPSettings& TFakePlayer::settings() { return *this; }
 
 std::shared_ptr<IWMPMedia> TFakePlayer::currentMedia() {
   Check("currentMedia");
-  return media_;
+  return FMedia;
 }
 
 bool TFakePlayer::stretchToFit() {
@@ -170,9 +170,9 @@ void TFakePlayer::SetObjectRects(const PlayerRect& position, const PlayerRect& c
 bool TFakePlayer::isAvailable(const std::u16string& name) {
   Check("isAvailable");
   if (AvailabilityFollowsState) {
-    if (name == u"Play") return media_ && PlayState != wmppsPlaying;
+    if (name == u"Play") return FMedia && PlayState != wmppsPlaying;
     if (name == u"Pause") return PlayState == wmppsPlaying;
-    if (name == u"Stop") return media_ != nullptr;
+    if (name == u"Stop") return FMedia != nullptr;
   }
   static const std::u16string kKnown[] = {u"Play", u"Pause", u"Stop", u"CurrentPosition", u"Rate", u"Balance", u"Mute", u"Volume"};
   return std::find(std::begin(kKnown), std::end(kKnown), name) != std::end(kKnown);
@@ -181,7 +181,7 @@ bool TFakePlayer::isAvailable(const std::u16string& name) {
 void TFakePlayer::play() {
   Check("play");
   Calls.push_back("play");
-  if (!media_ || PlayState == wmppsPlaying) return;
+  if (!FMedia || PlayState == wmppsPlaying) return;
   SetPlayState(wmppsPlaying);
   if (PositionString.empty()) PositionString = u"00:00";
   SetStatus(kStatusPlaying);
@@ -190,7 +190,7 @@ void TFakePlayer::play() {
 void TFakePlayer::stop() {
   Check("stop");
   Calls.push_back("stop");
-  if (!media_) return;
+  if (!FMedia) return;
   Position = 0;
   SetPlayState(wmppsStopped);
   SetStatus(kStatusStopped);
@@ -199,7 +199,7 @@ void TFakePlayer::stop() {
 void TFakePlayer::pause() {
   Check("pause");
   Calls.push_back("pause");
-  if (!media_ || PlayState != wmppsPlaying) return;
+  if (!FMedia || PlayState != wmppsPlaying) return;
   SetPlayState(wmppsPaused);
   SetStatus(kStatusPaused);
 }
@@ -213,13 +213,13 @@ void TFakePlayer::setCurrentPosition(double seconds) {
   Check("setCurrentPosition");
   Calls.push_back("setCurrentPosition " + FormatFixed(seconds, 2, NumberStyle{}));
   PositionsPut.push_back(seconds);
-  double end = media_ ? media_->duration() : 0;
+  double end = FMedia ? FMedia->duration() : 0;
   Position = std::clamp(seconds, 0.0, std::max(end, 0.0));
 }
 
 std::u16string TFakePlayer::currentPositionString() {
   Check("currentPositionString");
-  return media_ ? PositionString : u"";
+  return FMedia ? PositionString : u"";
 }
 
 bool TFakePlayer::autoStart() { Check("autoStart"); return false; }

@@ -2,7 +2,7 @@
 // A scriptable stand-in for the player, for logic tests that need no decoder.
 // It keeps the state a real player would (URL, media, status, play and open
 // states, position, settings), records every call that changes something,
-// fires the events a user of the player would see, and throws PlayerError from
+// fires the events a user of the player would see, and throws TPlayerError from
 // any call a test asks to fail.
 #include <map>
 #include <memory>
@@ -40,9 +40,9 @@ class TFakeMedia : public IWMPMedia {
   std::u16string getItemInfo(const std::u16string& attributeName) override;
 
  private:
-  TFakePlayer& owner_;
-  std::u16string url_;
-  FakeMediaInfo info_;
+  TFakePlayer& FOwner;
+  std::u16string FUrl;
+  FakeMediaInfo FInfo;
 };
 
 class TFakePlayer : public IWMPCore, public IWMPControls, public IWMPSettings {
@@ -56,11 +56,11 @@ class TFakePlayer : public IWMPCore, public IWMPControls, public IWMPSettings {
 
   // --- scripting -----------------------------------------------------------
   // Media reported for a URL; any other URL gets FakeMediaInfo's defaults.
-  void SetMedia(const std::u16string& url, FakeMediaInfo info) { mediaInfo_[url] = std::move(info); }
-  // The next `times` calls of the named method throw PlayerError. Names are the
+  void SetMedia(const std::u16string& url, FakeMediaInfo info) { FMediaInfo[url] = std::move(info); }
+  // The next `times` calls of the named method throw TPlayerError. Names are the
   // method names of the interfaces ("play", "setURL", "status", "currentPosition",
   // "setCurrentPosition", "currentMedia", "duration", "setVolume", ...).
-  void FailNext(const std::string& method, int times = 1) { failures_[method] += times; }
+  void FailNext(const std::string& method, int times = 1) { FFailures[method] += times; }
   // Plays the current media to its end: position at the duration, play state
   // MediaEnded then Stopped, status "停止".
   void FinishMedia();
@@ -105,7 +105,7 @@ class TFakePlayer : public IWMPCore, public IWMPControls, public IWMPSettings {
   bool stretchToFit() override;
   void setStretchToFit(bool value) override;
   void SetObjectRects(const PlayerRect& position, const PlayerRect& clip) override;
-  void setEvents(WMPEvents events) override { events_ = std::move(events); }
+  void setEvents(WMPEvents events) override { FEvents = std::move(events); }
 
   // --- IWMPControls ------------------------------------------------------------
   bool isAvailable(const std::u16string& name) override;
@@ -133,7 +133,7 @@ class TFakePlayer : public IWMPCore, public IWMPControls, public IWMPSettings {
   void setVolume(int32_t value) override;
   bool getMode(const std::u16string& mode) override;
 
-  // Throws PlayerError when a failure of `method` is pending; used by the media too.
+  // Throws TPlayerError when a failure of `method` is pending; used by the media too.
   void Check(const std::string& method);
 
  private:
@@ -141,11 +141,11 @@ class TFakePlayer : public IWMPCore, public IWMPControls, public IWMPSettings {
   void SetOpenState(int32_t state);
   void SetStatus(std::u16string text);
 
-  std::u16string url_;
-  std::shared_ptr<TFakeMedia> media_;
-  std::map<std::u16string, FakeMediaInfo> mediaInfo_;
-  std::map<std::string, int> failures_;
-  WMPEvents events_;
+  std::u16string FUrl;
+  std::shared_ptr<TFakeMedia> FMedia;
+  std::map<std::u16string, FakeMediaInfo> FMediaInfo;
+  std::map<std::string, int> FFailures;
+  WMPEvents FEvents;
 };
 
 }  // namespace korvane::test

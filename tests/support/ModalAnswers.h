@@ -25,38 +25,38 @@ class BoxAnswerer {
  public:
   explicit BoxAnswerer(std::deque<QMessageBox::StandardButton> answers,
                        std::function<bool(QMessageBox&)> ready = {})
-      : answers_(std::move(answers)), ready_(std::move(ready)) {
-    QObject::connect(&timer_, &QTimer::timeout, [this] { Answer(); });
-    timer_.start(10);
+      : FAnswers(std::move(answers)), FReady(std::move(ready)) {
+    QObject::connect(&FTimer, &QTimer::timeout, [this] { Answer(); });
+    FTimer.start(10);
   }
   std::vector<SeenBox> seen;
 
  private:
   void Answer() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box || answers_.empty() || (ready_ && !ready_(*box))) return;
+    if (!box || FAnswers.empty() || (FReady && !FReady(*box))) return;
     seen.push_back({box->text(), box->parentWidget(), box->defaultButton() == box->button(QMessageBox::Yes),
                     box->textFormat() == Qt::PlainText});
-    box->button(answers_.front())->click();
-    answers_.pop_front();
+    box->button(FAnswers.front())->click();
+    FAnswers.pop_front();
   }
-  std::deque<QMessageBox::StandardButton> answers_;
-  std::function<bool(QMessageBox&)> ready_;
-  QTimer timer_;
+  std::deque<QMessageBox::StandardButton> FAnswers;
+  std::function<bool(QMessageBox&)> FReady;
+  QTimer FTimer;
 };
 
 // Acts on each modal dialog that comes up while it lives.
 class TModalAnswerer {
  public:
   explicit TModalAnswerer(std::function<void(QWidget*)> answer) {
-    QObject::connect(&timer_, &QTimer::timeout, [answer] {
+    QObject::connect(&FTimer, &QTimer::timeout, [answer] {
       if (QWidget* modal = QApplication::activeModalWidget()) answer(modal);
     });
-    timer_.start(20);
+    FTimer.start(20);
   }
 
  private:
-  QTimer timer_;
+  QTimer FTimer;
 };
 
 // Runs act once on the next modal dialog to come up, as a user would act on it.

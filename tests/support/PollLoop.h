@@ -14,9 +14,9 @@ namespace korvane::test {
 
 class TPollLoop : public THandOffEndpoint::IWatcher {
  public:
-  void Watch(int fd) override { EXPECT_TRUE(fds_.insert(fd).second); }
-  void Unwatch(int fd) override { EXPECT_EQ(fds_.erase(fd), 1u); }
-  const std::set<int>& Watched() const { return fds_; }
+  void Watch(int fd) override { EXPECT_TRUE(FFds.insert(fd).second); }
+  void Unwatch(int fd) override { EXPECT_EQ(FFds.erase(fd), 1u); }
+  const std::set<int>& Watched() const { return FFds; }
 
   // Runs the endpoint until done() holds or the time is up; tick() runs on every turn.
   template <typename Done, typename Tick = void (*)()>
@@ -25,10 +25,10 @@ class TPollLoop : public THandOffEndpoint::IWatcher {
     while (!done()) {
       if (THandOffEndpoint::Clock::now() >= end) return false;
       std::vector<pollfd> entries;
-      for (const int fd : fds_) entries.push_back({fd, POLLIN, 0});
+      for (const int fd : FFds) entries.push_back({fd, POLLIN, 0});
       poll(entries.data(), entries.size(), 50);
       for (const pollfd& entry : entries)
-        if (entry.revents && fds_.count(entry.fd)) endpoint.Readable(entry.fd);
+        if (entry.revents && FFds.count(entry.fd)) endpoint.Readable(entry.fd);
       endpoint.DropStalled(THandOffEndpoint::Clock::now());
       tick();
     }
@@ -36,7 +36,7 @@ class TPollLoop : public THandOffEndpoint::IWatcher {
   }
 
  private:
-  std::set<int> fds_;
+  std::set<int> FFds;
 };
 
 }  // namespace korvane::test

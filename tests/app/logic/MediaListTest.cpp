@@ -19,7 +19,7 @@ class MediaListTest : public ::testing::Test {
   std::string Gone(const std::string& name) { return dir / name; }
   std::u16string URL() { return player.URL(); }
 
-  TempDir dir;
+  TTempDir dir;
   TFakePlayer player;
   TFakeView view;
   TMediaList list{player, view};
@@ -147,7 +147,7 @@ TEST_F(MediaListTest, AFailedStopReachesTheCaller) {
   view.items = {File("a.mp4")};
   view.index = 0;
   player.FailNext("stop");
-  EXPECT_THROW(list.ComboListSelect(), PlayerError);
+  EXPECT_THROW(list.ComboListSelect(), TPlayerError);
 }
 
 TEST_F(MediaListTest, TheSamePathTwiceIsPlayedTwice) {

@@ -106,7 +106,7 @@ TEST_F(MainFormCommands, TheCaptionNamesSizeAndMedia) {
 TEST_F(MainFormCommands, AFailedReadEndsTheCommand) {
   Open(10);
   player.FailNext("currentPosition");
-  EXPECT_THROW(SkipBy(player, 10), PlayerError);
+  EXPECT_THROW(SkipBy(player, 10), TPlayerError);
   EXPECT_TRUE(player.PositionsPut.empty());
 }
 

@@ -52,29 +52,29 @@ bool PumpUntil(const std::function<bool()>& done) {
 class TRecordingTarget : public IMprisTarget {
  public:
   TRecordingTarget(test::TFakePlayer& player, std::vector<std::u16string> files)
-      : player_(player), files_(std::move(files)) {}
+      : FPlayer(player), FFiles(std::move(files)) {}
   void NextMedia() override { Step("NextMedia", +1); }
   void PrevMedia() override { Step("PrevMedia", -1); }
   void Raise() override { Calls.push_back("Raise"); }
-  int32_t PlayState() const override { return player_.PlayState; }
-  int MediaIndex() const override { return index_; }
+  int32_t PlayState() const override { return FPlayer.PlayState; }
+  int MediaIndex() const override { return FIndex; }
 
   void Open(int index) {
-    index_ = index;
-    player_.setURL(files_[index]);
-    player_.play();
+    FIndex = index;
+    FPlayer.setURL(FFiles[index]);
+    FPlayer.play();
   }
   std::vector<std::string> Calls;
 
  private:
   void Step(const char* name, int delta) {
     Calls.push_back(name);
-    const int next = index_ + delta;
-    if (next >= 0 && next < static_cast<int>(files_.size())) Open(next);
+    const int next = FIndex + delta;
+    if (next >= 0 && next < static_cast<int>(FFiles.size())) Open(next);
   }
-  test::TFakePlayer& player_;
-  std::vector<std::u16string> files_;
-  int index_ = -1;
+  test::TFakePlayer& FPlayer;
+  std::vector<std::u16string> FFiles;
+  int FIndex = -1;
 };
 
 class MprisService : public ::testing::Test {
@@ -87,23 +87,23 @@ class MprisService : public ::testing::Test {
   }
 
   void SetUp() override {
-    daemon_.start(QStringLiteral("dbus-daemon"), {"--session", "--print-address", "--nofork"});
-    ASSERT_TRUE(daemon_.waitForReadyRead(5000)) << "dbus-daemon did not start";
-    address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
-    ASSERT_FALSE(address_.isEmpty());
-    setenv("DBUS_SESSION_BUS_ADDRESS", address_.toUtf8().constData(), 1);
-    client_ = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address_, ClientName()));
-    ASSERT_TRUE(client_->isConnected());
-    player_.SetMedia(u"/media/first clip.mp4", Media(u"First", 60));
-    player_.SetMedia(u"/media/second.mkv", Media(u"Second", 90));
+    FDaemon.start(QStringLiteral("dbus-daemon"), {"--session", "--print-address", "--nofork"});
+    ASSERT_TRUE(FDaemon.waitForReadyRead(5000)) << "dbus-daemon did not start";
+    FAddress = QString::fromUtf8(FDaemon.readLine()).trimmed();
+    ASSERT_FALSE(FAddress.isEmpty());
+    setenv("DBUS_SESSION_BUS_ADDRESS", FAddress.toUtf8().constData(), 1);
+    FClient = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(FAddress, ClientName()));
+    ASSERT_TRUE(FClient->isConnected());
+    FPlayer.SetMedia(u"/media/first clip.mp4", Media(u"First", 60));
+    FPlayer.SetMedia(u"/media/second.mkv", Media(u"Second", 90));
   }
 
   void TearDown() override {
-    service_.reset();
-    client_.reset();
+    FService.reset();
+    FClient.reset();
     QDBusConnection::disconnectFromBus(ClientName());
-    daemon_.kill();
-    daemon_.waitForFinished(5000);
+    FDaemon.kill();
+    FDaemon.waitForFinished(5000);
     unsetenv("DBUS_SESSION_BUS_ADDRESS");
   }
 
@@ -111,15 +111,15 @@ class MprisService : public ::testing::Test {
 
   // Starts the service and waits until it owns its name.
   void StartService() {
-    service_ = std::make_unique<TMprisService>(player_, target_);
-    ASSERT_TRUE(service_->Active());
-    ASSERT_TRUE(PumpUntil([this] { return client_->interface()->isServiceRegistered(kService).value(); }));
+    FService = std::make_unique<TMprisService>(FPlayer, FTarget);
+    ASSERT_TRUE(FService->Active());
+    ASSERT_TRUE(PumpUntil([this] { return FClient->interface()->isServiceRegistered(kService).value(); }));
   }
 
   QDBusMessage Call(const QString& interface, const QString& method, const QVariantList& args = {}) {
     QDBusMessage message = QDBusMessage::createMethodCall(kService, kPath, interface, method);
     message.setArguments(args);
-    QDBusPendingCall call = client_->asyncCall(message);
+    QDBusPendingCall call = FClient->asyncCall(message);
     EXPECT_TRUE(PumpUntil([&] { return call.isFinished(); }));
     return call.reply();
   }
@@ -132,12 +132,12 @@ class MprisService : public ::testing::Test {
   }
   QVariantMap Metadata() { return qdbus_cast<QVariantMap>(Property(kPlayer, QStringLiteral("Metadata"))); }
 
-  QProcess daemon_;
-  QString address_;
-  std::unique_ptr<QDBusConnection> client_;
-  test::TFakePlayer player_;
-  TRecordingTarget target_{player_, {u"/media/first clip.mp4", u"/media/second.mkv"}};
-  std::unique_ptr<TMprisService> service_;
+  QProcess FDaemon;
+  QString FAddress;
+  std::unique_ptr<QDBusConnection> FClient;
+  test::TFakePlayer FPlayer;
+  TRecordingTarget FTarget{FPlayer, {u"/media/first clip.mp4", u"/media/second.mkv"}};
+  std::unique_ptr<TMprisService> FService;
 };
 
 // Collects the signals the service sends.
@@ -155,21 +155,21 @@ class TSignalRecorder : public QObject {
 
 TEST_F(MprisService, NextAndPreviousStepThroughTheListFromASeparateProcess) {
   StartService();
-  target_.Open(0);
+  FTarget.Open(0);
   QProcess send;
   send.start(QStringLiteral("dbus-send"), {"--session", "--print-reply", "--dest=" + kService, kPath,
                                             kPlayer + QStringLiteral(".Next")});
   ASSERT_TRUE(PumpUntil([&] { return send.state() == QProcess::NotRunning; }));
   EXPECT_EQ(send.exitCode(), 0) << send.readAllStandardError().toStdString();
-  EXPECT_EQ(player_.URL(), u"/media/second.mkv");
+  EXPECT_EQ(FPlayer.URL(), u"/media/second.mkv");
   EXPECT_EQ(CallPlayer(QStringLiteral("Previous")).type(), QDBusMessage::ReplyMessage);
-  EXPECT_EQ(target_.Calls, (std::vector<std::string>{"NextMedia", "PrevMedia"}));
-  EXPECT_EQ(player_.URL(), u"/media/first clip.mp4");
+  EXPECT_EQ(FTarget.Calls, (std::vector<std::string>{"NextMedia", "PrevMedia"}));
+  EXPECT_EQ(FPlayer.URL(), u"/media/first clip.mp4");
 }
 
 TEST_F(MprisService, PlaybackStatusFollowsPauseAndPlay) {
   StartService();
-  target_.Open(0);
+  FTarget.Open(0);
   EXPECT_EQ(Property(kPlayer, QStringLiteral("PlaybackStatus")).toString(), "Playing");
   CallPlayer(QStringLiteral("Pause"));
   EXPECT_EQ(Property(kPlayer, QStringLiteral("PlaybackStatus")).toString(), "Paused");
@@ -186,7 +186,7 @@ TEST_F(MprisService, MetadataNamesThePlayingFile) {
   QVariantMap none = Metadata();
   EXPECT_EQ(none.value("mpris:trackid").value<QDBusObjectPath>().path(), kNoTrackId);
   EXPECT_FALSE(none.contains("xesam:url"));
-  target_.Open(0);
+  FTarget.Open(0);
   QVariantMap meta = Metadata();
   EXPECT_EQ(meta.value("mpris:trackid").value<QDBusObjectPath>().path(), "/org/korvane/Korvane/Track/0");
   EXPECT_EQ(meta.value("xesam:title").toString(), "First");
@@ -196,37 +196,37 @@ TEST_F(MprisService, MetadataNamesThePlayingFile) {
 
 TEST_F(MprisService, SeekMovesThePositionByTheOffsetAndSetPositionGoesThere) {
   TSignalRecorder recorder;
-  ASSERT_TRUE(client_->connect(QString(), kPath, kPlayer, QStringLiteral("Seeked"), &recorder, SLOT(Seeked(qlonglong))));
+  ASSERT_TRUE(FClient->connect(QString(), kPath, kPlayer, QStringLiteral("Seeked"), &recorder, SLOT(Seeked(qlonglong))));
   StartService();
-  target_.Open(0);
-  player_.Position = 10;
+  FTarget.Open(0);
+  FPlayer.Position = 10;
   CallPlayer(QStringLiteral("Seek"), {QVariant::fromValue<qlonglong>(5'500'000)});
-  EXPECT_DOUBLE_EQ(player_.Position, 15.5);
+  EXPECT_DOUBLE_EQ(FPlayer.Position, 15.5);
   EXPECT_EQ(Property(kPlayer, QStringLiteral("Position")).toLongLong(), 15'500'000);
   const QVariant track = QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/korvane/Korvane/Track/0")));
   CallPlayer(QStringLiteral("SetPosition"), {track, QVariant::fromValue<qlonglong>(40'000'000)});
-  EXPECT_DOUBLE_EQ(player_.Position, 40);
+  EXPECT_DOUBLE_EQ(FPlayer.Position, 40);
   const QVariant other = QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/korvane/Korvane/Track/1")));
   CallPlayer(QStringLiteral("SetPosition"), {other, QVariant::fromValue<qlonglong>(1'000'000)});
-  EXPECT_DOUBLE_EQ(player_.Position, 40);
+  EXPECT_DOUBLE_EQ(FPlayer.Position, 40);
   EXPECT_TRUE(PumpUntil([&] { return recorder.Seeks.size() == 2; }));
   EXPECT_EQ(recorder.Seeks, (std::vector<qlonglong>{15'500'000, 40'000'000}));
 }
 
 TEST_F(MprisService, SkipsOfTheProgramAreAnnouncedAsSeeks) {
   TSignalRecorder recorder;
-  ASSERT_TRUE(client_->connect(QString(), kPath, kPlayer, QStringLiteral("Seeked"), &recorder, SLOT(Seeked(qlonglong))));
+  ASSERT_TRUE(FClient->connect(QString(), kPath, kPlayer, QStringLiteral("Seeked"), &recorder, SLOT(Seeked(qlonglong))));
   StartService();
-  target_.Open(0);
-  player_.pause();
-  service_->Refresh();
-  player_.Position = 0.5;  // within the drift allowed
-  service_->Refresh();
-  player_.Position = 30;
-  service_->Refresh();
-  service_->Refresh();
-  target_.NextMedia();  // a new track starts at 0 without a seek
-  service_->Refresh();
+  FTarget.Open(0);
+  FPlayer.pause();
+  FService->Refresh();
+  FPlayer.Position = 0.5;  // within the drift allowed
+  FService->Refresh();
+  FPlayer.Position = 30;
+  FService->Refresh();
+  FService->Refresh();
+  FTarget.NextMedia();  // a new track starts at 0 without a seek
+  FService->Refresh();
   Property(kPlayer, QStringLiteral("Volume"));  // a round trip, after which the signal has arrived
   EXPECT_TRUE(PumpUntil([&] { return !recorder.Seeks.empty(); }));
   EXPECT_EQ(recorder.Seeks, std::vector<qlonglong>{30'000'000});
@@ -238,24 +238,24 @@ TEST_F(MprisService, VolumeIsWritableAsAFractionOfTheSettingsVolume) {
   QDBusMessage reply = Call(QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"),
                             {kPlayer, QStringLiteral("Volume"), QVariant::fromValue(QDBusVariant(0.9))});
   EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
-  EXPECT_EQ(player_.Volume, 90);
+  EXPECT_EQ(FPlayer.Volume, 90);
 }
 
 TEST_F(MprisService, RefreshAnnouncesOnlyWhatChanged) {
   TSignalRecorder recorder;
-  ASSERT_TRUE(client_->connect(QString(), kPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+  ASSERT_TRUE(FClient->connect(QString(), kPath, QStringLiteral("org.freedesktop.DBus.Properties"),
                                QStringLiteral("PropertiesChanged"), &recorder,
                                SLOT(PropertiesChanged(QString, QVariantMap, QStringList))));
   StartService();
-  service_->Refresh();
-  target_.Open(1);
-  service_->Refresh();
-  service_->Refresh();
-  player_.pause();
-  player_.Position = 30;  // the position is never announced
-  service_->Refresh();
-  player_.setRate(1.5);
-  service_->Refresh();
+  FService->Refresh();
+  FTarget.Open(1);
+  FService->Refresh();
+  FService->Refresh();
+  FPlayer.pause();
+  FPlayer.Position = 30;  // the position is never announced
+  FService->Refresh();
+  FPlayer.setRate(1.5);
+  FService->Refresh();
   EXPECT_DOUBLE_EQ(Property(kPlayer, QStringLiteral("Rate")).toDouble(), 1.5);
   EXPECT_DOUBLE_EQ(Property(kPlayer, QStringLiteral("MaximumRate")).toDouble(), 4.0);
   Property(kPlayer, QStringLiteral("Volume"));  // a round trip, after which the signals have arrived
@@ -279,43 +279,43 @@ TEST_F(MprisService, RootInterfaceNamesTheProgramAndRaisesItsWindow) {
   const QStringList types = Property(root, QStringLiteral("SupportedMimeTypes")).toStringList();
   EXPECT_TRUE(types.contains("video/mp4") && types.contains("audio/flac")) << types.join(' ').toStdString();
   EXPECT_EQ(Call(root, QStringLiteral("Raise")).type(), QDBusMessage::ReplyMessage);
-  EXPECT_EQ(target_.Calls, std::vector<std::string>{"Raise"});
+  EXPECT_EQ(FTarget.Calls, std::vector<std::string>{"Raise"});
 }
 
 TEST_F(MprisService, PlayerFailureBecomesAnErrorReplyAndUnsupportedOpenIsRefused) {
   StartService();
-  target_.Open(0);
-  player_.FailNext("stop");
+  FTarget.Open(0);
+  FPlayer.FailNext("stop");
   QDBusMessage reply = CallPlayer(QStringLiteral("Stop"));
   EXPECT_EQ(reply.type(), QDBusMessage::ErrorMessage);
   EXPECT_EQ(reply.errorName(), "org.freedesktop.DBus.Error.Failed");
   EXPECT_EQ(CallPlayer(QStringLiteral("OpenUri"), {QStringLiteral("file:///x.mp4")}).type(), QDBusMessage::ErrorMessage);
-  player_.FailNext("currentMedia", 3);
-  service_->Refresh();  // swallowed; the next refresh sees the player again
+  FPlayer.FailNext("currentMedia", 3);
+  FService->Refresh();  // swallowed; the next refresh sees the player again
   EXPECT_EQ(Property(kPlayer, QStringLiteral("PlaybackStatus")).toString(), "Playing");
 }
 
 TEST_F(MprisService, SecondServiceOnTheSameBusStandsDownWhenTheNameIsTaken) {
   StartService();
-  TMprisService second(player_, target_);
+  TMprisService second(FPlayer, FTarget);
   EXPECT_TRUE(PumpUntil([&] { return !second.Active(); }));
   second.Refresh();
-  target_.Open(0);
+  FTarget.Open(0);
   EXPECT_EQ(CallPlayer(QStringLiteral("Next")).type(), QDBusMessage::ReplyMessage);
-  EXPECT_EQ(target_.Calls, std::vector<std::string>{"NextMedia"});
+  EXPECT_EQ(FTarget.Calls, std::vector<std::string>{"NextMedia"});
 }
 
 TEST_F(MprisService, WithoutASessionBusItStaysSilent) {
   unsetenv("DBUS_SESSION_BUS_ADDRESS");
-  TMprisService silent(player_, target_);
+  TMprisService silent(FPlayer, FTarget);
   EXPECT_FALSE(silent.Active());
-  target_.Open(0);
+  FTarget.Open(0);
   silent.Refresh();
   setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus", 1);
-  TMprisService unreachable(player_, target_);
+  TMprisService unreachable(FPlayer, FTarget);
   EXPECT_FALSE(unreachable.Active());
   unreachable.Refresh();
-  EXPECT_FALSE(client_->interface()->isServiceRegistered(kService).value());
+  EXPECT_FALSE(FClient->interface()->isServiceRegistered(kService).value());
 }
 
 }  // namespace

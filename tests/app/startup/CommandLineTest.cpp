@@ -14,7 +14,7 @@
 namespace korvane {
 namespace {
 
-using test::TempDir;
+using test::TTempDir;
 
 TEST(CommandLine, OnlyTheTwoOptionsBeforeTheEndMarkerAreOptions) {
   EXPECT_EQ(ParseOptions({}).answer, TOptionAnswer::None);
@@ -78,7 +78,7 @@ TEST(CommandLine, TheProgramAnswersWithoutWindowOrLock) {
   const char* build = std::getenv("KORVANE_BUILD_DIR");
   const std::string exe = std::string(build ? build : ".") + "/Korvane";
   if (!build || access(exe.c_str(), X_OK) != 0) GTEST_SKIP() << "the program has not been built";
-  TempDir home;
+  TTempDir home;
   const std::string runtime = home.MakeDir("runtime");
   // Open to others, the folder would not be used: the lock would go elsewhere.
   ASSERT_EQ(chmod(runtime.c_str(), 0700), 0);

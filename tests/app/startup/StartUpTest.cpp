@@ -59,7 +59,7 @@ TEST(HandOffWhileClosing, PathsAreRefusedOnceUnmarkedAndTheLockPassesToTheLaterL
     EXPECT_EQ(AnswerHandOff(kActivateRequest, data, received, target), InstanceMarker);
   EXPECT_EQ(tokens, (std::vector<std::string>{"", "abc-123_token", "", ""}));
 
-  test::TempDir runtime;
+  test::TTempDir runtime;
   setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
   const std::string name = "{00000000-TEST-CLOSING}";
   int held[2];
@@ -103,7 +103,7 @@ int ServeOneHandOff(const char* name, int ready, const std::string& expected) {
 // sends the lock and the socket together to /tmp/korvane-<uid>, and says so.
 TEST(StartUp, ALaterLaunchReachesTheRunningInstanceThroughALongRuntimeFolder) {
   const char* const name = "{00000000-TEST-LONG-RUNTIME}";
-  test::TempDir dir;
+  test::TTempDir dir;
   const std::string runtime = dir.MakeDir(std::string(90, 'r'));
   ASSERT_EQ(chmod(runtime.c_str(), 0700), 0);
   setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);

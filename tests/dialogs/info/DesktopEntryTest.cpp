@@ -16,7 +16,7 @@ namespace korvane {
 namespace {
 
 using test::ReadFile;
-using test::TempDir;
+using test::TTempDir;
 
 mode_t ModeOf(const std::string& path) {
   struct stat st {};
@@ -33,7 +33,7 @@ int EntriesIn(const std::string& folder) {
 }
 
 TEST(InfoDesktopEntry, WrittenExecutableAndOverwritten) {
-  TempDir dir;
+  TTempDir dir;
   const std::string desktop = dir.MakeDir("Desktop");
   dir.WriteFile("Desktop/Korvane.desktop", "old entry");
   CreateShortcut("/opt/tools/Korvane", desktop + "/", "Korvane");
@@ -54,14 +54,14 @@ TEST(InfoDesktopEntry, WrittenExecutableAndOverwritten) {
 TEST(InfoDesktopEntry, ExecQuotingOfAwkwardPaths) {
   EXPECT_EQ(QuoteExecArgument("/opt/My $Apps/100%/\"K\"`x`\\Korvane"),
             "\"/opt/My \\$Apps/100%%/\\\"K\\\"\\`x\\`\\\\Korvane\"");
-  TempDir dir;
+  TTempDir dir;
   CreateShortcut("/opt/My Apps/Korvane", dir.Path(), "Korvane");
   EXPECT_NE(ReadFile(dir / "Korvane.desktop").find("Path=/opt/My Apps\n"), std::string::npos);
 }
 
 // What a stand-in for the program saw when GLib started it: its working folder,
 // then its argv one a line.
-std::string LaunchThroughGLib(const TempDir& dir, const std::string& folder) {
+std::string LaunchThroughGLib(const TTempDir& dir, const std::string& folder) {
   const std::string seen = dir / "seen";
   const std::string target = dir.WriteFile(folder + "/Korvane",
                                            "#!/bin/sh\n{ pwd -P; printf '%s\\n' \"$0\" \"$@\"; } > '" + seen +
@@ -78,21 +78,21 @@ std::string LaunchThroughGLib(const TempDir& dir, const std::string& folder) {
 
 // A temporary folder under the build tree, which, unlike /tmp, only its owner
 // may write to; none (and the test skips) when there is no such build tree.
-std::unique_ptr<TempDir> ClosedTempDir() {
+std::unique_ptr<TTempDir> ClosedTempDir() {
   const char* build = std::getenv("KORVANE_BUILD_DIR");
   if (!build || !WhyLauncherIsUnsafe(std::string(build) + "/Korvane").empty()) return nullptr;
   const std::string before = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
   setenv("TMPDIR", build, 1);
-  auto dir = std::make_unique<TempDir>();
+  auto dir = std::make_unique<TTempDir>();
   if (before.empty()) unsetenv("TMPDIR");
   else setenv("TMPDIR", before.c_str(), 1);
   return dir;
 }
 
 TEST(InfoDesktopEntry, GLibStartsTheProgramInItsFolder) {
-  const std::unique_ptr<TempDir> closed = ClosedTempDir();
+  const std::unique_ptr<TTempDir> closed = ClosedTempDir();
   if (!closed) GTEST_SKIP() << "no build folder closed to other users";
-  const TempDir& dir = *closed;
+  const TTempDir& dir = *closed;
   for (const std::string folder : {"plain", "100% of \"$HOME\" `x` \\ 'q' %f"}) {
     SCOPED_TRACE(folder);
     const std::string path = dir.MakeDir(folder);
@@ -104,7 +104,7 @@ TEST(InfoDesktopEntry, GLibStartsTheProgramInItsFolder) {
 }
 
 TEST(InfoDesktopEntry, FailuresRaiseTheSystemText) {
-  TempDir dir;
+  TTempDir dir;
   try {
     CreateShortcut("/opt/Korvane", dir / "no such folder", "Korvane");
     FAIL() << "no error";
@@ -123,10 +123,10 @@ TEST(InfoDesktopEntry, FailuresRaiseTheSystemText) {
 // Whoever can write a folder above the program could put another program at
 // its path, which the entry would then start at login.
 TEST(InfoDesktopEntry, NoEntryForAProgramThatOthersCouldReplace) {
-  const std::unique_ptr<TempDir> closed = ClosedTempDir();
+  const std::unique_ptr<TTempDir> closed = ClosedTempDir();
   if (!closed) GTEST_SKIP() << "no build folder closed to other users";
-  const TempDir& dir = *closed;
-  TempDir tmp;
+  const TTempDir& dir = *closed;
+  TTempDir tmp;
   const std::string desktop = dir.MakeDir("Desktop");
   const auto program = [&](const std::string& folder, mode_t folderMode) {
     const std::string path = dir.WriteFile(folder + "/Korvane", "#!/bin/sh\n");

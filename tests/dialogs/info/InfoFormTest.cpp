@@ -22,29 +22,29 @@
 namespace korvane {
 namespace {
 
-using test::TempDir;
+using test::TTempDir;
 
 // Sets an environment variable for one test and puts the old value back.
 class EnvOverride {
  public:
-  EnvOverride(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = getenv(name)) old_ = old;
+  EnvOverride(const char* name, const std::string& value) : FName(name) {
+    if (const char* old = getenv(name)) FOld = old;
     setenv(name, value.c_str(), 1);
   }
   ~EnvOverride() {
-    if (old_) setenv(name_, old_->c_str(), 1);
-    else unsetenv(name_);
+    if (FOld) setenv(FName, FOld->c_str(), 1);
+    else unsetenv(FName);
   }
 
  private:
-  const char* name_;
-  std::optional<std::string> old_;
+  const char* FName;
+  std::optional<std::string> FOld;
 };
 
 class RecordingOpener : public TShellOpener {
  public:
-  RecordingOpener() : before_(InstallShellOpener(this)) {}
-  ~RecordingOpener() override { InstallShellOpener(before_); }
+  RecordingOpener() : FBefore(InstallShellOpener(this)) {}
+  ~RecordingOpener() override { InstallShellOpener(FBefore); }
   std::vector<std::pair<std::string, std::string>> opened;  // target, working folder
 
   void OpenPath(const std::string& path, const std::string& dir) override { opened.emplace_back(path, dir); }
@@ -55,7 +55,7 @@ class RecordingOpener : public TShellOpener {
   std::string FindProgram(const std::string&) override { return ""; }
 
  private:
-  TShellOpener* before_;
+  TShellOpener* FBefore;
 };
 
 class InfoForm : public ::testing::Test {
@@ -75,8 +75,8 @@ class InfoForm : public ::testing::Test {
     QApplication::sendEvent(label, &release);
   }
 
-  const std::string exe_ = OwnExecutablePath();
-  const std::string exeName_ = ExtractFileName(exe_);
+  const std::string FExe = OwnExecutablePath();
+  const std::string FExeName = ExtractFileName(FExe);
 };
 
 TEST_F(InfoForm, CaptionAndCentringRules) {
@@ -97,10 +97,10 @@ TEST_F(InfoForm, CaptionAndCentringRules) {
 TEST_F(InfoForm, ComponentsAfterCreation) {
   TInfoForm form(nullptr);
   form.show();
-  EXPECT_EQ(form.windowTitle().toStdString(), ApplicationTitle(exe_) + " Ver.0.8.1.20 - InfoForm");
+  EXPECT_EQ(form.windowTitle().toStdString(), ApplicationTitle(FExe) + " Ver.0.8.1.20 - InfoForm");
   EXPECT_EQ(Label(form, "LblExeVersion")->text(), "Ver.0.8.1.20");
   EXPECT_EQ(Label(form, "LblFileDescription")->text(), QString::fromUtf8("30秒スキップのできるプレイヤー"));
-  EXPECT_EQ(Label(form, "LblExeName")->text().toStdString(), exeName_);
+  EXPECT_EQ(Label(form, "LblExeName")->text().toStdString(), FExeName);
   EXPECT_FALSE(Label(form, "LblOsVersion")->text().isEmpty());
   EXPECT_TRUE(Label(form, "LblPhys")->text().startsWith("Free Physical Memory:"));
   EXPECT_TRUE(Label(form, "LblProcessTime")->text().startsWith("Kernel:"));
@@ -194,16 +194,16 @@ TEST_F(InfoForm, LinksOpenThroughTheShell) {
   Click(Label(form, "lblURL"));
   Click(Label(form, "Label1"));
   Click(Label(form, "LblOpenFolderIn"));
-  const std::string mail = "MailTo:" + Label(form, "lblMail")->text().toStdString() + "?subject=from [" + exeName_ + "] user";
+  const std::string mail = "MailTo:" + Label(form, "lblMail")->text().toStdString() + "?subject=from [" + FExeName + "] user";
   ASSERT_EQ(opener.opened.size(), 4u);
   EXPECT_EQ(opener.opened[0], std::make_pair(mail, std::string("MailTo:")));
   EXPECT_EQ(opener.opened[1].first, Label(form, "lblURL")->text().toStdString());
   EXPECT_EQ(opener.opened[2].first, Label(form, "Label1")->toolTip().toStdString());
-  EXPECT_EQ(opener.opened[3], std::make_pair(ExtractFilePath(exe_), ExtractFilePath(exe_)));
+  EXPECT_EQ(opener.opened[3], std::make_pair(ExtractFilePath(FExe), ExtractFilePath(FExe)));
 }
 
 TEST_F(InfoForm, DesktopShortcutInTheUsersDesktopFolder) {
-  TempDir home;
+  TTempDir home;
   EnvOverride homeVar("HOME", home.Path());
   EnvOverride configVar("XDG_CONFIG_HOME", home / "config");
   home.WriteFile("config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
@@ -215,9 +215,9 @@ TEST_F(InfoForm, DesktopShortcutInTheUsersDesktopFolder) {
   TInfoForm form(nullptr);
   form.show();
   Click(Label(form, "LblLaunchOnDesktop"));
-  const std::string entry = test::ReadFile(home / ("Schreibtisch/" + exeName_ + ".desktop"));
-  EXPECT_NE(entry.find("Exec=\"" + exe_ + "\" /starup\n"), std::string::npos) << entry;
-  EXPECT_NE(entry.find("Name=" + exeName_ + "\n"), std::string::npos) << entry;
+  const std::string entry = test::ReadFile(home / ("Schreibtisch/" + FExeName + ".desktop"));
+  EXPECT_NE(entry.find("Exec=\"" + FExe + "\" /starup\n"), std::string::npos) << entry;
+  EXPECT_NE(entry.find("Name=" + FExeName + "\n"), std::string::npos) << entry;
 
   // No desktop folder: the error in a message box, and the dialog stays open.
   home.WriteFile("config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Gone\"\n");

@@ -16,7 +16,7 @@ namespace korvane {
 namespace {
 
 using test::ReadFile;
-using test::TempDir;
+using test::TTempDir;
 
 uint32_t U32(std::span<const uint8_t> b, size_t at) {
   return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
@@ -33,7 +33,7 @@ VersionBlockData SampleData() {
 }
 
 // A copy of a small system program with the given block added as the version section.
-std::string ProgramWithBlock(const TempDir& dir, const std::vector<uint8_t>& block) {
+std::string ProgramWithBlock(const TTempDir& dir, const std::vector<uint8_t>& block) {
   const std::string blob = dir.WriteFile("block.bin", Bytes(block));
   const std::string out = dir / "program";
   const std::string command = "objcopy --add-section " + std::string(kVersionSectionName) + "=" + blob +
@@ -74,7 +74,7 @@ TEST(VersionInfoOwnBlock, DISABLED_ReportOfACopy) {
 }
 
 TEST(VersionInfoOwnBlock, OwnFileReplacedWhileRunning) {
-  TempDir dir;
+  TTempDir dir;
   auto run = [&](const std::string& name, bool remove) {
     const std::string copy = dir.WriteFile(name, ReadFile(OwnExecutablePath()));
     ::chmod(copy.c_str(), 0755);
@@ -108,7 +108,7 @@ TEST(VersionInfoOwnBlock, FixedInfoAndTranslation) {
 }
 
 TEST(VersionInfoBlocks, ValueTrimmedAndMissingParts) {
-  TempDir dir;
+  TTempDir dir;
   EXPECT_EQ(GetVersionValue("FileVersion", ProgramWithBlock(dir, SerializeVersionBlock(BuildVersionTree(SampleData())))),
             "1.0");
   EXPECT_EQ(GetVersionValue("Comments", dir / "program"), "");
@@ -127,7 +127,7 @@ TEST(VersionInfoBlocks, ValueTrimmedAndMissingParts) {
 }
 
 TEST(VersionInfoBadFiles, NothingFromFilesWithoutABlock) {
-  TempDir dir;
+  TTempDir dir;
   EXPECT_EQ(GetVersionValue("FileVersion", "/bin/sh"), "");
   EXPECT_EQ(GetVersionValue("FileVersion", dir / "missing"), "");
   EXPECT_EQ(GetVersionValue("FileVersion", dir.Path()), "");
@@ -142,7 +142,7 @@ TEST(VersionInfoBadFiles, NothingFromFilesWithoutABlock) {
 }
 
 TEST(VersionInfoBadFiles, TruncatedAndCorruptCopiesOfTheProgram) {
-  TempDir dir;
+  TTempDir dir;
   const std::string exe = ReadFile(OwnExecutablePath());
   ASSERT_GT(exe.size(), 4096u);
   for (size_t size : {size_t{16}, size_t{63}, exe.size() / 2, exe.size() - 1}) {

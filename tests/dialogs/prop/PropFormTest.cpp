@@ -19,25 +19,25 @@ using test::TFakePlayer;
 
 class PropFormDialog : public ::testing::Test {
  protected:
-  void SetUp() override { main_.setGeometry(100, 100, 800, 600); }
+  void SetUp() override { FMain.setGeometry(100, 100, 800, 600); }
 
-  QPlainTextEdit* Memo(const char* name) { return form_.findChild<QPlainTextEdit*>(name); }
-  QTabWidget* Pages() { return form_.findChild<QTabWidget*>("PageControl1"); }
+  QPlainTextEdit* Memo(const char* name) { return FForm.findChild<QPlainTextEdit*>(name); }
+  QTabWidget* Pages() { return FForm.findChild<QTabWidget*>("PageControl1"); }
   QStringList LinesOf(const char* name) { return Memo(name)->toPlainText().split('\n'); }
   // One showing as the main window gives it: modal, until the user closes it.
   void ShowOnce() {
-    QTimer::singleShot(0, &form_, [this] { form_.close(); });
-    form_.exec();
+    QTimer::singleShot(0, &FForm, [this] { FForm.close(); });
+    FForm.exec();
   }
 
-  QWidget main_;
-  TFakePlayer player_;
-  TPropForm form_{&main_, player_};
+  QWidget FMain;
+  TFakePlayer FPlayer;
+  TPropForm FForm{&FMain, FPlayer};
 };
 
 TEST_F(PropFormDialog, LayoutOfTheWindow) {
-  EXPECT_EQ(form_.windowTitle(), "PropForm");
-  EXPECT_EQ(form_.size(), QSize(450, 300));
+  EXPECT_EQ(FForm.windowTitle(), "PropForm");
+  EXPECT_EQ(FForm.size(), QSize(450, 300));
   ASSERT_NE(Pages(), nullptr);
   ASSERT_EQ(Pages()->count(), 3);
   EXPECT_EQ(Pages()->tabText(0), "IWMPSettings");
@@ -64,8 +64,8 @@ TEST_F(PropFormDialog, EachShowingTakesAFreshSnapshot) {
   EXPECT_EQ(Memo("MemMedia")->toPlainText(), "No Media");
   EXPECT_EQ(LinesOf("MemControls").size(), 8);
 
-  player_.setMute(!player_.mute());
-  player_.setURL(u"/media/clip.mp4");
+  FPlayer.setMute(!FPlayer.mute());
+  FPlayer.setURL(u"/media/clip.mp4");
   ShowOnce();
   EXPECT_EQ(LinesOf("MemSettings")[7], "IWMPSettings.mute\tON");
   EXPECT_EQ(LinesOf("MemMedia").size(), 4);
@@ -81,25 +81,25 @@ TEST_F(PropFormDialog, FirstTabAtStartThenTheLastChosen) {
 
 TEST_F(PropFormDialog, CentredOnTheMainWindow) {
   QPoint centre;
-  QTimer::singleShot(0, &form_, [&] {
-    centre = form_.frameGeometry().center();
-    form_.close();
+  QTimer::singleShot(0, &FForm, [&] {
+    centre = FForm.frameGeometry().center();
+    FForm.close();
   });
-  form_.exec();
-  EXPECT_LE((centre - main_.frameGeometry().center()).manhattanLength(), 2);
+  FForm.exec();
+  EXPECT_LE((centre - FMain.frameGeometry().center()).manhattanLength(), 2);
 }
 
 TEST_F(PropFormDialog, FailedQueryKeepsEarlierLinesAndShowsTheError) {
   ShowOnce();  // a snapshot that must not survive into the failing showing
-  player_.FailNext("mute");
+  FPlayer.FailNext("mute");
   test::BoxAnswerer user({QMessageBox::Ok});
-  QTimer::singleShot(200, &form_, [this] { form_.close(); });
-  form_.exec();
+  QTimer::singleShot(200, &FForm, [this] { FForm.close(); });
+  FForm.exec();
   EXPECT_EQ(LinesOf("MemSettings").size(), 7);
   EXPECT_EQ(Memo("MemMedia")->toPlainText(), "");
   EXPECT_EQ(Memo("MemControls")->toPlainText(), "");
   ASSERT_EQ(user.seen.size(), 1u);
-  EXPECT_EQ(user.seen[0].owner, &form_);
+  EXPECT_EQ(user.seen[0].owner, &FForm);
   EXPECT_TRUE(user.seen[0].plainText);
 }
 
@@ -107,15 +107,15 @@ TEST_F(PropFormDialog, HugeAndManyTagsFillThePage) {
   test::FakeMediaInfo info;
   info.attributes.emplace_back(u"Comment", std::u16string(100 * 1024, u'x'));
   for (int i = 0; i < 500; ++i) info.attributes.emplace_back(u"Tag" + ToWide(std::to_string(i)), u"value");
-  player_.SetMedia(u"/media/tagged.mkv", info);
-  player_.setURL(u"/media/tagged.mkv");
+  FPlayer.SetMedia(u"/media/tagged.mkv", info);
+  FPlayer.setURL(u"/media/tagged.mkv");
   Pages()->setCurrentIndex(1);
-  QTimer::singleShot(0, &form_, [this] {
+  QTimer::singleShot(0, &FForm, [this] {
     Memo("MemMedia")->horizontalScrollBar()->setValue(Memo("MemMedia")->horizontalScrollBar()->maximum());
     Memo("MemMedia")->viewport()->repaint();  // drawn, not only filled
-    form_.close();
+    FForm.close();
   });
-  form_.exec();
+  FForm.exec();
   EXPECT_EQ(Memo("MemMedia")->blockCount(), 4 + 501);
   EXPECT_EQ(LinesOf("MemMedia")[4].size(), static_cast<qsizetype>(std::string("IWMPMedia.Comment\t").size() + 100 * 1024));
 }

@@ -20,7 +20,7 @@ constexpr int kManyTags = 300;
 constexpr size_t kHugeTag = 100 * 1024;
 
 // A one-second clip with a title, an artist, many small tags and one huge one.
-std::string MakeTaggedClip(const test::TempDir& dir) {
+std::string MakeTaggedClip(const test::TTempDir& dir) {
   const std::string path = dir / "tagged.mkv";
   std::string command =
       "ffmpeg -v error -y -f lavfi -i testsrc2=size=160x120:rate=10:duration=1 -f lavfi -i sine=duration=1"
@@ -49,15 +49,15 @@ class PropMpvReport : public ::testing::Test {
     }
     return player.openState() == wmposMediaOpen;
   }
-  bool Open(const std::string& path) { return Open(player_, path); }
+  bool Open(const std::string& path) { return Open(FPlayer, path); }
   static std::vector<std::string> MediaLines(TMpvPlayer& player) {
     std::vector<std::string> lines;
     ReportMediaLines(player, lines);
     return lines;
   }
 
-  test::TempDir dir_;
-  TMpvPlayer player_{nullptr, Headless()};
+  test::TTempDir FDir;
+  TMpvPlayer FPlayer{nullptr, Headless()};
 };
 
 // A line for the attribute, its name compared without regard to case (a
@@ -74,16 +74,16 @@ bool HasAttribute(const std::vector<std::string>& lines, const std::string& name
 }
 
 TEST_F(PropMpvReport, TagsAppearUnderStableNames) {
-  const std::string clip = MakeTaggedClip(dir_);
+  const std::string clip = MakeTaggedClip(FDir);
   ASSERT_FALSE(clip.empty()) << "ffmpeg could not make the clip";
   ASSERT_TRUE(Open(clip));
 
   std::vector<std::string> settings;
-  ReportSettingsLines(player_, settings);
+  ReportSettingsLines(FPlayer, settings);
   ASSERT_EQ(settings.size(), 14u);
   EXPECT_TRUE(std::regex_match(settings[0], std::regex("TMpvPlayer\\.versionInfo\t.+"))) << settings[0];
 
-  const std::vector<std::string> lines = MediaLines(player_);
+  const std::vector<std::string> lines = MediaLines(FPlayer);
   EXPECT_EQ(lines[0], "IWMPMedia.imageSourceWidth\t160");
   EXPECT_EQ(lines[1], "IWMPMedia.imageSourceHeight\t120");
   EXPECT_EQ(lines[2], "IWMPMedia.name\tKorvane Clip");

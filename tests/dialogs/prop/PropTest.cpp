@@ -103,7 +103,7 @@ TEST(PropReportLines, FailedQueryStopsAfterTheLinesBeforeIt) {
   TFakePlayer player;
   player.FailNext("balance");
   Lines lines;
-  EXPECT_THROW(ReportSettingsLines(player, lines), PlayerError);
+  EXPECT_THROW(ReportSettingsLines(player, lines), TPlayerError);
   EXPECT_EQ(lines.size(), 2u);
 
   test::FakeMediaInfo info;
@@ -112,7 +112,7 @@ TEST(PropReportLines, FailedQueryStopsAfterTheLinesBeforeIt) {
   player.setURL(u"/m/x.mp4");
   player.FailNext("getItemInfo");
   lines.clear();
-  EXPECT_THROW(ReportMediaLines(player, lines), PlayerError);
+  EXPECT_THROW(ReportMediaLines(player, lines), TPlayerError);
   EXPECT_EQ(lines.size(), 4u);
 }
 

@@ -37,7 +37,7 @@ TEST(RenameProposal, NewPathKeepsFolderAndExtension) {
 }
 
 TEST(RenameProposal, TypedSubfolderMovesThereOnlyWhenItExists) {
-  test::TempDir dir;
+  test::TTempDir dir;
   const RenamePlan plan = PlanRename(dir.WriteFile("take1.avi", "clip"), "take1");
   EXPECT_FALSE(MoveFileNoReplace(plan.path, plan.NewPath("sub/x")));
   dir.MakeDir("sub");
@@ -51,13 +51,13 @@ class RenameCommand : public ::testing::Test {
   void Load(const std::string& path, const std::u16string& title) {
     test::FakeMediaInfo info;
     info.name = title;
-    player_.SetMedia(ToWide(path), info);
-    player_.setURL(ToWide(path));
+    FPlayer.SetMedia(ToWide(path), info);
+    FPlayer.setURL(ToWide(path));
   }
   // Answers the question with text, or cancels when text is absent.
   AskNewName Answer(std::optional<std::string> text) {
     return [this, text](const RenamePlan& plan, std::string& typed) {
-      asked_.push_back(plan.Prompt() + "|" + typed);
+      FAsked.push_back(plan.Prompt() + "|" + typed);
       if (text) typed = *text;
       return text.has_value();
     };
@@ -65,83 +65,83 @@ class RenameCommand : public ::testing::Test {
 
   // Records each refusal.
   TellRefusal Record() {
-    return [this](const std::string& why) { refused_.push_back(why); };
+    return [this](const std::string& why) { FRefused.push_back(why); };
   }
 
-  test::TempDir dir_;
-  test::TFakePlayer player_;
-  std::vector<std::string> asked_;
-  std::vector<std::string> refused_;
+  test::TTempDir FDir;
+  test::TFakePlayer FPlayer;
+  std::vector<std::string> FAsked;
+  std::vector<std::string> FRefused;
 };
 
 TEST_F(RenameCommand, NothingWithoutMedia) {
-  EXPECT_FALSE(RenameCurrentMedia(player_, Answer("x"), Record()));
-  EXPECT_TRUE(asked_.empty());
+  EXPECT_FALSE(RenameCurrentMedia(FPlayer, Answer("x"), Record()));
+  EXPECT_TRUE(FAsked.empty());
 }
 
 TEST_F(RenameCommand, CancelKeepsTheFileOkRenamesIt) {
-  const std::string path = dir_.WriteFile("take1.avi", "clip");
+  const std::string path = FDir.WriteFile("take1.avi", "clip");
   Load(path, u"Interview");
-  const auto moved = RenameCurrentMedia(player_, Answer(std::nullopt), Record());
+  const auto moved = RenameCurrentMedia(FPlayer, Answer(std::nullopt), Record());
   EXPECT_FALSE(moved);
   EXPECT_EQ(test::ReadFile(path), "clip");
-  ASSERT_EQ(asked_, std::vector<std::string>{dir_.Path() + "/\ntake1\n.avi|take1Interview"});
-  EXPECT_EQ(RenameCurrentMedia(player_, Answer("take1Interview"), Record()), dir_ / "take1Interview.avi");
-  EXPECT_EQ(test::ReadFile(dir_ / "take1Interview.avi"), "clip");
-  EXPECT_EQ(player_.URL(), ToWide(path)) << "the player is not told";
+  ASSERT_EQ(FAsked, std::vector<std::string>{FDir.Path() + "/\ntake1\n.avi|take1Interview"});
+  EXPECT_EQ(RenameCurrentMedia(FPlayer, Answer("take1Interview"), Record()), FDir / "take1Interview.avi");
+  EXPECT_EQ(test::ReadFile(FDir / "take1Interview.avi"), "clip");
+  EXPECT_EQ(FPlayer.URL(), ToWide(path)) << "the player is not told";
 }
 
 TEST_F(RenameCommand, ExistingTargetFailsAndBothKeepTheirBytes) {
-  const std::string path = dir_.WriteFile("a.mp4", "mine");
-  dir_.WriteFile("b.mp4", "theirs");
+  const std::string path = FDir.WriteFile("a.mp4", "mine");
+  FDir.WriteFile("b.mp4", "theirs");
   Load(path, u"a");
-  EXPECT_FALSE(RenameCurrentMedia(player_, Answer("b"), Record()));
+  EXPECT_FALSE(RenameCurrentMedia(FPlayer, Answer("b"), Record()));
   EXPECT_EQ(test::ReadFile(path), "mine");
-  EXPECT_EQ(test::ReadFile(dir_ / "b.mp4"), "theirs");
+  EXPECT_EQ(test::ReadFile(FDir / "b.mp4"), "theirs");
 }
 
 TEST_F(RenameCommand, FailingPlayerQueryEndsBeforeTheQuestion) {
-  const std::string path = dir_.WriteFile("a.mp4", "mine");
+  const std::string path = FDir.WriteFile("a.mp4", "mine");
   Load(path, u"a");
-  player_.FailNext("name");
-  EXPECT_THROW(RenameCurrentMedia(player_, Answer("b"), Record()), PlayerError);
-  EXPECT_TRUE(asked_.empty());
+  FPlayer.FailNext("name");
+  EXPECT_THROW(RenameCurrentMedia(FPlayer, Answer("b"), Record()), TPlayerError);
+  EXPECT_TRUE(FAsked.empty());
   EXPECT_EQ(test::ReadFile(path), "mine");
 }
 
 // The title comes from the file's content: a '/' in it must not lead the file
 // into a sibling folder, nor a NUL cut the name.
 TEST_F(RenameCommand, TheTitleNeverLeadsTheFileOutOfItsFolder) {
-  const std::string path = dir_.WriteFile("take1.avi", "clip");
-  dir_.MakeDir("take1Live");
+  const std::string path = FDir.WriteFile("take1.avi", "clip");
+  FDir.MakeDir("take1Live");
   Load(path, std::u16string(u"Live/20\0""20", 10));
-  EXPECT_EQ(RenameCurrentMedia(player_, Answer(std::nullopt), Record()), std::nullopt);
-  ASSERT_EQ(asked_.size(), 1u);
-  EXPECT_EQ(asked_[0].substr(asked_[0].find('|') + 1), "take1Live2020");
+  EXPECT_EQ(RenameCurrentMedia(FPlayer, Answer(std::nullopt), Record()), std::nullopt);
+  ASSERT_EQ(FAsked.size(), 1u);
+  EXPECT_EQ(FAsked[0].substr(FAsked[0].find('|') + 1), "take1Live2020");
   Load(path, u"Live/2020");
-  EXPECT_EQ(RenameCurrentMedia(player_, [](const RenamePlan&, std::string&) { return true; }, Record()),
-            dir_ / "take1Live2020.avi");
-  EXPECT_EQ(test::ReadFile(dir_ / "take1Live2020.avi"), "clip");
-  EXPECT_TRUE(refused_.empty());
+  EXPECT_EQ(RenameCurrentMedia(FPlayer, [](const RenamePlan&, std::string&) { return true; }, Record()),
+            FDir / "take1Live2020.avi");
+  EXPECT_EQ(test::ReadFile(FDir / "take1Live2020.avi"), "clip");
+  EXPECT_TRUE(FRefused.empty());
 }
 
 // The file system's limit is 255 bytes of a name, extension included; longer
 // names and a typed NUL are refused with a word, before anything moves.
 TEST_F(RenameCommand, ANameTooLongInBytesOrHoldingANulIsRefusedWithAWord) {
-  const std::string path = dir_.WriteFile("a.mp4", "mine");
+  const std::string path = FDir.WriteFile("a.mp4", "mine");
   Load(path, u"a");
   std::string e200;
   for (int i = 0; i < 200; ++i) e200 += "\xC3\xA9";  // 200 characters, 400 bytes
   for (const std::string& typed : {e200, std::string(252, 'x'), std::string("b\0c", 3), "sub/" + e200}) {
-    refused_.clear();
-    EXPECT_EQ(RenameCurrentMedia(player_, Answer(typed), Record()), std::nullopt) << typed.size();
-    EXPECT_EQ(refused_.size(), 1u) << typed.size();
+    FRefused.clear();
+    EXPECT_EQ(RenameCurrentMedia(FPlayer, Answer(typed), Record()), std::nullopt) << typed.size();
+    EXPECT_EQ(FRefused.size(), 1u) << typed.size();
     EXPECT_EQ(test::ReadFile(path), "mine");
   }
-  EXPECT_NE(refused_[0].find("255"), std::string::npos) << refused_[0];
+  EXPECT_NE(FRefused[0].find("255"), std::string::npos) << FRefused[0];
   const std::string longest(251, 'x');
-  EXPECT_EQ(RenameCurrentMedia(player_, Answer(longest), Record()), dir_ / (longest + ".mp4"));
-  EXPECT_EQ(test::ReadFile(dir_ / (longest + ".mp4")), "mine");
+  EXPECT_EQ(RenameCurrentMedia(FPlayer, Answer(longest), Record()), FDir / (longest + ".mp4"));
+  EXPECT_EQ(test::ReadFile(FDir / (longest + ".mp4")), "mine");
 }
 
 }  // namespace

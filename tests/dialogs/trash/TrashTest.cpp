@@ -2,6 +2,7 @@
 // private tmpfs for the top-level trash of another mount, and the desktop's
 // own tools (gio) as the judge of whether a file manager can restore it.
 #include "dialogs/trash/Trash.h"
+#include "dialogs/trash/MoveTo.h"
 
 #include <dirent.h>
 #include <sched.h>
@@ -29,7 +30,7 @@ namespace korvane {
 namespace {
 
 using test::ReadFile;
-using test::TempDir;
+using test::TTempDir;
 
 std::set<std::string> Names(const std::string& folder) {
   std::set<std::string> names;
@@ -115,14 +116,14 @@ class TrashHome : public ::testing::Test {
  protected:
   void SetUp() override { setenv("XDG_DATA_HOME", DataHome().c_str(), 1); }
   void TearDown() override { unsetenv("XDG_DATA_HOME"); }
-  std::string DataHome() const { return dir_ / "data"; }
+  std::string DataHome() const { return FDir / "data"; }
   std::string HomeTrash() const { return DataHome() + "/Trash"; }
 
-  TempDir dir_;
+  TTempDir FDir;
 };
 
 TEST_F(TrashHome, FileGoesToFilesWithItsRecordInInfo) {
-  const std::string path = dir_.WriteFile("media/clip 1.mp4", "bytes");
+  const std::string path = FDir.WriteFile("media/clip 1.mp4", "bytes");
   std::string error;
   const auto placed = TrashFile(path, &error);
   ASSERT_TRUE(placed) << error;
@@ -132,14 +133,14 @@ TEST_F(TrashHome, FileGoesToFilesWithItsRecordInInfo) {
   EXPECT_EQ(ReadFile(placed->file), "bytes");
   const std::string record = ReadFile(placed->info);
   EXPECT_TRUE(std::regex_match(record, kRecordShape)) << record;
-  EXPECT_NE(record.find("\nPath=" + dir_.Path() + "/media/clip%201.mp4\n"), std::string::npos) << record;
+  EXPECT_NE(record.find("\nPath=" + FDir.Path() + "/media/clip%201.mp4\n"), std::string::npos) << record;
   for (const char* folder : {"", "/files", "/info"}) EXPECT_EQ(ModeOf(HomeTrash() + folder), 0700u) << folder;
 }
 
 TEST_F(TrashHome, RelativePathIsRecordedAbsolute) {
-  const std::string path = dir_.WriteFile("rel.mp4", "x");
+  const std::string path = FDir.WriteFile("rel.mp4", "x");
   char* cwd = getcwd(nullptr, 0);
-  ASSERT_EQ(chdir(dir_.Path().c_str()), 0);
+  ASSERT_EQ(chdir(FDir.Path().c_str()), 0);
   const auto placed = TrashFile("rel.mp4");
   ASSERT_EQ(chdir(cwd), 0);
   free(cwd);
@@ -148,9 +149,9 @@ TEST_F(TrashHome, RelativePathIsRecordedAbsolute) {
 }
 
 TEST_F(TrashHome, SameNameTwiceKeepsBothUnderOwnNames) {
-  const std::string path = dir_.WriteFile("take.mp4", "first");
+  const std::string path = FDir.WriteFile("take.mp4", "first");
   const auto first = TrashFile(path);
-  dir_.WriteFile("take.mp4", "second");
+  FDir.WriteFile("take.mp4", "second");
   const auto second = TrashFile(path);
   ASSERT_TRUE(first && second);
   EXPECT_NE(first->file, second->file);
@@ -162,8 +163,8 @@ TEST_F(TrashHome, SameNameTwiceKeepsBothUnderOwnNames) {
 
 TEST_F(TrashHome, OrphanFileInTheTrashIsNotReplaced) {
   // A file under files/ without a record (left by some crash) keeps its name.
-  dir_.WriteFile("data/Trash/files/take.mp4", "orphan");
-  const auto placed = TrashFile(dir_.WriteFile("take.mp4", "new"));
+  FDir.WriteFile("data/Trash/files/take.mp4", "orphan");
+  const auto placed = TrashFile(FDir.WriteFile("take.mp4", "new"));
   ASSERT_TRUE(placed);
   EXPECT_EQ(ReadFile(HomeTrash() + "/files/take.mp4"), "orphan");
   EXPECT_EQ(ReadFile(placed->file), "new");
@@ -172,9 +173,9 @@ TEST_F(TrashHome, OrphanFileInTheTrashIsNotReplaced) {
 
 TEST_F(TrashHome, VanishedFileFailsWithoutARecord) {
   std::string error;
-  EXPECT_FALSE(TrashFile(dir_ / "gone.mp4", &error));
+  EXPECT_FALSE(TrashFile(FDir / "gone.mp4", &error));
   EXPECT_NE(error.find("No such file"), std::string::npos) << error;
-  EXPECT_FALSE(TrashFile(dir_ / "gone/too.mp4", &error));
+  EXPECT_FALSE(TrashFile(FDir / "gone/too.mp4", &error));
   EXPECT_TRUE(Names(HomeTrash() + "/info").empty());
 }
 
@@ -182,7 +183,7 @@ TEST_F(TrashHome, LongNameIsShortenedInTheTrashButRecordedWhole) {
   std::string name;
   for (int i = 0; i < 124; ++i) name += "é";
   name += ".mp4";
-  const std::string path = dir_.WriteFile(name, "long");
+  const std::string path = FDir.WriteFile(name, "long");
   std::string error;
   const auto placed = TrashFile(path, &error);
   ASSERT_TRUE(placed) << error;
@@ -196,10 +197,10 @@ TEST_F(TrashHome, LongNameIsShortenedInTheTrashButRecordedWhole) {
 
 // Root may write anywhere, so the failing move runs as an unprivileged user.
 TEST_F(TrashHome, FailedMoveTakesItsRecordBack) {
-  const std::string folder = dir_.MakeDir("locked");
-  const std::string path = dir_.WriteFile("locked/clip.mp4", "keep");
-  dir_.MakeDir("data");
-  for (const std::string& p : {dir_.Path(), DataHome(), folder, path}) ASSERT_EQ(chown(p.c_str(), 65534, 65534), 0);
+  const std::string folder = FDir.MakeDir("locked");
+  const std::string path = FDir.WriteFile("locked/clip.mp4", "keep");
+  FDir.MakeDir("data");
+  for (const std::string& p : {FDir.Path(), DataHome(), folder, path}) ASSERT_EQ(chown(p.c_str(), 65534, 65534), 0);
   ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
   const pid_t child = fork();
   if (child == 0) {
@@ -220,12 +221,12 @@ const char* const kAwkwardNames[] = {"a b#%&é;=+,@:!$'()*~[]?.txt", "new\nline.
 
 TEST_F(TrashHome, RecordsMatchWhatGioWrites) {
   if (!RunShell("gio version")) GTEST_SKIP() << "gio cannot run here";
-  const std::string gioData = dir_ / "giodata";
+  const std::string gioData = FDir / "giodata";
   for (const std::string name : kAwkwardNames) {
-    const std::string path = dir_.WriteFile("media/" + name, "ours");
+    const std::string path = FDir.WriteFile("media/" + name, "ours");
     const auto placed = TrashFile(path);
     ASSERT_TRUE(placed) << name;
-    dir_.WriteFile("media/" + name, "gio's");
+    FDir.WriteFile("media/" + name, "gio's");
     ASSERT_TRUE(RunShell("XDG_DATA_HOME=" + Quote(gioData) + " gio trash " + Quote(path))) << name;
     const std::string gioInfo = gioData + "/Trash/info/" + name + ".trashinfo";
     EXPECT_EQ(WithoutDate(ReadFile(placed->info)), WithoutDate(ReadFile(gioInfo))) << name;
@@ -244,18 +245,18 @@ std::optional<std::string> GioSession(const std::string& command) {
 // so those are only listed, and ASCII names with reserved characters restored.
 TEST_F(TrashHome, GioListsAndRestoresTrashedFiles) {
   if (!GioSession("gio trash --list")) GTEST_SKIP() << "gio's trash service cannot run here";
-  const std::string odd = dir_.WriteFile("media/bad\xff.mp4", "odd");
-  const std::string broken = dir_.WriteFile("media/new\nline.mp4", "broken");
+  const std::string odd = FDir.WriteFile("media/bad\xff.mp4", "odd");
+  const std::string broken = FDir.WriteFile("media/new\nline.mp4", "broken");
   const std::string reserved = "a b#%&;=+,@:!$'()*~[]?.txt";
-  const std::string plain = dir_.WriteFile("media/" + reserved, "first");
+  const std::string plain = FDir.WriteFile("media/" + reserved, "first");
   for (const std::string& path : {odd, broken, plain}) ASSERT_TRUE(TrashFile(path));
-  dir_.WriteFile("media/" + reserved, "twin");
+  FDir.WriteFile("media/" + reserved, "twin");
   ASSERT_TRUE(TrashFile(plain));
 
   const auto list = GioSession("gio trash --list");
   ASSERT_TRUE(list);
-  EXPECT_NE(list->find("\t" + dir_.Path() + "/media/bad\\xff.mp4\n"), std::string::npos) << *list;
-  EXPECT_NE(list->find("\t" + dir_.Path() + "/media/new\\x0aline.mp4\n"), std::string::npos) << *list;
+  EXPECT_NE(list->find("\t" + FDir.Path() + "/media/bad\\xff.mp4\n"), std::string::npos) << *list;
+  EXPECT_NE(list->find("\t" + FDir.Path() + "/media/new\\x0aline.mp4\n"), std::string::npos) << *list;
   const std::regex entry("(trash:///[^\t\n]*)\t([^\n]*)\n");
   std::set<std::string> restored;
   for (auto m = std::sregex_iterator(list->begin(), list->end(), entry); m != std::sregex_iterator(); ++m) {
@@ -269,7 +270,7 @@ TEST_F(TrashHome, GioListsAndRestoresTrashedFiles) {
 }
 
 TEST_F(TrashHome, RestorePutsTheFileBackThenDropsItsRecord) {
-  const std::string path = dir_.WriteFile("media/clip 1.mp4", "bytes");
+  const std::string path = FDir.WriteFile("media/clip 1.mp4", "bytes");
   const auto placed = TrashFile(path);
   ASSERT_TRUE(placed);
   EXPECT_EQ(placed->original, path);
@@ -284,12 +285,12 @@ TEST_F(TrashHome, RestorePutsTheFileBackThenDropsItsRecord) {
 }
 
 TEST_F(TrashHome, RestoreNeverReplacesAndSaysWhyNothingMoved) {
-  const auto taken = TrashFile(dir_.WriteFile("media/taken.mp4", "old"));
-  dir_.WriteFile("media/taken.mp4", "new");
-  const auto emptied = TrashFile(dir_.WriteFile("media/emptied.mp4", "e"));
-  const auto gone = TrashFile(dir_.WriteFile("gone/clip.mp4", "g"));
+  const auto taken = TrashFile(FDir.WriteFile("media/taken.mp4", "old"));
+  FDir.WriteFile("media/taken.mp4", "new");
+  const auto emptied = TrashFile(FDir.WriteFile("media/emptied.mp4", "e"));
+  const auto gone = TrashFile(FDir.WriteFile("gone/clip.mp4", "g"));
   ASSERT_TRUE(taken && emptied && gone);
-  ASSERT_EQ(unlink(emptied->file.c_str()) | unlink(emptied->info.c_str()) | rmdir((dir_ / "gone").c_str()), 0);
+  ASSERT_EQ(unlink(emptied->file.c_str()) | unlink(emptied->info.c_str()) | rmdir((FDir / "gone").c_str()), 0);
   std::string error;
   EXPECT_FALSE(RestoreFromTrash(*taken, &error));
   EXPECT_EQ(error, "元の場所に同じ名前のファイルがあります");
@@ -306,10 +307,10 @@ TEST_F(TrashHome, RestoreNeverReplacesAndSaysWhyNothingMoved) {
 }
 
 TEST_F(TrashHome, RestoreRefusesAnotherFileUnderTheTrashedName) {
-  const auto placed = TrashFile(dir_.WriteFile("media/clip.mp4", "ours"));
+  const auto placed = TrashFile(FDir.WriteFile("media/clip.mp4", "ours"));
   ASSERT_TRUE(placed);
   ASSERT_EQ(unlink(placed->file.c_str()), 0);
-  dir_.WriteFile("data/Trash/files/clip.mp4", "another");
+  FDir.WriteFile("data/Trash/files/clip.mp4", "another");
   std::string error;
   EXPECT_FALSE(RestoreFromTrash(*placed, &error));
   EXPECT_EQ(error.rfind("ゴミ箱にありません", 0), 0u) << error;
@@ -321,12 +322,12 @@ TEST_F(TrashHome, RestoreRefusesAnotherFileUnderTheTrashedName) {
 // the trashing and another user puts a folder or a link of his in its place.
 TEST_F(TrashHome, RestoreRefusesAFolderRecreatedOrReplacedSince) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root to act as a second user";
-  ASSERT_EQ(chmod(dir_.Path().c_str(), 0711), 0);
-  const std::string shared = dir_.MakeDir("shared"), his = shared + "/his";
+  ASSERT_EQ(chmod(FDir.Path().c_str(), 0711), 0);
+  const std::string shared = FDir.MakeDir("shared"), his = shared + "/his";
   ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
   std::vector<TrashedFile> placed;
   for (const std::string folder : {"remade", "linked", "above/sub"}) {
-    const auto trashed = TrashFile(dir_.WriteFile("shared/" + folder + "/clip.mp4", folder));
+    const auto trashed = TrashFile(FDir.WriteFile("shared/" + folder + "/clip.mp4", folder));
     ASSERT_TRUE(trashed) << folder;
     placed.push_back(*trashed);
   }
@@ -357,13 +358,13 @@ TEST_F(TrashHome, RestoreRefusesAFolderRecreatedOrReplacedSince) {
 
 TEST_F(TrashHome, AFileTheFileManagerRestoredIsNotTakenAgain) {
   if (!GioSession("gio trash --list")) GTEST_SKIP() << "gio's trash service cannot run here";
-  const std::string path = dir_.WriteFile("media/clip.mp4", "ours");
+  const std::string path = FDir.WriteFile("media/clip.mp4", "ours");
   const auto placed = TrashFile(path);
   ASSERT_TRUE(placed);
   ASSERT_TRUE(GioSession("gio trash --restore trash:///clip.mp4"));
   ASSERT_EQ(rename(path.c_str(), (path + ".moved").c_str()), 0);
   // Another file of that name, from another folder, now has the name in the trash.
-  ASSERT_TRUE(TrashFile(dir_.WriteFile("other/clip.mp4", "other")));
+  ASSERT_TRUE(TrashFile(FDir.WriteFile("other/clip.mp4", "other")));
   std::string error;
   EXPECT_FALSE(RestoreFromTrash(*placed, &error));
   EXPECT_EQ(error.rfind("ゴミ箱にありません", 0), 0u) << error;
@@ -375,40 +376,40 @@ TEST_F(TrashHome, AFileTheFileManagerRestoredIsNotTakenAgain) {
 // outlives the test.
 class PrivateMount {
  public:
-  explicit PrivateMount(const std::string& at) : at_(at) {
-    ok_ = unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+  explicit PrivateMount(const std::string& at) : FAt(at) {
+    FOk = unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
           mount("tmpfs", at.c_str(), "tmpfs", 0, "size=4m,mode=0755") == 0;
   }
   ~PrivateMount() {
-    if (ok_) umount2(at_.c_str(), MNT_DETACH);
+    if (FOk) umount2(FAt.c_str(), MNT_DETACH);
   }
-  bool ok() const { return ok_; }
-  bool MakeReadOnly() { return mount(nullptr, at_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0; }
+  bool ok() const { return FOk; }
+  bool MakeReadOnly() { return mount(nullptr, FAt.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0; }
 
  private:
-  std::string at_;
-  bool ok_ = false;
+  std::string FAt;
+  bool FOk = false;
 };
 
 class TrashTopLevel : public TrashHome {
  protected:
   void SetUp() override {
     TrashHome::SetUp();
-    mount_.emplace(dir_.MakeDir("mnt"));
-    if (!mount_->ok()) GTEST_SKIP() << "cannot mount a private tmpfs here";
+    FMount.emplace(FDir.MakeDir("mnt"));
+    if (!FMount->ok()) GTEST_SKIP() << "cannot mount a private tmpfs here";
   }
   void TearDown() override {
-    mount_.reset();
+    FMount.reset();
     TrashHome::TearDown();
   }
-  std::string Top() const { return dir_ / "mnt"; }
+  std::string Top() const { return FDir / "mnt"; }
   std::string Uid() const { return std::to_string(getuid()); }
 
-  std::optional<PrivateMount> mount_;
+  std::optional<PrivateMount> FMount;
 };
 
 TEST_F(TrashTopLevel, FileOnAnotherMountGoesToItsOwnTrash) {
-  const std::string path = dir_.WriteFile("mnt/sub/clip.mp4", "top");
+  const std::string path = FDir.WriteFile("mnt/sub/clip.mp4", "top");
   std::string error;
   const auto placed = TrashFile(path, &error);
   ASSERT_TRUE(placed) << error;
@@ -425,25 +426,25 @@ TEST_F(TrashTopLevel, SharedTrashIsUsedOnlyWhenStickyRealAndRoots) {
   const std::string shared = Top() + "/.Trash";
   ASSERT_EQ(mkdir(shared.c_str(), 0777), 0);
   ASSERT_EQ(chmod(shared.c_str(), 0777), 0);
-  ASSERT_TRUE(TrashFile(dir_.WriteFile("mnt/a.mp4", "a")));
+  ASSERT_TRUE(TrashFile(FDir.WriteFile("mnt/a.mp4", "a")));
   EXPECT_TRUE(Exists(Top() + "/.Trash-" + Uid() + "/files/a.mp4")) << "not sticky: must not be used";
   EXPECT_FALSE(Exists(shared + "/" + Uid()));
 
   // The owner of a sticky folder may rename anything in it.
   ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
   ChownToOtherUser({shared});
-  ASSERT_TRUE(TrashFile(dir_.WriteFile("mnt/a2.mp4", "a2")));
+  ASSERT_TRUE(TrashFile(FDir.WriteFile("mnt/a2.mp4", "a2")));
   EXPECT_TRUE(Exists(Top() + "/.Trash-" + Uid() + "/files/a2.mp4")) << "not root's: must not be used";
   EXPECT_FALSE(Exists(shared + "/" + Uid()));
   ASSERT_EQ(chown(shared.c_str(), 0, 0), 0);
 
   ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
-  ASSERT_TRUE(TrashFile(dir_.WriteFile("mnt/b.mp4", "b")));
+  ASSERT_TRUE(TrashFile(FDir.WriteFile("mnt/b.mp4", "b")));
   EXPECT_EQ(ReadFile(shared + "/" + Uid() + "/files/b.mp4"), "b");
 
   ASSERT_EQ(rename(shared.c_str(), (Top() + "/elsewhere").c_str()), 0);
   ASSERT_EQ(symlink("elsewhere", shared.c_str()), 0);
-  ASSERT_TRUE(TrashFile(dir_.WriteFile("mnt/c.mp4", "c")));
+  ASSERT_TRUE(TrashFile(FDir.WriteFile("mnt/c.mp4", "c")));
   EXPECT_TRUE(Exists(Top() + "/.Trash-" + Uid() + "/files/c.mp4")) << "a link must not be followed";
 }
 
@@ -451,10 +452,10 @@ TEST_F(TrashTopLevel, SharedTrashIsUsedOnlyWhenStickyRealAndRoots) {
 // in it for one of his own; nothing trashed may ever land in his.
 TEST_F(TrashTopLevel, AnotherUserSwappingFoldersInTheTrashGetsNothing) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root to act as a second user";
-  ASSERT_EQ(chmod(dir_.Path().c_str(), 0711), 0);
+  ASSERT_EQ(chmod(FDir.Path().c_str(), 0711), 0);
   ASSERT_EQ(chmod(Top().c_str(), 01777), 0);
-  const std::string shared = dir_.MakeDir("mnt/.Trash"), decoy = shared + "/decoy";
-  for (const char* sub : {"/files", "/info"}) dir_.MakeDir("mnt/.Trash/decoy" + std::string(sub));
+  const std::string shared = FDir.MakeDir("mnt/.Trash"), decoy = shared + "/decoy";
+  for (const char* sub : {"/files", "/info"}) FDir.MakeDir("mnt/.Trash/decoy" + std::string(sub));
   ChownToOtherUser({shared, decoy, decoy + "/files", decoy + "/info"});
   for (const std::string& p : {decoy, decoy + "/files", decoy + "/info"}) ASSERT_EQ(chmod(p.c_str(), 0777), 0);
   ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
@@ -464,13 +465,13 @@ TEST_F(TrashTopLevel, AnotherUserSwappingFoldersInTheTrashGetsNothing) {
     return 0;
   });
   ASSERT_GT(swapper, 0);
-  const std::string media = dir_.MakeDir("mnt/media");
+  const std::string media = FDir.MakeDir("mnt/media");
   ASSERT_EQ(chmod(media.c_str(), 0700), 0);
   constexpr int kTrashings = 200;
   std::vector<TrashedFile> placed;
   for (int i = 0; i < kTrashings; ++i) {
     const std::string name = "clip" + std::to_string(i) + ".mp4";
-    if (auto trashed = TrashFile(dir_.WriteFile("mnt/media/" + name, name))) placed.push_back(*trashed);
+    if (auto trashed = TrashFile(FDir.WriteFile("mnt/media/" + name, name))) placed.push_back(*trashed);
   }
   kill(swapper, SIGKILL);
   EXPECT_EQ(placed.size(), static_cast<size_t>(kTrashings));
@@ -491,10 +492,10 @@ TEST_F(TrashTopLevel, AnotherUserSwappingFoldersInTheTrashGetsNothing) {
 // up, then took its name in the trash. Its record names a path that is a tail
 // of the first one's, and must not pass for it.
 TEST_F(TrashTopLevel, RestoreMatchesTheRecordExactlyNotByItsTail) {
-  const auto first = TrashFile(dir_.WriteFile("mnt/a/clip.mkv", "first"));
+  const auto first = TrashFile(FDir.WriteFile("mnt/a/clip.mkv", "first"));
   ASSERT_TRUE(first);
   ASSERT_EQ(unlink(first->file.c_str()) | unlink(first->info.c_str()), 0);
-  const auto other = TrashFile(dir_.WriteFile("mnt/clip.mkv", "other"));
+  const auto other = TrashFile(FDir.WriteFile("mnt/clip.mkv", "other"));
   ASSERT_TRUE(other);
   ASSERT_EQ(other->file, first->file);
   std::string error;
@@ -507,9 +508,9 @@ TEST_F(TrashTopLevel, RestoreMatchesTheRecordExactlyNotByItsTail) {
 }
 
 TEST_F(TrashTopLevel, ForeignTrashFolderIsRefused) {
-  const std::string trash = dir_.MakeDir("mnt/.Trash-" + Uid());
+  const std::string trash = FDir.MakeDir("mnt/.Trash-" + Uid());
   ASSERT_EQ(chown(trash.c_str(), 65534, 65534), 0);
-  const std::string path = dir_.WriteFile("mnt/clip.mp4", "stay");
+  const std::string path = FDir.WriteFile("mnt/clip.mp4", "stay");
   std::string error;
   EXPECT_FALSE(TrashFile(path, &error));
   EXPECT_FALSE(error.empty());
@@ -518,8 +519,8 @@ TEST_F(TrashTopLevel, ForeignTrashFolderIsRefused) {
 }
 
 TEST_F(TrashTopLevel, ReadOnlyMountKeepsTheFileAndSaysWhy) {
-  const std::string path = dir_.WriteFile("mnt/clip.mp4", "stay");
-  ASSERT_TRUE(mount_->MakeReadOnly());
+  const std::string path = FDir.WriteFile("mnt/clip.mp4", "stay");
+  ASSERT_TRUE(FMount->MakeReadOnly());
   std::string error;
   EXPECT_FALSE(TrashFile(path, &error));
   EXPECT_NE(error.find("Read-only"), std::string::npos) << error;
@@ -528,9 +529,9 @@ TEST_F(TrashTopLevel, ReadOnlyMountKeepsTheFileAndSaysWhy) {
 }
 
 TEST_F(TrashTopLevel, RestoreOnAReadOnlyMountMovesNothing) {
-  const auto placed = TrashFile(dir_.WriteFile("mnt/sub/clip.mp4", "top"));
+  const auto placed = TrashFile(FDir.WriteFile("mnt/sub/clip.mp4", "top"));
   ASSERT_TRUE(placed);
-  ASSERT_TRUE(mount_->MakeReadOnly());
+  ASSERT_TRUE(FMount->MakeReadOnly());
   std::string error;
   EXPECT_FALSE(RestoreFromTrash(*placed, &error));
   EXPECT_EQ(error, "元のフォルダに書き込めません");
@@ -557,7 +558,7 @@ std::string XattrOf(const std::string& path, const char* name) {
 }
 
 TEST_F(TrashTopLevel, RestoreIntoAFolderNowOnAnotherMountCopiesItWhole) {
-  const std::string path = dir_.WriteFile("mnt/sub/clip.mp4", std::string(300000, 'v'));
+  const std::string path = FDir.WriteFile("mnt/sub/clip.mp4", std::string(300000, 'v'));
   ASSERT_EQ(chmod(path.c_str(), 0640), 0);
   ChownToOtherUser({path});
   const std::string acl = AccessAcl(1234);
@@ -586,6 +587,61 @@ TEST_F(TrashTopLevel, RestoreIntoAFolderNowOnAnotherMountCopiesItWhole) {
   EXPECT_FALSE(Exists(placed->file));
   EXPECT_FALSE(Exists(placed->info));
   umount2(sub.c_str(), MNT_DETACH);
+}
+
+// The move-to keys' move: never onto a file, across mounts by a whole copy,
+// and back only to where it came from.
+TEST_F(TrashTopLevel, MoveToAFolderNeverReplacesCopiesAcrossMountsAndGoesBack) {
+  const std::string clip = FDir.WriteFile("a/clip.mp4", "clip"), taken = FDir.WriteFile("to/clip.mp4", "old");
+  std::string error;
+  const auto moved = MoveFileToFolder(clip, FDir / "to", &error);
+  ASSERT_TRUE(moved) << error;
+  EXPECT_EQ(moved->moved, FDir / "to/clip (2).mp4");
+  EXPECT_EQ(ReadFile(moved->moved), "clip");
+  EXPECT_EQ(ReadFile(taken), "old");
+  EXPECT_FALSE(Exists(clip));
+  FDir.WriteFile("a/clip.mp4", "new");
+  EXPECT_FALSE(MoveFileBack(*moved, &error));
+  EXPECT_EQ(error, "元の場所に同じ名前のファイルがあります");
+  ASSERT_EQ(unlink(clip.c_str()), 0);
+  EXPECT_TRUE(MoveFileBack(*moved, &error)) << error;
+  EXPECT_EQ(ReadFile(clip), "clip");
+
+  const std::string top = Top() + "/in";
+  ASSERT_EQ(mkdir(top.c_str(), 0755), 0);
+  const auto across = MoveFileToFolder(clip, top, &error);
+  ASSERT_TRUE(across) << error;
+  EXPECT_EQ(ReadFile(top + "/clip.mp4"), "clip");
+  EXPECT_EQ(Names(top), std::set<std::string>{"clip.mp4"});
+  EXPECT_FALSE(Exists(clip));
+  EXPECT_TRUE(MoveFileBack(*across, &error)) << error;
+  EXPECT_EQ(ReadFile(clip), "clip");
+  EXPECT_TRUE(Names(top).empty());
+}
+
+// Nothing moves into a folder that is missing, no folder, read-only or full,
+// nor into the file's own folder; the original stays and no copy is left.
+TEST_F(TrashTopLevel, MoveToAFolderThatTakesNoFileMovesNothing) {
+  const std::string clip = FDir.WriteFile("a/clip.mp4", std::string(5 << 20, 'v'));
+  const std::string notFolder = FDir.WriteFile("plain", "x");
+  std::string error;
+  const std::vector<std::pair<std::string, std::string>> refusals{
+      {FDir / "gone", "フォルダがありません"}, {notFolder, "フォルダではありません"}, {Top(), "空き容量が足りません"}};
+  for (const auto& [folder, why] : refusals) {
+    EXPECT_FALSE(MoveFileToFolder(clip, folder, &error)) << folder;
+    EXPECT_EQ(error, why) << folder;
+  }
+  EXPECT_TRUE(Names(Top()).empty());
+  ASSERT_TRUE(FMount->MakeReadOnly());
+  EXPECT_FALSE(MoveFileToFolder(clip, Top(), &error));
+  EXPECT_EQ(error, "フォルダに書き込めません");
+  EXPECT_FALSE(MoveFileToFolder(clip, FDir / "a", &error));
+  EXPECT_EQ(error, "");
+  EXPECT_EQ(ReadFile(clip).size(), 5u << 20);
+  // A name that fills a file name still takes its number, cut between characters.
+  const std::string longName = std::string(245, 'n') + "\xe3\x81\x82\xe3\x81\x82.mp4";
+  EXPECT_EQ(NumberedMoveName(longName, 2), std::string(245, 'n') + " (2).mp4");
+  EXPECT_EQ(NumberedMoveName("clip", 12), "clip (12)");
 }
 
 }  // namespace
