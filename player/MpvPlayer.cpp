@@ -10,7 +10,11 @@
 
 #include "base/Utf.h"
 #include "player/AudioBalance.h"
+#include "player/ControlStrip.h"
 #include "player/MpvVideoWidget.h"
+#include "player/PlayerArea.h"
+#include "player/PlayerContextMenu.h"
+#include "player/SeekPreview.h"
 #include "player/PlayerTime.h"
 
 namespace korvane {
@@ -82,34 +86,65 @@ TMpvPlayer::TMpvPlayer(QWidget* parent, MpvPlayerOptions options)
       FEngine(std::make_unique<TMpvEngine>(FOptions)),
       FControls(std::make_unique<Controls>(*this)),
       FSettings(std::make_unique<Settings>(*this)) {
-  FWidget = TMpvVideoWidget::Create(parent, FEngine->Handle(), !FOptions.headless);
-  FRenderWindow = FWidget->RenderWindow();
+  BuildArea(parent);
   FWidget->SetClickSink([this](int16_t button, int16_t shift, int32_t x, int32_t y) {
     if (FEvents.Click) FEvents.Click(button, shift, x, y);
   });
   FWidget->SetDoubleClickSink([this](int16_t button, int16_t shift, int32_t x, int32_t y) {
     if (FEvents.DoubleClick) FEvents.DoubleClick(button, shift, x, y);
   });
+  FWidget->SetContextMenuSink([this](const QPoint& at) { ShowContextMenu(at); });
   WatchEngine();
+}
+
+void TMpvPlayer::BuildArea(QWidget* parent) {
+  area_ = new TPlayerArea(parent);
+  area_->resize(712, 415);
+  FWidget = TMpvVideoWidget::Create(area_, FEngine->Handle(), !FOptions.headless);
+  FRenderWindow = FWidget->RenderWindow();
+  auto* strip = new TControlStrip(area_, *this, [this](const TSeekRequest& request) {
+    SeekTo(request.FSeconds, request.FPrecision);
+  });
+  strip->SeekBar().SetPreviewHooks({[this](double seconds, const QPoint& at) { HoverPreview(seconds, at); },
+                                     [this] { if (preview_) preview_->Leave(); }});
+  area_->SetParts(FWidget, strip);
+  if (parent) area_->show();  // also when the panel is already on screen
+}
+
+void TMpvPlayer::HoverPreview(double seconds, const QPoint& at) {
+  if (!FMedia || FDrawingStopped) return;
+  if (!preview_) preview_ = std::make_unique<TSeekPreview>(area_);
+  preview_->Hover(FMedia->Path(), FMedia->imageSourceWidth() > 0, seconds, at);
+}
+
+void TMpvPlayer::ShowContextMenu(const QPoint& at) {
+  const bool fullScreen = area_->window()->isFullScreen();
+  ShowPlayerContextMenu(area_, *this, at, fullScreen, [this] {
+    if (FEvents.FullScreenToggle) FEvents.FullScreenToggle();
+  });
 }
 
 TMpvPlayer::~TMpvPlayer() {
   mpv_set_wakeup_callback(FEngine->Handle(), nullptr, nullptr);
+  preview_.reset();
   FStandbys.reset();  // their windows before the widget that holds them
   // The render context goes before the core; then the picture's widget.
   if (FRenderWindow) FRenderWindow->FreeRenderContext();
   FEngine.reset();
-  delete FWidget.data();
+  delete area_.data();
 }
 
 void TMpvPlayer::StopDrawing() {
   FDrawingStopped = true;
+  preview_.reset();  // its core and thread end with the others
   if (FOpenAheadTimer) FOpenAheadTimer->stop();
   FStandbys.reset();
   if (FRenderWindow) FRenderWindow->FreeRenderContext();
 }
 
-QWidget* TMpvPlayer::Widget() const { return FWidget.data(); }
+QWidget* TMpvPlayer::Widget() const { return area_.data(); }
+
+void TMpvPlayer::SeekTo(double seconds, SeekPrecision precision) { SetPosition(seconds, precision); }
 
 IWMPControls& TMpvPlayer::controls() { return *FControls; }
 
@@ -220,8 +255,8 @@ void TMpvPlayer::setStretchToFit(bool value) {
 }
 
 void TMpvPlayer::SetObjectRects(const PlayerRect& position, const PlayerRect&) {
-  if (!FWidget) return;
-  FWidget->setGeometry(position.left, position.top, std::max(0, position.right - position.left),
+  if (!area_) return;
+  area_->setGeometry(position.left, position.top, std::max(0, position.right - position.left),
                        std::max(0, position.bottom - position.top));
 }
 
@@ -251,14 +286,14 @@ double TMpvPlayer::Position() const {
   return FTimePos > 0 ? FTimePos : 0;
 }
 
-void TMpvPlayer::SetPosition(double seconds) {
+void TMpvPlayer::SetPosition(double seconds, SeekPrecision precision) {
   using Phase = TPlayerStateMachine::Phase;
   if (!FMedia || FState.CurrentPhase() == Phase::Failed || FState.CurrentPhase() == Phase::NoMedia) return;
   const bool loaded = FState.CurrentPhase() == Phase::Loaded;
   if (loaded && !FSeekable) return;  // the engine would never report the seek done
   if (loaded && FEnded && seconds < FMedia->duration()) FEnded = false;
   FRewindOnPlay = false;  // the position put replaces the rewind
-  if (auto cmd = FSeek.Put(seconds, FTimePos, FMedia->duration(), loaded)) FEngine->Seek(*cmd);
+  if (auto cmd = FSeek.Put(seconds, FTimePos, FMedia->duration(), loaded, precision)) FEngine->Seek(*cmd);
 }
 
 std::u16string TMpvPlayer::PositionString() const {

@@ -31,6 +31,8 @@ namespace korvane {
 
 class TMpvVideoWidget;
 class TMpvRenderWindow;
+class TPlayerArea;
+class TSeekPreview;
 
 class TMpvPlayer : public QObject, public IWMPCore, public INeighbourHint {
   Q_OBJECT
@@ -40,8 +42,11 @@ class TMpvPlayer : public QObject, public IWMPCore, public INeighbourHint {
   TMpvPlayer(const TMpvPlayer&) = delete;
   TMpvPlayer& operator=(const TMpvPlayer&) = delete;
 
-  // The picture, to be placed in the main window's panel.
+  // The picture with the control strip under it, to be placed in the main window's panel.
   QWidget* Widget() const;
+
+  // A position put with a precision of its own: the strip's drag and release.
+  void SeekTo(double seconds, SeekPrecision precision);
 
   std::string className() const override { return "TMpvPlayer"; }
   std::u16string URL() override { return FUrl; }
@@ -89,7 +94,7 @@ class TMpvPlayer : public QObject, public IWMPCore, public INeighbourHint {
   void Pause();
   void Stop();
   double Position() const;
-  void SetPosition(double seconds);
+  void SetPosition(double seconds, SeekPrecision precision = SeekPrecision::Default);
   std::u16string PositionString() const;
   void SetVolume(int32_t value);
   void SetMute(bool value);
@@ -108,6 +113,11 @@ class TMpvPlayer : public QObject, public IWMPCore, public INeighbourHint {
   bool AdoptStandby();
   void ApplySettingsToEngine();
   void WatchEngine();
+
+  // The picture, the control strip and the context menu in the player's area.
+  void BuildArea(QWidget* parent);
+  void ShowContextMenu(const QPoint& at);
+  void HoverPreview(double seconds, const QPoint& at);
 
   // Engine reports.
   void ProcessMpvEvents();
@@ -129,6 +139,7 @@ class TMpvPlayer : public QObject, public IWMPCore, public INeighbourHint {
 
   MpvPlayerOptions FOptions;
   std::unique_ptr<TMpvEngine> FEngine;
+  QPointer<TPlayerArea> area_;
   QPointer<TMpvVideoWidget> FWidget;
   QPointer<TMpvRenderWindow> FRenderWindow;
   std::unique_ptr<Controls> FControls;
@@ -158,6 +169,7 @@ class TMpvPlayer : public QObject, public IWMPCore, public INeighbourHint {
   bool FStretchToFit = false;
 
   std::unique_ptr<TMpvStandbys> FStandbys;
+  std::unique_ptr<TSeekPreview> preview_;  // made at the first hover of the seek bar
   bool FDrawingStopped = false;
   std::unique_ptr<QTimer> FOpenAheadTimer;
   std::string FHintPrev, FHintNext, FHintCurrent;  // the last hint, and the file current then

@@ -47,6 +47,11 @@ void TClickGesture::Release(QMouseEvent* event, const QRect& area) {
   if (!FPressed) return;
   FPressed = false;
   const QPoint p = event->position().toPoint();
+  if (event->button() == Qt::RightButton && contextMenuSink_) {
+    if (area.contains(p)) contextMenuSink_(event->globalPosition().toPoint());
+    event->accept();
+    return;
+  }
   if (FSink && area.contains(p)) FSink(ClickButtonCode(event->button()), ClickShiftCode(event->modifiers()), p.x(), p.y());
   event->accept();
 }
@@ -296,6 +301,7 @@ void TMpvVideoWidget::AddSurface(TMpvRenderWindow* window) {
   container->setVisible(FSurfaces.empty());
   window->SetClickSink(FClick.Sink());
   window->SetDoubleClickSink(FClick.DoubleClickSink());
+  window->SetContextMenuSink(FClick.ContextMenu());
   FSurfaces.push_back({window, container});
 }
 
@@ -329,6 +335,11 @@ void TMpvVideoWidget::SetClickSink(ClickSink sink) {
 void TMpvVideoWidget::SetDoubleClickSink(ClickSink sink) {
   FClick.SetDoubleClickSink(sink);
   for (const Surface& s : FSurfaces) s.window->SetDoubleClickSink(sink);
+}
+
+void TMpvVideoWidget::SetContextMenuSink(ContextMenuSink sink) {
+  FClick.SetContextMenuSink(sink);
+  for (const Surface& s : FSurfaces) s.window->SetContextMenuSink(sink);
 }
 
 void TMpvVideoWidget::mousePressEvent(QMouseEvent* event) { FClick.Press(event); }

@@ -30,6 +30,8 @@ class QThread;
 namespace korvane {
 
 using ClickSink = std::function<void(int16_t button, int16_t shiftState, int32_t x, int32_t y)>;
+// Where on the screen a right click asks for the context menu.
+using ContextMenuSink = std::function<void(const QPoint& global)>;
 
 // Button and shift-state numbers as the control's Click event gives them.
 int16_t ClickButtonCode(Qt::MouseButton button);
@@ -39,12 +41,15 @@ int16_t ClickShiftCode(Qt::KeyboardModifiers modifiers);
 // The second press of a double click (a window sees it as a press, then a
 // double click; a widget as the double click alone) is a double click, and its
 // release no click: a double click is one click, then one double click.
+// With a context-menu sink a right click opens the menu and is no click.
 class TClickGesture {
  public:
   void SetSink(ClickSink sink) { FSink = std::move(sink); }
   void SetDoubleClickSink(ClickSink sink) { FDoubleClickSink = std::move(sink); }
+  void SetContextMenuSink(ContextMenuSink sink) { contextMenuSink_ = std::move(sink); }
   const ClickSink& Sink() const { return FSink; }
   const ClickSink& DoubleClickSink() const { return FDoubleClickSink; }
+  const ContextMenuSink& ContextMenu() const { return contextMenuSink_; }
   void Press(QMouseEvent* event);
   void DoubleClick(QMouseEvent* event, const QRect& area);
   void Release(QMouseEvent* event, const QRect& area);
@@ -53,6 +58,7 @@ class TClickGesture {
   bool FPressed = false;
   ClickSink FSink;
   ClickSink FDoubleClickSink;
+  ContextMenuSink contextMenuSink_;
 };
 
 class TMpvRenderWindow : public QWindow {
@@ -76,6 +82,7 @@ class TMpvRenderWindow : public QWindow {
 
   void SetClickSink(ClickSink sink) { FClick.SetSink(std::move(sink)); }
   void SetDoubleClickSink(ClickSink sink) { FClick.SetDoubleClickSink(std::move(sink)); }
+  void SetContextMenuSink(ContextMenuSink sink) { FClick.SetContextMenuSink(std::move(sink)); }
 
  protected:
   bool event(QEvent* event) override;
@@ -123,6 +130,7 @@ class TMpvVideoWidget : public QWidget {
 
   void SetClickSink(ClickSink sink);
   void SetDoubleClickSink(ClickSink sink);
+  void SetContextMenuSink(ContextMenuSink sink);
   // The first core's window.
   TMpvRenderWindow* RenderWindow() const { return FSurfaces.empty() ? nullptr : FSurfaces.front().window.data(); }
 

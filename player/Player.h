@@ -121,6 +121,8 @@ struct WMPEvents {
   std::function<void(int16_t button, int16_t shiftState, int32_t x, int32_t y)> Click;
   // The second press of a double click; its first click came as a Click.
   std::function<void(int16_t button, int16_t shiftState, int32_t x, int32_t y)> DoubleClick;
+  // The full-screen item of the player's context menu was chosen.
+  std::function<void()> FullScreenToggle;
 };
 
 class IWMPCore {
@@ -148,5 +150,13 @@ class IWMPCore {
   // Replaces every event sink.
   virtual void setEvents(WMPEvents events) = 0;
 };
+
+// Plays when the player can play, else pauses when it can pause: what Space,
+// a click on the picture and the player's own play/pause controls do.
+inline void TogglePlayPause(IWMPCore& player) {
+  IWMPControls& controls = player.controls();
+  if (controls.isAvailable(u"Play")) controls.play();
+  else if (controls.isAvailable(u"Pause")) controls.pause();
+}
 
 }  // namespace korvane

@@ -22,8 +22,10 @@ double TSeekController::Clamp(double target, double duration) {
   return target;
 }
 
-std::optional<SeekCommand> TSeekController::Put(double target, double position, double duration, bool loaded) {
+std::optional<SeekCommand> TSeekController::Put(double target, double position, double duration, bool loaded,
+                                               SeekPrecision precision) {
   FTarget = Clamp(target, duration);
+  precision_ = precision;
   FPending = true;
   if (!loaded) return std::nullopt;
   if (FStage != Stage::Idle) {
@@ -57,7 +59,11 @@ std::optional<SeekCommand> TSeekController::Plan(double from, double duration) {
   SeekCommand cmd;
   cmd.target = FTarget;
   const bool intoTheEnd = FDirection > 0 && (duration <= 0 || FTarget > duration - kEndGuard);
-  FKeyframe = !intoTheEnd && !FExactOnly;
+  switch (precision_) {
+    case SeekPrecision::Default: FKeyframe = !intoTheEnd && !FExactOnly; break;
+    case SeekPrecision::Fast: FKeyframe = !intoTheEnd; break;
+    case SeekPrecision::Exact: FKeyframe = false; break;
+  }
   if (FKeyframe) {
     cmd.mode = SeekCommand::Mode::KeyframeRelative;
     cmd.delta = delta;
@@ -98,7 +104,7 @@ std::optional<SeekCommand> TSeekController::OnRestart(double landed, double dura
   if (FStage != Stage::Started) return std::nullopt;
   FStage = Stage::Idle;
   if (FQueued) return Plan(landed, duration);
-  if (FKeyframe) {
+  if (FKeyframe && precision_ != SeekPrecision::Fast) {
     const bool far = std::fabs(landed - FTarget) > kFarFromTarget;
     const bool noProgress = FDirection > 0 ? landed < FOrigin + kMinProgress : landed > FOrigin - kMinProgress;
     if (far || noProgress) {

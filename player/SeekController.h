@@ -29,6 +29,8 @@
 
 namespace korvane {
 
+enum class SeekPrecision { Default, Fast, Exact };
+
 struct SeekCommand {
   enum class Mode { KeyframeRelative, ExactAbsolute };
   Mode mode = Mode::ExactAbsolute;
@@ -50,7 +52,8 @@ class TSeekController {
   // The target is clamped to [0, duration] (duration <= 0: unknown, only the
   // lower bound); NaN counts as 0. Before the media is loaded the target is
   // only kept; OnLoaded issues it.
-  std::optional<SeekCommand> Put(double target, double position, double duration, bool loaded);
+  std::optional<SeekCommand> Put(double target, double position, double duration, bool loaded,
+                                 SeekPrecision precision = SeekPrecision::Default);
   std::optional<SeekCommand> OnLoaded(double position, double duration);
   // The engine's reply to the command `id` (MPV_EVENT_COMMAND_REPLY). A seek
   // that failed moved nothing: a target put meanwhile is planned from `position`.
@@ -81,6 +84,7 @@ class TSeekController {
   bool FQueued = false;    // the target changed while in flight
   bool FKeyframe = false;  // the seek in flight is the keyframe stage
   bool FExactOnly = false; // a keyframe seek in this media landed far from its target
+  SeekPrecision precision_ = SeekPrecision::Default;
   double FTarget = 0;
   double FOrigin = 0;
   int FDirection = 0;

@@ -1,5 +1,6 @@
 #include "app/logic/PlayerCommands.h"
 
+#include <cmath>
 #include <utility>
 
 #include "base/Format.h"
@@ -24,16 +25,18 @@ void JumpToEndMinus10(IWMPCore& player) {
   player.controls().setCurrentPosition(media->duration() - 10.0);
 }
 
+void JumpToPercent(IWMPCore& player, int percent) {
+  std::shared_ptr<IWMPMedia> media = player.currentMedia();
+  if (!media || !player.controls().isAvailable(u"CurrentPosition")) return;
+  const double duration = media->duration();
+  if (!std::isfinite(duration) || duration <= 0) return;
+  player.controls().setCurrentPosition(duration * percent / 100.0);
+}
+
 void SetVolumeOrToggleMute(IWMPCore& player, int tag) {
   IWMPSettings& settings = player.settings();
   if (tag < 0) settings.setMute(!settings.mute());
   else settings.setVolume(tag);
-}
-
-void TogglePlayPause(IWMPCore& player) {
-  IWMPControls& controls = player.controls();
-  if (controls.isAvailable(u"Play")) controls.play();
-  else if (controls.isAvailable(u"Pause")) controls.pause();
 }
 
 bool InClickZone(int x, int y, int width, int height) {

@@ -13,10 +13,11 @@ void SkipBy(IWMPCore& player, int seconds);
 void RewindToStart(IWMPCore& player);
 // Duration − 10 s, unclamped (negative for media shorter than 10 s).
 void JumpToEndMinus10(IWMPCore& player);
+// Moves to `percent` of the duration, through the same seeks as the skips;
+// nothing unless the media can seek and its duration is known.
+void JumpToPercent(IWMPCore& player, int percent);
 // A negative tag toggles mute, any other becomes the volume.
 void SetVolumeOrToggleMute(IWMPCore& player, int tag);
-// Plays when the player can play, else pauses when it can pause.
-void TogglePlayPause(IWMPCore& player);
 // Clicks on the picture: one in the click zone toggles play and pause at once;
 // a double click, whose first click has come as a click already, takes that
 // toggle back, so a double click leaves play and pause as they were.

@@ -9,11 +9,19 @@
 
 namespace korvane {
 
+// The items of the menu and of its sub-menus.
+void TFullScreen::AddMenuShortcuts(QAction* menu) {
+  if (!menu->menu()) return;
+  for (QAction* item : menu->menu()->actions()) {
+    FWindow.addAction(item);
+    AddMenuShortcuts(item);
+  }
+}
+
 TFullScreen::TFullScreen(QMainWindow& window, QWidget& picture, std::vector<QWidget*> chrome)
     : FWindow(window), FPicture(picture), FChrome(std::move(chrome)) {
   // The hidden menu bar's short-cuts go with it; the window itself keeps them.
-  for (QAction* menu : FWindow.menuBar()->actions())
-    if (menu->menu()) FWindow.addActions(menu->menu()->actions());
+  for (QAction* menu : FWindow.menuBar()->actions()) AddMenuShortcuts(menu);
   FPointerTimer.setSingleShot(true);
   FPointerTimer.setInterval(kPointerHideMs);
   connect(&FPointerTimer, &QTimer::timeout, this, [this] { HidePointer(); });

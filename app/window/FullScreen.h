@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <vector>
 
+class QAction;
 class QMainWindow;
 class QWidget;
 
@@ -30,6 +31,7 @@ class TFullScreen : public QObject {
 
  private:
   void Enter();
+  void AddMenuShortcuts(QAction* menu);
   bool MayChange() const;
   void SetPictureColour(const QColor& colour);
   void HidePointer();

@@ -221,6 +221,7 @@ void TMainForm::MenuTrashFileClick() { FFileCommands.Trash(); }
 void TMainForm::MenuUndoTrashClick() { FFileCommands.Undo(); }
 void TMainForm::MenuSpeedUpClick() { ChangeSpeed(*FPlayer, SenderTag()); }
 void TMainForm::MenuFullScreenClick() { FFullScreen->Toggle(); }
+void TMainForm::MenuPositionClick() { JumpToPercent(*FPlayer, SenderTag()); }
 
 void TMainForm::MenuPlayerPropClick() { FPropForm->exec(); }
 void TMainForm::MenuConfClick() { FConfigForm->exec(); }
@@ -239,6 +240,7 @@ void TMainForm::ConnectPlayerEvents() {
   events.MediaChange = [this](IWMPMedia& item) { FPlayerMediaChange(item); };
   events.Click = [this](int16_t button, int16_t shift, int32_t x, int32_t y) { FPlayerClick(button, shift, x, y); };
   events.DoubleClick = [this](int16_t, int16_t, int32_t, int32_t) { FPlayerDoubleClick(); };
+  events.FullScreenToggle = [this] { FFullScreen->Toggle(); };
   FPlayer->setEvents(std::move(events));
 }
 

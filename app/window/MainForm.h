@@ -81,6 +81,7 @@ class TMainForm : public QMainWindow, private IMainView, private IMprisTarget {
   void MenuUndoTrashClick();
   void MenuSpeedUpClick();
   void MenuFullScreenClick();
+  void MenuPositionClick();
   void MenuPlayerPropClick();
   void MenuConfClick();
   void MenuVersionClick();

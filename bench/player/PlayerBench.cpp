@@ -31,6 +31,9 @@
 #include <QWindow>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <mutex>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -43,6 +46,8 @@
 #include "base/Utf.h"
 #include "bench/support/BenchSupport.h"
 #include "player/MpvPlayer.h"
+#include "player/MpvPreviewDecoder.h"
+#include "player/PreviewRules.h"
 
 namespace korvane {
 namespace {
@@ -398,6 +403,58 @@ Usage MeasureMpvPlaying(const std::string& file, double seconds) {
 
 // ---------------------------------------------------------------- report
 
+// ---------------------------------------------------------------- seek bar preview
+
+struct PreviewFigures {
+  std::vector<double> uncached[2];  // [0] 720p with a 1 s GOP, [1] with a 10 s GOP
+  std::vector<double> cached;
+};
+
+// Times spread over the clip, never twice within a second.
+double HoverSeconds(int run) { return 3 + std::fmod(run * 7.7, 50.0); }
+
+// A hover's picture: asked of the preview's own core, until its answer is
+// there; then the same times again from the cache, turned into what the
+// preview shows (a pixmap).
+void MeasurePreview(const std::string& gop1, const std::string& gop10, int runs, PreviewFigures& f) {
+  std::mutex mutex;
+  std::condition_variable answered;
+  TPreviewPicturePtr answer;
+  bool done = false;
+  TMpvPreviewDecoder decoder([&](const TPreviewJob&, TPreviewPicturePtr picture) {
+    std::lock_guard<std::mutex> lock(mutex);
+    answer = std::move(picture);
+    done = true;
+    answered.notify_one();
+  });
+  TPreviewCache cache;
+  for (int k = 0; k < 2; ++k) {
+    const std::string& file = k ? gop10 : gop1;
+    for (int i = 0; i <= runs; ++i) {
+      const double seconds = HoverSeconds(i);
+      const auto start = std::chrono::steady_clock::now();
+      {
+        std::unique_lock<std::mutex> lock(mutex);
+        done = false;
+      }
+      decoder.Decode({file, seconds});
+      std::unique_lock<std::mutex> lock(mutex);
+      if (!answered.wait_for(lock, std::chrono::seconds(5), [&] { return done; }) || !answer) continue;
+      if (i > 0) f.uncached[k].push_back(Ms(start));  // the first one opens the file
+      cache.Put(file, PreviewKey(seconds), answer);
+    }
+  }
+  for (int i = 1; i <= runs; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    if (TPreviewPicturePtr picture = cache.Find(gop10, PreviewKey(HoverSeconds(i)))) {
+      const QImage image(picture->FPixels.data(), picture->FWidth, picture->FHeight, picture->FWidth * 4,
+                         QImage::Format_RGBX8888);
+      const QPixmap shown = QPixmap::fromImage(image);
+      if (!shown.isNull()) f.cached.push_back(Ms(start));
+    }
+  }
+}
+
 // allOk is left alone for a row shown only for comparison (null).
 void Row(const char* what, const std::vector<double>& ours, const std::vector<double>& mpv, bool* allOk) {
   const double a = Median(ours), b = Median(mpv);
@@ -416,19 +473,22 @@ int Main(int argc, char** argv) {
   const std::string gop2 = Media("1080p-gop2-60s.mp4", VideoArgs("1920x1080", 60, 50));
   const std::string gop10 = Media("720p-gop10.mp4", VideoArgs("1280x720", 60, 250));
   const std::string vga = Media("480p.mp4", VideoArgs("640x480", 30, 25));
+  const std::string gop1 = Media("720p-gop1.mp4", VideoArgs("1280x720", 60, 25));
   std::vector<std::string> list;
   for (int i = 0; i < 10; ++i) list.push_back(Media("list" + std::to_string(i) + ".mp4", VideoArgs("640x480", 4, 25)));
   for (const auto& f : list) {
-    if (f.empty() || gop2.empty() || gop10.empty() || vga.empty()) {
+    if (f.empty() || gop2.empty() || gop10.empty() || vga.empty() || gop1.empty()) {
       std::fprintf(stderr, "ffmpeg could not make the media\n");
       return 1;
     }
   }
 
   Figures ours, mpv;
+  PreviewFigures preview;
   {
     QApplication app(argc, argv);
     MeasureOurs(gop2, gop10, list, runs, ours);
+    MeasurePreview(gop1, gop10, runs, preview);
   }
   MeasureMpv(gop2, gop10, list, runs, mpv);
 
@@ -445,6 +505,15 @@ int Main(int argc, char** argv) {
   Row("next file -> first frame (list)", ours.next, mpv.next, &latOk);
   std::printf("ours to the frame drawn in the window: open %.1f ms, seek %.1f ms, next %.1f ms\n",
               Median(ours.openDrawn), Median(ours.seekDrawn), Median(ours.nextDrawn));
+
+  std::printf("\nseek bar preview, median of %d: hover -> picture decoded on its own core, and from the cache\n", runs);
+  const double previewGop1 = Median(preview.uncached[0]), previewGop10 = Median(preview.uncached[1]);
+  const double previewCached = Median(preview.cached);
+  std::printf("%-42s %9.1f ms   (target <= 100 ms, n=%zu)\n", "preview, uncached, 720p GOP 1 s", previewGop1,
+              preview.uncached[0].size());
+  std::printf("%-42s %9.1f ms   (target <= 100 ms, n=%zu)\n", "preview, uncached, 720p GOP 10 s", previewGop10,
+              preview.uncached[1].size());
+  std::printf("%-42s %9.3f ms   (target <= 16 ms, n=%zu)\n", "preview, cached", previewCached, preview.cached.size());
 
   const ProgramUsage korvane = MeasureKorvane(vga, seconds);
   const Usage& paused = korvane.paused;

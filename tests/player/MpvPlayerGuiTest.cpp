@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "base/Utf.h"
+#include "player/ControlStrip.h"
 #include "player/MpvPlayer.h"
 #include "tests/player/PlayerTestSupport.h"
 #include "harness/TestMedia.h"
@@ -151,6 +152,21 @@ TEST_F(MpvPlayerGuiTest, ShortcutsWorkAfterAClickOnThePicture) {
   for (const auto& e : log.entries) clicks += e.rfind("click 1 0 ", 0) == 0;
   EXPECT_EQ(clicks, 1) << log.Joined();
   EXPECT_TRUE(window->isActiveWindow());
+
+  // A click on the strip's own window: no click on the picture, the keys stay the window's.
+  log.entries.clear();
+  TSeekBar& bar = player->Widget()->findChild<TControlStrip*>()->SeekBar();
+  ASSERT_TRUE(WaitFor([&] { return bar.isEnabled(); }));
+  const QPoint onBar = bar.mapToGlobal(QPoint(bar.width() / 2, bar.height() / 2));
+  xdotool.start("xdotool", {"mousemove", QString::number(onBar.x()), QString::number(onBar.y()), "click", "1",
+                            "sleep", "0.3", "key", "Right"});
+  ASSERT_TRUE(WaitFor([&] { return xdotool.state() == QProcess::NotRunning; }, 8000));
+  test::Pump(300);
+  EXPECT_EQ(rights, 3);
+  EXPECT_TRUE(log.entries.empty()) << log.Joined();
+  EXPECT_TRUE(window->isActiveWindow());
+  xdotool.start("xdotool", {"mousemove", QString::number(centre.x()), QString::number(centre.y())});
+  ASSERT_TRUE(WaitFor([&] { return xdotool.state() == QProcess::NotRunning; }, 8000));
 
   // A double click on the picture's own window is one click, then one double click.
   log.entries.clear();

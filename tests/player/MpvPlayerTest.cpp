@@ -3,14 +3,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QVBoxLayout>
 #include <QWidget>
 #include <cmath>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 
 #include "base/Utf.h"
+#include "player/ControlStrip.h"
 #include "player/MpvPlayer.h"
+#include "player/MpvPreviewDecoder.h"
+#include "player/MpvVideoWidget.h"
+#include "player/PlayerArea.h"
 #include "player/PlayerStateMachine.h"
 #include "player/PlayerTime.h"
 #include "player/SeekController.h"
@@ -633,23 +641,129 @@ TEST_F(MpvPlayerBadInputTest, RapidSwitchingEndsOnTheLastFile) {
   EXPECT_NEAR(Settled(10, 1.5), 10, 1.5);
 }
 
-TEST_F(MpvPlayerTest, ClickReportsButtonShiftAndPosition) {
-  QWidget* w = player->Widget();
-  w->resize(712, 415);
-  QMouseEvent press(QEvent::MouseButtonPress, QPointF(50, 7), QPointF(50, 7), Qt::LeftButton, Qt::LeftButton,
-                    Qt::ShiftModifier);
-  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(50, 7), QPointF(50, 7), Qt::LeftButton, Qt::NoButton,
-                      Qt::ShiftModifier);
-  QCoreApplication::sendEvent(w, &press);
-  QCoreApplication::sendEvent(w, &release);
+void SendMouse(QWidget* w, QEvent::Type type, QPointF at, Qt::MouseButton button,
+               Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+  QMouseEvent event(type, at, w->mapToGlobal(at), button, held, modifiers);
+  QCoreApplication::sendEvent(w, &event);
+}
+
+void ClickOn(QWidget* w, QPointF at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  SendMouse(w, QEvent::MouseButtonPress, at, button, modifiers);
+  SendMouse(w, QEvent::MouseButtonRelease, at, button, modifiers);
+}
+
+TEST_F(MpvPlayerTest, ClicksOnThePictureReportButtonShiftAndPositionAndARightClickOpensTheMenu) {
+  player->Widget()->resize(712, 415);
+  QWidget* picture = player->Widget()->findChild<TMpvVideoWidget*>();
+  ASSERT_NE(picture, nullptr);
+  ClickOn(picture, QPointF(50, 7), Qt::LeftButton, Qt::ShiftModifier);
   EXPECT_TRUE(log.Has("click 1 1 50 7")) << log.Joined();
-  QMouseEvent press2(QEvent::MouseButtonPress, QPointF(600, 300), QPointF(600, 300), Qt::RightButton, Qt::RightButton,
-                     Qt::ControlModifier);
-  QMouseEvent release2(QEvent::MouseButtonRelease, QPointF(600, 300), QPointF(600, 300), Qt::RightButton, Qt::NoButton,
-                       Qt::ControlModifier);
-  QCoreApplication::sendEvent(w, &press2);
-  QCoreApplication::sendEvent(w, &release2);
-  EXPECT_TRUE(log.Has("click 2 2 600 300")) << log.Joined();
+  log.entries.clear();
+  ClickOn(picture, QPointF(600, 300), Qt::RightButton, Qt::ControlModifier);
+  auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  ASSERT_NE(menu, nullptr);
+  QStringList items;
+  for (QAction* action : menu->actions()) items << action->text();
+  EXPECT_EQ(items, QStringList({"再生", "停止", "Mute", "", "全画面表示"}));
+  menu->close();
+  test::Pump(20);
+  // The menu closed changes nothing, and its click was no click on the picture.
+  EXPECT_TRUE(log.entries.empty()) << log.Joined();
+  EXPECT_FALSE(s().mute());
+}
+
+TEST_F(MpvPlayerTest, TheStripsSeekBarPutsThePositionWhereItIsClickedAndDragged) {
+  player->Widget()->resize(712, 415);
+  player->Widget()->show();  // laid out: the bar runs across the width
+  auto* strip = player->Widget()->findChild<TControlStrip*>();
+  ASSERT_NE(strip, nullptr);
+  TSeekBar& bar = strip->SeekBar();
+  const auto at = [&](double share) { return QPointF(bar.width() * share, bar.height() / 2.0); };
+  strip->Refresh();
+  EXPECT_FALSE(bar.isEnabled());  // no media
+  ASSERT_TRUE(Open(test::Gop10Mp4()));
+  strip->Refresh();
+  ASSERT_TRUE(bar.isEnabled());
+  ClickOn(&bar, at(0.4), Qt::LeftButton);
+  // 10 s between keyframes: only an exact seek lands there.
+  EXPECT_NEAR(Settled(24, 0.8), 24, 0.8);
+  SendMouse(&bar, QEvent::MouseButtonPress, at(0.2), Qt::LeftButton);
+  SendMouse(&bar, QEvent::MouseMove, at(0.5), Qt::LeftButton);
+  SendMouse(&bar, QEvent::MouseMove, at(0.7), Qt::LeftButton);
+  SendMouse(&bar, QEvent::MouseButtonRelease, at(0.75), Qt::LeftButton);
+  EXPECT_NEAR(Settled(45, 0.8), 45, 0.8);
+  // A click on the strip beside its controls is no click on the picture.
+  ClickOn(strip, QPointF(strip->width() / 2.0, strip->height() - 3.0), Qt::LeftButton);
+  EXPECT_FALSE(log.Has("click")) << log.Joined();
+}
+
+TEST_F(MpvPlayerTest, InFullScreenTheStripShowsOverThePictureWhileThePointerIsThere) {
+  QWidget window;
+  auto* layout = new QVBoxLayout(&window);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(player->Widget());
+  window.resize(712, 415);
+  window.show();
+  QWidget* area = player->Widget();
+  auto* strip = area->findChild<TControlStrip*>();
+  QWidget* picture = area->findChild<TMpvVideoWidget*>();
+  ASSERT_TRUE(strip && picture);
+  EXPECT_EQ(picture->height(), area->height() - strip->height());
+  EXPECT_TRUE(strip->isVisible());
+  window.setWindowState(Qt::WindowFullScreen);
+  EXPECT_EQ(picture->height(), area->height());
+  EXPECT_FALSE(strip->isVisible());
+  const auto moveTo = [&](int y) { SendMouse(picture, QEvent::MouseMove, QPointF(100, y), Qt::NoButton); };
+  moveTo(area->height() - 5);
+  EXPECT_TRUE(strip->isVisible());
+  EXPECT_EQ(strip->geometry().bottom(), area->mapTo(&window, QPoint(0, area->height() - 1)).y());
+  moveTo(area->height() / 2);  // left the bottom
+  EXPECT_FALSE(strip->isVisible());
+  moveTo(area->height() - 5);
+  EXPECT_TRUE(WaitFor([&] { return !strip->isVisible(); }, kStripHideMs * 3));  // at rest
+  window.setWindowState(Qt::WindowNoState);
+  EXPECT_TRUE(strip->isVisible());
+  EXPECT_EQ(strip->parentWidget(), area);
+  EXPECT_EQ(picture->height(), area->height() - strip->height());
+  window.setWindowState(Qt::WindowFullScreen);
+  layout->removeWidget(area);
+  player.reset();  // in full screen: the strip, a child of the window then, goes with the player
+  EXPECT_TRUE(window.findChildren<TControlStrip*>().isEmpty());
+}
+
+TEST(MpvPreviewDecoder, APictureAtTheTimeAskedAndNoneForSoundAloneOrAMissingFile) {
+  test::EnsureApp();
+  std::mutex mutex;
+  std::vector<std::pair<std::string, TPreviewPicturePtr>> answers;
+  TMpvPreviewDecoder decoder([&](const TPreviewJob& job, TPreviewPicturePtr picture) {
+    std::lock_guard<std::mutex> lock(mutex);
+    answers.emplace_back(job.FPath, std::move(picture));
+  });
+  const auto answer = [&](const std::string& path, double seconds) {
+    const size_t before = answers.size();
+    decoder.Decode({path, seconds});
+    EXPECT_TRUE(WaitFor([&] { std::lock_guard<std::mutex> lock(mutex); return answers.size() > before; }, 8000));
+    std::lock_guard<std::mutex> lock(mutex);
+    return answers.size() > before ? answers.back().second : nullptr;
+  };
+  TPreviewPicturePtr picture = answer(test::ClipMp4(), 10);
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(picture->FWidth, kPreviewWidth);
+  EXPECT_EQ(picture->FHeight, 144);  // 320 x 240
+  int bright = 0;
+  for (size_t i = 0; i + 3 < picture->FPixels.size(); i += 4) bright += picture->FPixels[i] + picture->FPixels[i + 1] > 200;
+  EXPECT_GT(bright, picture->FWidth * picture->FHeight / 4);  // the test pattern, not a black frame
+  // The same file further on: the frame there, not the one before.
+  TPreviewPicturePtr later = answer(test::ClipMp4(), 30);
+  ASSERT_NE(later, nullptr);
+  EXPECT_NE(later->FPixels, picture->FPixels);
+  TPreviewPicturePtr again = answer(test::ClipMp4(), 10);
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(again->FPixels, picture->FPixels);
+  EXPECT_EQ(answer(test::AudioM4a(), 1), nullptr);
+  EXPECT_EQ(answer(test::MediaDir() + "/gone.mp4", 1), nullptr);
+  EXPECT_NE(answer(test::Gop10Mp4(), 35), nullptr);  // after both, a file with a picture again
 }
 
 TEST_F(MpvPlayerTest, ObjectRectsPlaceTheWidgetAndStretchReachesTheEngine) {

@@ -1,4 +1,4 @@
-// The player's plain logic, without mpv: time texts, seeks, states, attributes, balance.
+// The player's plain logic, without mpv: time texts, seeks, the control strip, states, attributes, balance.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,8 +10,11 @@
 #include "player/MediaInfo.h"
 #include "player/PlayerStateMachine.h"
 #include "player/PlayerTime.h"
+#include "player/PreviewRules.h"
 #include "player/SeekController.h"
 #include "player/StandbyPlan.h"
+#include "player/StripRules.h"
+#include "tests/support/FakePlayer.h"
 #include "harness/TempDir.h"
 
 namespace korvane {
@@ -233,6 +236,160 @@ TEST(MpvPlayerSeek, UnsolicitedRestartIsIgnoredAndSamePositionIsNoSeek) {
   EXPECT_FALSE(s.OnRestart(3, 45));
   EXPECT_FALSE(s.Put(10, 10, 45, true));
   EXPECT_FALSE(s.Pending());
+}
+
+TEST(MpvPlayerSeek, ADragSeeksFastAndItsReleaseExactly) {
+  TSeekController s;
+  // A 10 s GOP: the drag's keyframe seek lands far off, and is left there.
+  auto cmd = s.Put(31, 21, 60, true, SeekPrecision::Fast);
+  ASSERT_TRUE(cmd);
+  EXPECT_EQ(cmd->mode, Mode::KeyframeRelative);
+  EXPECT_FALSE(s.Put(35, 21, 60, true, SeekPrecision::Fast));
+  auto next = Land(s, cmd, 40, 60);  // the newer target, still fast
+  ASSERT_TRUE(next);
+  EXPECT_EQ(next->mode, Mode::KeyframeRelative);
+  EXPECT_FALSE(Land(s, next, 30, 60));
+  EXPECT_FALSE(s.Pending());
+  // The release while a drag's seek runs replaces it with an exact one.
+  cmd = s.Put(45, 30, 60, true, SeekPrecision::Fast);
+  EXPECT_FALSE(s.Put(44, 30, 60, true, SeekPrecision::Exact));
+  next = Land(s, cmd, 50, 60);
+  ASSERT_TRUE(next);
+  EXPECT_EQ(next->mode, Mode::ExactAbsolute);
+  EXPECT_DOUBLE_EQ(next->target, 44);
+  EXPECT_FALSE(Land(s, next, 44, 60));
+  // The drag's far landings do not make later skips exact-only.
+  cmd = s.Put(20, 44, 60, true);
+  ASSERT_TRUE(cmd);
+  EXPECT_EQ(cmd->mode, Mode::KeyframeRelative);
+}
+
+TEST(MpvPlayerStrip, SeekBarArithmetic) {
+  EXPECT_EQ(SeekBarValue(24, 60), 4000);
+  EXPECT_EQ(SeekBarValue(70, 60), kSeekBarSteps);  // a position past a duration that grew
+  EXPECT_EQ(SeekBarValue(-3, 60), 0);
+  EXPECT_EQ(SeekBarValue(0.0 / 0.0, 60), 0);
+  EXPECT_EQ(SeekBarValue(5, 0), 0);
+  EXPECT_EQ(SeekBarValue(5, 1e300 * 1e300), 0);
+  EXPECT_DOUBLE_EQ(FractionAtX(10, 10, 200), 0);
+  EXPECT_DOUBLE_EQ(FractionAtX(90, 10, 200), 0.4);
+  EXPECT_DOUBLE_EQ(FractionAtX(-50, 10, 200), 0);
+  EXPECT_DOUBLE_EQ(FractionAtX(900, 10, 200), 1);
+  EXPECT_DOUBLE_EQ(FractionAtX(5, 10, 0), 0);  // the window at its smallest
+  EXPECT_DOUBLE_EQ(FractionAtX(5, 10, -8), 0);
+}
+
+TEST(MpvPlayerStrip, TimeTextHasHoursOnBothSidesOrNeither) {
+  EXPECT_EQ(StripTimeText(83.4, 296.1), u"01:23 / 04:56");
+  EXPECT_EQ(StripTimeText(83.4, 3700), u"00:01:23 / 01:01:40");
+  EXPECT_EQ(StripTimeText(0.0 / 0.0, 0.5), u"00:00 / 00:00");
+  // Unknown: a stream, or a file still being written.
+  EXPECT_EQ(StripTimeText(5, 0), u"00:05 / --:--");
+  EXPECT_EQ(StripTimeText(4000, 0), u"01:06:40 / --:--:--");
+  EXPECT_EQ(StripTimeText(5, 0.0 / 0.0), u"00:05 / --:--");
+}
+
+TEST(MpvPlayerStrip, ADragSeeksFastOnEachNewStepAndExactlyAtRelease) {
+  TSeekDrag drag;
+  EXPECT_FALSE(drag.Move(0.5));  // no press, no drag
+  drag.Press(0.4, 60);
+  EXPECT_TRUE(drag.Active());
+  EXPECT_DOUBLE_EQ(drag.Seconds(), 24);
+  EXPECT_FALSE(drag.Move(0.4));  // the same step
+  auto fast = drag.Move(0.5);
+  ASSERT_TRUE(fast);
+  EXPECT_DOUBLE_EQ(fast->FSeconds, 30);
+  EXPECT_EQ(fast->FPrecision, SeekPrecision::Fast);
+  auto exact = drag.Release(0.5);
+  ASSERT_TRUE(exact);
+  EXPECT_DOUBLE_EQ(exact->FSeconds, 30);
+  EXPECT_EQ(exact->FPrecision, SeekPrecision::Exact);
+  EXPECT_FALSE(drag.Active());
+  EXPECT_FALSE(drag.Release(0.5));
+  // The media went away under the drag: its release seeks nothing.
+  drag.Press(0.1, 60);
+  drag.Cancel();
+  EXPECT_FALSE(drag.Move(0.9));
+  EXPECT_FALSE(drag.Release(0.9));
+}
+
+TEST(MpvPlayerStrip, TheBarSeeksOnlySeekableMediaOfAKnownDuration) {
+  test::TFakePlayer player;
+  player.AvailabilityFollowsState = true;
+  TStripState state = ReadStripState(player);
+  EXPECT_FALSE(state.FHasMedia);
+  EXPECT_FALSE(SeekBarEnabled(state));  // the player offers positions, but there is no media
+  EXPECT_FALSE(state.FCanStop);
+  test::FakeMediaInfo info;
+  info.duration = 0;
+  player.SetMedia(u"/m/growing.mp4", info);
+  player.setURL(u"/m/growing.mp4");
+  EXPECT_FALSE(SeekBarEnabled(ReadStripState(player)));
+  info.duration = 60;
+  player.SetMedia(u"/m/a.mp4", info);
+  player.setURL(u"/m/a.mp4");
+  player.play();
+  player.Position = 24;
+  player.Volume = 30;
+  player.Mute = true;
+  state = ReadStripState(player);
+  EXPECT_TRUE(SeekBarEnabled(state));
+  EXPECT_DOUBLE_EQ(state.FPosition, 24);
+  EXPECT_DOUBLE_EQ(state.FDuration, 60);
+  EXPECT_TRUE(state.FCanPause);
+  EXPECT_FALSE(state.FCanPlay);
+  EXPECT_TRUE(state.FCanStop);
+  EXPECT_EQ(state.FVolume, 30);
+  EXPECT_TRUE(state.FMute);
+  state.FSeekable = false;  // a stream that cannot seek
+  EXPECT_FALSE(SeekBarEnabled(state));
+}
+
+TEST(MpvPlayerPreview, SizeKeepsTheAspectWithinBoundsAndNothingWithoutAPicture) {
+  int w = 0, h = 0;
+  ASSERT_TRUE(PreviewSize(1280, 720, w, h));
+  EXPECT_EQ(w, kPreviewWidth);
+  EXPECT_EQ(h, 108);
+  ASSERT_TRUE(PreviewSize(10000, 100, w, h));  // very wide: letterboxed
+  EXPECT_EQ(h, kPreviewWidth / 4);
+  ASSERT_TRUE(PreviewSize(100, 10000, w, h));  // very tall: pillarboxed
+  EXPECT_EQ(h, kPreviewWidth);
+  EXPECT_FALSE(PreviewSize(0, 240, w, h));  // sound alone
+  EXPECT_EQ(PreviewKey(24.9), 24);
+  EXPECT_EQ(PreviewKey(-1), 0);
+  EXPECT_EQ(PreviewKey(0.0 / 0.0), 0);
+}
+
+TEST(MpvPlayerPreview, TheCacheKeepsTheNewestPicturesOfOneFile) {
+  TPreviewCache cache;
+  auto picture = std::make_shared<const TPreviewPicture>();
+  for (int key = 0; key < kPreviewCacheSize; ++key) cache.Put("/m/a.mp4", key, picture);
+  EXPECT_EQ(cache.Find("/m/a.mp4", 0), picture);  // used now: kept
+  cache.Put("/m/a.mp4", kPreviewCacheSize, picture);
+  EXPECT_EQ(cache.Size(), static_cast<size_t>(kPreviewCacheSize));
+  EXPECT_EQ(cache.Find("/m/a.mp4", 1), nullptr);  // the least recently used went
+  EXPECT_EQ(cache.Find("/m/a.mp4", 0), picture);
+  EXPECT_EQ(cache.Find("/m/b.mp4", 0), nullptr);
+  cache.Put("/m/b.mp4", 3, picture);  // another file: the first one's pictures go
+  EXPECT_EQ(cache.Size(), 1u);
+  EXPECT_EQ(cache.Find("/m/a.mp4", 0), nullptr);
+}
+
+TEST(MpvPlayerPreview, OneDecodeAtATimeAndOnlyTheNewestWaits) {
+  TPreviewQueue queue;
+  auto first = queue.Want({"/m/a.mp4", 1});
+  ASSERT_TRUE(first);
+  EXPECT_FALSE(queue.Want({"/m/a.mp4", 2}));
+  EXPECT_FALSE(queue.Want({"/m/a.mp4", 3}));
+  auto next = queue.Finished();
+  ASSERT_TRUE(next);
+  EXPECT_DOUBLE_EQ(next->FSeconds, 3);
+  EXPECT_TRUE(queue.Busy());
+  EXPECT_FALSE(queue.Want({"/m/a.mp4", 4}));
+  queue.Drop();  // the pointer left before the picture came
+  EXPECT_FALSE(queue.Finished());
+  EXPECT_FALSE(queue.Busy());
+  EXPECT_TRUE(queue.Want({"/m/b.mp4", 5}));
 }
 
 std::vector<PlayerEvent> Events(TPlayerStateMachine& m) { return m.TakeEvents(); }

@@ -35,6 +35,16 @@ TEST_F(MainFormCommands, JumpsGoToTheStartAndTenSecondsBeforeTheEnd) {
   EXPECT_EQ(player.PositionsPut, (std::vector<double>{0.0, -4.0}));
 }
 
+TEST_F(MainFormCommands, DigitsJumpToTenthsOfAKnownDuration) {
+  JumpToPercent(player, 50);  // no media
+  Open(0);                    // a duration not known yet
+  JumpToPercent(player, 50);
+  EXPECT_TRUE(player.PositionsPut.empty());
+  Open(60);
+  for (const int percent : {40, 50, 0, 90}) JumpToPercent(player, percent);
+  EXPECT_EQ(player.PositionsPut, (std::vector<double>{24.0, 30.0, 0.0, 54.0}));
+}
+
 TEST_F(MainFormCommands, WithoutMediaOnlyVolumeAndMuteAct) {
   SkipBy(player, 10);
   RewindToStart(player);

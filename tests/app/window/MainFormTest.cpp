@@ -89,7 +89,8 @@ TEST_F(MainFormTest, MenuItemsCarryTheirCaptionsShortCutsAndTags) {
       {"MenuConf", {"設定...", "", 0}},                   {"MenuVersion", {"このプログラムのバージョン...", "", 0}},
       {"MenuUndoTrash", {"ゴミ箱から戻す", "Ctrl+Z", 0}},      {"MenuSpeedUp", {"再生速度を上げる", "]", 1}},
       {"MenuSpeedDown", {"再生速度を下げる", "[", -1}},   {"MenuSpeedNormal", {"標準の速度", "Backspace", 0}},
-      {"MenuFullScreen", {"全画面表示", "F11", 0}},
+      {"MenuFullScreen", {"全画面表示", "F11", 0}},     {"MenuPosition0", {"0%", "0", 0}},
+      {"MenuPosition50", {"50%", "5", 50}},               {"MenuPosition90", {"90%", "9", 90}},
       {"MenuMoveTo1", {"送り先1へ移動 (kept&&sorted)", "Alt+1", 0}}, {"MenuMoveTo9", {"送り先9へ移動", "Alt+9", 0}},
       {"MenuMoveToConf", {"送り先の設定...", "", 0}},
   };
@@ -100,7 +101,7 @@ TEST_F(MainFormTest, MenuItemsCarryTheirCaptionsShortCutsAndTags) {
     EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(item.shortcut))) << name;
     EXPECT_EQ(action->property("Tag").toInt(), item.tag) << name;
   }
-  EXPECT_EQ(form->findChildren<QAction*>(QRegularExpression("^Menu")).size(), 42);
+  EXPECT_EQ(form->findChildren<QAction*>(QRegularExpression("^Menu")).size(), 52);
   // A target's item is there only to be used once its folder is set.
   EXPECT_TRUE(Child<QAction>(*form, "MenuMoveTo1")->isEnabled());
   EXPECT_FALSE(Child<QAction>(*form, "MenuMoveTo9")->isEnabled());
@@ -298,14 +299,15 @@ TEST_F(MainFormControls, F11ShowsThePictureAloneWithEveryKeyAndF11OrEscGoesBack)
     EXPECT_EQ(form->geometry(), form->screen()->geometry());
     for (QWidget* widget : chrome) EXPECT_FALSE(widget->isVisible()) << widget->objectName().toStdString();
     EXPECT_EQ(Child<QWidget>(*form, "PnlMain")->palette().color(QPalette::Window), QColor(Qt::black));
-    Press(Qt::Key_Right);  // the menu's keys, with the menu hidden
+    Press(Qt::Key_Right);  // the menu's keys, with the menu hidden, also those of a sub-menu
+    Press(Qt::Key_5);
     Press(byEscape ? Qt::Key_Escape : Qt::Key_F11);
     EXPECT_FALSE(form->isFullScreen());
     EXPECT_EQ(form->geometry(), before);
     for (QWidget* widget : chrome) EXPECT_TRUE(widget->isVisible()) << widget->objectName().toStdString();
     EXPECT_EQ(Child<QWidget>(*form, "PnlMain")->palette().color(QPalette::Window), QColor(Qt::white));
   }
-  EXPECT_EQ(fake.PositionsPut, (std::vector<double>{10.0, 20.0}));
+  EXPECT_EQ(fake.PositionsPut, (std::vector<double>{10.0, 148.06, 158.06, 148.06}));
 }
 
 TEST_F(MainFormControls, InFullScreenThePointerHidesAfterASecondStillUntilItMoves) {
