@@ -91,8 +91,11 @@ int64_t FileSizeOf(const std::string& path) {
 std::string TConfig::MoveTarget(int n) const {
   if (n < 1 || n > static_cast<int>(FMoveTo.size())) return "";
   const std::string& folder = FMoveTo[static_cast<size_t>(n - 1)];
-  return !folder.empty() && folder[0] == '/' && folder.find_first_of("\r\n") == std::string::npos ? folder : "";
+  return IsMoveTargetPath(folder) ? folder : "";
 }
+
+bool FitsIniLine(const std::string& text) { return text.find_first_of("\r\n") == std::string::npos; }
+bool IsMoveTargetPath(const std::string& folder) { return !folder.empty() && folder[0] == '/' && FitsIniLine(folder); }
 
 void TConfig::ToForm(ConfigFormView& view) const {
   view.ChkReadOnly = FReadOnly;

@@ -56,6 +56,11 @@ class TConfig {
   void FromForm(const ConfigFormView& view);
 };
 
+// Whether text fits on one ini line (no CR or LF), and a move target: a full
+// path that does.
+bool FitsIniLine(const std::string& text);
+bool IsMoveTargetPath(const std::string& folder);
+
 // The file's size in bytes, or -1 when it is no regular file or cannot be
 // opened for reading.
 int64_t FileSizeOf(const std::string& path);

@@ -105,7 +105,7 @@ void TConfig::SaveToFile(const std::string& iniPath) const {
     // Only targets that are or were set; a value that would break its line never goes in.
     for (size_t i = 0; i < FMoveTo.size(); ++i) {
       const bool inFile = ini->ReadString(kMoveSection, MoveKey(i)).has_value();
-      if ((inFile || !FMoveTo[i].empty()) && FMoveTo[i].find_first_of("\r\n") == std::string::npos)
+      if ((inFile || !FMoveTo[i].empty()) && FitsIniLine(FMoveTo[i]))
         ini->WriteString(kMoveSection, MoveKey(i), FMoveTo[i]);
     }
     ReplaceFileAtomically(iniPath, ini->Text());

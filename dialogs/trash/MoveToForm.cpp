@@ -47,7 +47,7 @@ void TMoveToForm::accept() {
   for (size_t i = 0; i < FPaths.size(); ++i) {
     typed[i] = FromEditText(FPaths[i]->text());
     const bool changed = typed[i] != FStore.FMoveTo[i];
-    if (changed && !typed[i].empty() && (typed[i][0] != '/' || typed[i].find_first_of("\r\n") != std::string::npos)) {
+    if (changed && !typed[i].empty() && !IsMoveTargetPath(typed[i])) {
       ShowErrorBox(this, windowTitle(), QStringLiteral("送り先%1: フォルダの完全なパスを入力してください").arg(i + 1));
       FPaths[i]->setFocus();
       return;
