@@ -170,13 +170,17 @@ void TMpvPlayer::Load() {
   FRewindOnPlay = false;
   FSeekable = false;
   if (AdoptStandby()) return;
+  FLeft.reset();  // the core's file is replaced
   FEngine->SetFlag("pause", !FState.PlayRequested());
+  FMediaStamp = StampOf(FMedia->Path()).value_or(FileStamp{});  // before the engine reads it
   FEntry = FEngine->LoadFile(FMedia->Path());
+  ++FOwnOpens;
   if (!FEntry) FState.EngineFailed();
 }
 
 void TMpvPlayer::Unload() {
   FLoadPending = false;
+  FLeft.reset();
   FEntry = 0;
   FSeek.Reset();
   FTimePos = 0;
@@ -223,6 +227,9 @@ void TMpvPlayer::setURL(const std::u16string& url) {
     return;
   }
   FUrl = url;
+  // Should a standby take over, the core keeps this file for a way back.
+  if (FMedia && IsCurrentEntry() && FState.CurrentPhase() == TPlayerStateMachine::Phase::Loaded)
+    FLeft = TMpvStandbys::Left{FMedia->Path(), FMediaStamp, FEntry};
   // From here on the engine's reports of the previous file are not the current
   // file's: a late end of it would otherwise fail the new one.
   FEntry = 0;

@@ -11,7 +11,9 @@
 #include <QTimer>
 #include <atomic>
 #include <deque>
+#include <climits>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "player/MpvEngine.h"
@@ -61,9 +63,10 @@ class TMpvPlayer : public QObject, public IWMPCore, public INeighbourHint {
   void SetObjectRects(const PlayerRect& position, const PlayerRect& clip) override;
   void setEvents(WMPEvents events) override { FEvents = std::move(events); }
 
-  // The neighbours are opened ahead in standby cores a moment after the last
-  // hint (a held-down key opens nothing ahead); opening one of them then takes
-  // over its core, firing the events of an open all the same.
+  // The neighbours are opened ahead in standby cores once the current file's
+  // first picture is up (a held-down key opens nothing ahead per repeat);
+  // opening one of them then takes over its core, firing the events of an open
+  // all the same. The core left keeps its file for a way back.
   void HintNeighbours(const std::string& prev, const std::string& next) override;
 
   // The picture's end, at its window's close (whose native windows Qt destroys
@@ -82,6 +85,7 @@ class TMpvPlayer : public QObject, public IWMPCore, public INeighbourHint {
   int StandbysReady() const { return FStandbys ? FStandbys->ReadyCount() : 0; }
   int StandbysFailed() const { return FStandbys ? FStandbys->FailedCount() : 0; }
   int StandbyOpens() const { return FStandbys ? FStandbys->OpenCount() : 0; }
+  int OwnOpens() const { return FOwnOpens; }  // files the current core opened itself
 
  private:
   class Controls;
@@ -109,6 +113,8 @@ class TMpvPlayer : public QObject, public IWMPCore, public INeighbourHint {
   double Duration() const;
 
   // Standby cores (MpvPlayerStandby.cpp).
+  void ScheduleOpenAhead();
+  bool FirstPictureUp() const;
   void OpenAhead();
   bool AdoptStandby();
   void ApplySettingsToEngine();
@@ -151,6 +157,7 @@ class TMpvPlayer : public QObject, public IWMPCore, public INeighbourHint {
   TPlayerStateMachine FState;
   TSeekController FSeek;
   bool FLoadPending = false;  // a put URL waits for the event loop to be loaded
+  int FOwnOpens = 0;
   int64_t FEntry = 0;         // playlist entry of the current file in mpv, 0: none
   int64_t FStartedEntry = 0;  // entry of the last MPV_EVENT_START_FILE
   bool FSeekable = false;
@@ -172,7 +179,11 @@ class TMpvPlayer : public QObject, public IWMPCore, public INeighbourHint {
   std::unique_ptr<TSeekPreview> preview_;  // made at the first hover of the seek bar
   bool FDrawingStopped = false;
   std::unique_ptr<QTimer> FOpenAheadTimer;
+  bool FOpenAheadDue = false;  // a hint waits for the current file's first picture
   std::string FHintPrev, FHintNext, FHintCurrent;  // the last hint, and the file current then
+  int64_t FLastMoveMs = INT64_MIN, FMoveBeforeMs = INT64_MIN;  // when the current file last changed, and before
+  FileStamp FMediaStamp;                  // the current file's when the core opened it
+  std::optional<TMpvStandbys::Left> FLeft;  // what the core holds while a new URL waits to be loaded
 
   WMPEvents FEvents;
   struct Queued {

@@ -19,6 +19,7 @@ void TMpvPlayer::ProcessMpvEvents() {
     HandleEvent(*event);
   }
   Collect();
+  ScheduleOpenAhead();
 }
 
 void TMpvPlayer::HandleEvent(const mpv_event& event) {

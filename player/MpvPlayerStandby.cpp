@@ -6,7 +6,9 @@
 #include <mpv/client.h>
 
 #include <QTimer>
+#include <chrono>
 #include <thread>
+#include <utility>
 
 #include "player/AudioBalance.h"
 #include "player/MpvPlayer.h"
@@ -16,9 +18,11 @@ namespace korvane {
 
 namespace {
 
-// Longer than the gap between auto-repeated keys, so a held-down key opens
-// nothing ahead; short against a glance at a file before the next key.
-constexpr int kOpenAheadDelayMs = 150;
+int64_t NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
 // mpv's own read-ahead limits, given back to a standby once it is current.
 constexpr char kCurrentCacheBytes[] = "150MiB";
 constexpr char kCurrentBackBytes[] = "50MiB";
@@ -42,24 +46,39 @@ void TMpvPlayer::HintNeighbours(const std::string& prev, const std::string& next
   const std::string prevPath = AbsoluteMediaPath(prev), nextPath = AbsoluteMediaPath(next);
   const std::string current = FMedia ? FMedia->Path() : "";
   if (FOpenAheadTimer && prevPath == FHintPrev && nextPath == FHintNext && current == FHintCurrent) return;
+  if (current != FHintCurrent) {
+    FMoveBeforeMs = FLastMoveMs;
+    FLastMoveMs = NowMs();
+  }
   FHintPrev = prevPath;
   FHintNext = nextPath;
   FHintCurrent = current;
   if (!FOpenAheadTimer) {
     FOpenAheadTimer = std::make_unique<QTimer>();
     FOpenAheadTimer->setSingleShot(true);
-    FOpenAheadTimer->setInterval(kOpenAheadDelayMs);
     connect(FOpenAheadTimer.get(), &QTimer::timeout, this, [this] { OpenAhead(); });
   }
-  FOpenAheadTimer->start();
+  FOpenAheadTimer->stop();
+  FOpenAheadDue = true;
+  ScheduleOpenAhead();
+}
+
+// The current file's own open goes first: its first picture, then the neighbours.
+bool TMpvPlayer::FirstPictureUp() const {
+  return FState.CurrentPhase() != TPlayerStateMachine::Phase::Opening && FState.playState() != wmppsTransitioning;
+}
+
+// Called by the hint and by the event pump, until the first picture is up.
+void TMpvPlayer::ScheduleOpenAhead() {
+  if (!FOpenAheadDue || FDrawingStopped || FOpenAheadTimer->isActive() || !FirstPictureUp()) return;
+  // From the event loop even without a wait: the move's own work comes first.
+  FOpenAheadTimer->start(static_cast<int>(OpenAheadWaitMs(FLastMoveMs, FMoveBeforeMs, NowMs())));
 }
 
 void TMpvPlayer::OpenAhead() {
   if (FDrawingStopped) return;
-  if (FState.CurrentPhase() == TPlayerStateMachine::Phase::Opening || FState.playState() == wmppsTransitioning) {
-    FOpenAheadTimer->start();  // the current file's first picture first
-    return;
-  }
+  if (!FirstPictureUp()) return;  // the event pump schedules it again
+  FOpenAheadDue = false;
   // With nothing open, nothing is held open either: the files may be removed, their drive unmounted.
   const std::string current = FMedia ? FMedia->Path() : "";
   const bool affordable = FMedia && OpenAheadAffordable(FMedia->imageSourceWidth(), FMedia->imageSourceHeight(),
@@ -92,7 +111,8 @@ bool TMpvPlayer::AdoptStandby() {
   FRenderWindow = taken->core.window;
   WatchEngine();
   if (FWidget && FRenderWindow) FWidget->ShowSurface(FRenderWindow);
-  FStandbys->Return(std::move(previous));
+  FStandbys->Return(std::move(previous), std::exchange(FLeft, std::nullopt));
+  FMediaStamp = taken->stamp;
   ApplySettingsToEngine();
   FEnginePaused = true;
   FEngine->SetFlag("pause", !FState.PlayRequested());

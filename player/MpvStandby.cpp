@@ -2,10 +2,19 @@
 
 #include <mpv/client.h>
 
+#include <cstdint>
+
 #include "player/MpvVideoWidget.h"
 #include "player/Player.h"
 
 namespace korvane {
+
+namespace {
+
+// The reply id of a returned core's rewind: never one of the player's own seeks.
+constexpr uint64_t kRewindReplyId = UINT64_MAX;
+
+}  // namespace
 
 TMpvStandbys::TMpvStandbys(MpvPlayerOptions options, TMpvVideoWidget* widget)
     : FOptions(std::move(options)), FWidget(widget) {}
@@ -90,12 +99,16 @@ void TMpvStandbys::HandleEvent(Slot& slot, const mpv_event& event) {
   }
 }
 
+// Opened ahead, a file needs little read ahead; the player gives it back once current.
+void TMpvStandbys::ReadAheadLittle(TMpvEngine& engine) {
+  engine.SetTextNow("demuxer-max-bytes", "8MiB");
+  engine.SetTextNow("demuxer-max-back-bytes", "1MiB");
+}
+
 void TMpvStandbys::Open(Slot& slot, const std::string& path, const std::string& videoUnscaled) {
   TMpvEngine& engine = *slot.core.engine;
   engine.SetTextNow("video-unscaled", videoUnscaled);
-  // Opened ahead, a file needs little read ahead; the player gives it back once current.
-  engine.SetTextNow("demuxer-max-bytes", "8MiB");
-  engine.SetTextNow("demuxer-max-back-bytes", "1MiB");
+  ReadAheadLittle(engine);
   engine.SetFlag("pause", true);
   const std::optional<FileStamp> stamp = StampOf(path);  // before the engine reads it
   slot.progress = {};
@@ -152,17 +165,25 @@ std::optional<TMpvStandbys::Taken> TMpvStandbys::Take(const std::string& path) {
     Watch(*slot.core.engine);
     return std::nullopt;
   }
-  Taken taken{std::move(slot.core), slot.progress};
+  Taken taken{std::move(slot.core), slot.progress, slot.file.stamp};
   FSlots.erase(FSlots.begin() + index);
   return taken;
 }
 
-void TMpvStandbys::Return(TMpvCore core) {
-  core.engine->SetFlag("pause", true);
-  core.engine->SetFlag("mute", true);
+void TMpvStandbys::Return(TMpvCore core, std::optional<Left> left) {
+  TMpvEngine& engine = *core.engine;
+  engine.SetFlag("pause", true);
+  engine.SetFlag("mute", true);
+  ReadAheadLittle(engine);
   auto slot = std::make_unique<Slot>();
-  slot->core = std::move(core);
   slot->busy = true;
+  if (left) {
+    // Back at its first frame, as a file opened ahead waits; ready once the engine says it is there.
+    engine.Seek({SeekCommand::Mode::ExactAbsolute, 0, 0, kRewindReplyId});
+    slot->file = {left->path, left->stamp, false};
+    slot->progress = {left->entry, true, true, false};
+  }
+  slot->core = std::move(core);
   Watch(*slot->core.engine);
   FSlots.push_back(std::move(slot));
 }

@@ -52,12 +52,20 @@ class TMpvStandbys : public QObject {
   struct Taken {
     TMpvCore core;
     StandbyProgress progress;
+    FileStamp stamp;  // the file's when it was opened
   };
   // The core that holds `path` unchanged, out of the pool and no longer watched
   // here; none when no core may stand in for opening it.
   std::optional<Taken> Take(const std::string& path);
-  // The core that was current: paused, silent, out of sight, holding nothing wanted.
-  void Return(TMpvCore core);
+  // The file a core that was current still holds: going back to it takes the core again.
+  struct Left {
+    std::string path;
+    FileStamp stamp;
+    int64_t entry = 0;
+  };
+  // The core that was current: paused, silent, out of sight, rewound to the
+  // start of the file it leaves, or holding nothing wanted without one.
+  void Return(TMpvCore core, std::optional<Left> left);
 
   // Cores whose file is opened up to its first frame.
   int ReadyCount() const;
@@ -75,6 +83,7 @@ class TMpvStandbys : public QObject {
 
   std::unique_ptr<Slot> NewSlot();
   void Open(Slot& slot, const std::string& path, const std::string& videoUnscaled);
+  static void ReadAheadLittle(TMpvEngine& engine);
   void Release(Slot& slot);
   void Destroy(Slot& slot);
   void Watch(TMpvEngine& engine);

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <climits>
 
 namespace korvane {
 
@@ -27,6 +28,12 @@ std::vector<std::string> WantedStandbys(const std::string& prev, const std::stri
 
 bool OpenAheadAffordable(int64_t width, int64_t height, unsigned cores) {
   return width * height <= 1920 * 1088 || cores > 4;
+}
+
+int64_t OpenAheadWaitMs(int64_t lastMoveMs, int64_t moveBeforeMs, int64_t nowMs) {
+  const bool alone = moveBeforeMs == INT64_MIN || lastMoveMs - moveBeforeMs >= kRepeatGapMs;
+  if (alone) return 0;
+  return std::max<int64_t>(0, lastMoveMs + kRepeatGapMs - nowMs);
 }
 
 namespace {

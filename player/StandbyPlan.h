@@ -42,6 +42,15 @@ std::vector<std::string> WantedStandbys(const std::string& prev, const std::stri
 // above full HD on a machine of four cores or fewer is decoded alone.
 bool OpenAheadAffordable(int64_t width, int64_t height, unsigned cores);
 
+// A move sooner than this after the one before is taken for a held key's
+// auto-repeat: longer than the gap between repeated keys.
+inline constexpr int64_t kRepeatGapMs = 150;
+// How long opening ahead waits from nowMs once the current file's first picture
+// is up: not at all after a move on its own; after a run of quick moves, until
+// the repeat gap has passed since the last, so a held key opens nothing ahead
+// per repeat. Times in ms of a steady clock; a move never made is at INT64_MIN.
+int64_t OpenAheadWaitMs(int64_t lastMoveMs, int64_t moveBeforeMs, int64_t nowMs);
+
 // The slot whose file may stand in for opening `path`: it holds that path, did
 // not fail, and the file is still the one it opened. -1 when none.
 int SlotFor(const std::vector<StandbySlot>& slots, const std::string& path, const StampReader& stampOf);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -19,6 +20,13 @@ double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   const size_t n = v.size();
   return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+double Percentile(std::vector<double> v, double percent) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  const double rank = std::ceil(percent / 100 * static_cast<double>(v.size()));
+  return v[static_cast<size_t>(std::clamp(rank, 1.0, static_cast<double>(v.size()))) - 1];
 }
 
 long ProcStatus(int pid, const std::string& key) {

@@ -11,6 +11,8 @@ using Clock = std::chrono::steady_clock;
 
 double Ms(Clock::time_point from);
 double Median(std::vector<double> v);
+// The value below which `percent` % of v lie (nearest rank); 0 for none.
+double Percentile(std::vector<double> v, double percent);
 
 // A figure of /proc/<pid>/status in its own unit (kB for VmRSS), 0 when unknown.
 long ProcStatus(int pid, const std::string& key);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <thread>
 
 #include "tests/e2e/Images.h"
@@ -103,12 +104,20 @@ TEST_F(MainFormWholeProgramCommands, DownAndUpMoveThroughTheList) {
   const std::string a = MakeClip(clips, "a.mp4", 20), b = MakeClip(clips, "b.mp4", 20), c = MakeClip(clips, "c.mp4", 20);
   TKorvaneProcess korvane({clips}, kAnySize);
   ASSERT_TRUE(WaitForOpen(korvane, a, kStartUp)) << korvane.Stderr();
-  // Each move lands on the neighbour, whether it was opened ahead or not yet.
-  const std::pair<const char*, std::string> moves[] = {{"Down", b}, {"Down", c}, {"Up", b}, {"Up", a}};
-  for (const auto& [key, to] : moves) {
+  // Each move lands on the neighbour, whether it was opened ahead or not yet;
+  // then its neighbours are held open, the others let go, and only it plays.
+  const struct {
+    const char* key;
+    std::string to;
+    std::set<std::string> held;
+  } moves[] = {{"Down", b, {a, b, c}}, {"Down", c, {b, c}}, {"Up", b, {a, b, c}}, {"Up", a, {a, b}}};
+  for (const auto& [key, to, held] : moves) {
     korvane.Key(key);
     EXPECT_TRUE(WaitForOpen(korvane, to, 8s)) << key << " to " << to;
-    std::this_thread::sleep_for(500ms);  // the neighbours open ahead meanwhile
+    EXPECT_TRUE(WaitUntil([&] {
+      const std::vector<std::string> open = korvane.OpenFilesBelow(clips);
+      return std::set<std::string>(open.begin(), open.end()) == held;
+    }, 8s)) << key << " to " << to;
     EXPECT_EQ(korvane.PlayingFilesBelow(clips), std::vector<std::string>{to});
   }
   korvane.Key("Up");  // above the top: nothing plays, nothing is held open

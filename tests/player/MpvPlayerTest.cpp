@@ -319,7 +319,8 @@ TEST_F(MpvPlayerTest, JumpsPastTheEndEndTheMediaWhetherPausedOrNeverPlayed) {
 }
 
 // A file opened ahead takes over as a normal open would: the same events, and
-// the player's settings on its core.
+// the player's settings on its core. The core left keeps its file, rewound, for
+// the way back; a move to a file still opening ahead takes that core too.
 TEST_F(MpvPlayerTest, AStandbySwapFiresTheEventsOfAnOpenAndKeepsTheSettings) {
   // The list's move to a file: stop, URL, play; the events until it plays.
   auto moveTo = [&](const std::string& path, const std::u16string& name) {
@@ -337,14 +338,18 @@ TEST_F(MpvPlayerTest, AStandbySwapFiresTheEventsOfAnOpenAndKeepsTheSettings) {
   ASSERT_TRUE(PlayAndWait());
   const std::vector<std::string> opened = moveTo(test::ClipMp4(), u"clip");
   moveTo(test::Gop10Mp4(), u"gop10");
+  c().setCurrentPosition(5);
+  Settled(5, 0.5);
   s().setVolume(30);
   s().setMute(true);
   s().setBalance(-40);
   s().setRate(1.5);
   player->HintNeighbours(test::ClipMp4(), test::TaggedMp4());
   ASSERT_TRUE(WaitFor([&] { return player->StandbysReady() == 2; }));
+  const int ownOpens = player->OwnOpens();
   EXPECT_EQ(moveTo(test::ClipMp4(), u"clip"), opened);
-  EXPECT_EQ(player->StandbysReady(), 1);  // clip's core was taken, tagged's is left
+  // Clip's core was taken; tagged's is left, and gop10's, rewound, joins it.
+  EXPECT_TRUE(WaitFor([&] { return player->StandbysReady() == 2; }));
   EXPECT_EQ(ToNarrow(player->URL()), test::ClipMp4());
   EXPECT_EQ(player->EngineProperty("path"), test::ClipMp4());  // the core now current holds it
   EXPECT_EQ(player->EngineProperty("mute"), "yes");
@@ -353,6 +358,15 @@ TEST_F(MpvPlayerTest, AStandbySwapFiresTheEventsOfAnOpenAndKeepsTheSettings) {
   EXPECT_NE(player->EngineProperty("af").find("scaletempo2"), std::string::npos) << player->EngineProperty("af");
   EXPECT_EQ(std::atof(player->EngineProperty("speed").c_str()), 1.5);
   EXPECT_TRUE(WaitFor([&] { return c().currentPosition() > 0.2; }));
+
+  const int standbyOpens = player->StandbyOpens();
+  moveTo(test::Gop10Mp4(), u"gop10");
+  EXPECT_LT(c().currentPosition(), 3);  // from its start again, not from 5 s
+  player->HintNeighbours(test::ShortMp4(), test::ClipMp4());  // clip's core is the one just left
+  ASSERT_TRUE(WaitFor([&] { return player->StandbyOpens() == standbyOpens + 1; }));
+  moveTo(test::ShortMp4(), u"short");  // while it opens
+  EXPECT_EQ(player->StandbyOpens(), standbyOpens + 1);
+  EXPECT_EQ(player->OwnOpens(), ownOpens);
 }
 
 // A neighbour the engine failed on cannot stand in when the list moves to it,

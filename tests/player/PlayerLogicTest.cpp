@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <climits>
 #include <cstdio>
 #include <map>
 
@@ -565,6 +566,14 @@ TEST(MpvPlayerStandby, TheNextAndThePreviousNeverTheCurrentNorTwice) {
   EXPECT_TRUE(OpenAheadAffordable(1920, 1080, 2));
   EXPECT_FALSE(OpenAheadAffordable(3840, 2160, 4));
   EXPECT_TRUE(OpenAheadAffordable(3840, 2160, 8));
+}
+
+TEST(MpvPlayerStandby, OpeningAheadWaitsOnlyAfterARunOfQuickMoves) {
+  EXPECT_EQ(OpenAheadWaitMs(INT64_MIN, INT64_MIN, 5), 0);  // no move yet: the list grew
+  EXPECT_EQ(OpenAheadWaitMs(1000, INT64_MIN, 1000), 0);    // the first move
+  EXPECT_EQ(OpenAheadWaitMs(1000, 1000 - kRepeatGapMs, 1010), 0);  // a move on its own
+  EXPECT_EQ(OpenAheadWaitMs(1000, 970, 1010), kRepeatGapMs - 10);  // a held key's repeat
+  EXPECT_EQ(OpenAheadWaitMs(1000, 970, 1200), 0);                  // the key let go since
 }
 
 TEST(MpvPlayerStandby, AStandbyStandsInOnlyForItsOwnUnchangedFile) {
