@@ -169,13 +169,20 @@ TEST_F(MpvPlayerTest, PlayRightAfterTheUrlAsTheListDoes) {
   EXPECT_GE(media, 0);
   EXPECT_LT(media, log.IndexOf("play 9"));
   EXPECT_LT(log.IndexOf("play 9"), log.IndexOf("play 3"));
-  // Then the next file the same way.
+  // Then the next file the same way, with the list's hint: its neighbours are
+  // opened ahead once it plays, not before.
   c().stop();
   player->setURL(ToWide(test::ShortMp4()));
   c().play();
+  player->HintNeighbours(test::ClipMp4(), test::TaggedMp4());
+  bool openedEarly = false;
   EXPECT_TRUE(WaitFor([&] { return log.Has("media short 320x240"); })) << log.Joined();
-  ASSERT_TRUE(WaitFor([&] { return player->currentMedia()->name() == u"short" && player->playState() == wmppsPlaying; }))
-      << log.Joined();
+  ASSERT_TRUE(WaitFor([&] {
+    openedEarly = openedEarly || (player->StandbyOpens() > 0 && player->playState() != wmppsPlaying);
+    return player->currentMedia()->name() == u"short" && player->playState() == wmppsPlaying;
+  })) << log.Joined();
+  EXPECT_FALSE(openedEarly);
+  EXPECT_TRUE(WaitFor([&] { return player->StandbyOpens() == 2; }));
 }
 
 TEST_F(MpvPlayerTest, PauseAndStop) {
