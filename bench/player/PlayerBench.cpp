@@ -3,6 +3,8 @@
 //   open -> first frame, +30 s seek -> first frame at the target, next file -> first frame
 // (on the 10 s GOP both against mpv's keyframe seek and against its exact seek,
 // which does the work ours does there)
+// the seek bar's preview: hover -> picture, uncached and cached, and the frames
+// a playing 1080p picture drops while the pointer sweeps the bar
 // (medians of --runs runs, default 20), then CPU (% of one core, /proc/PID/stat)
 // and RSS of the Korvane program (built beside the benchmarks) playing a 640x480
 // clip and paused while its status bar changes every 10 ms, against mpv playing
@@ -25,6 +27,7 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMouseEvent>
 #include <QStatusBar>
 #include <QThread>
 #include <QTimer>
@@ -45,6 +48,7 @@
 
 #include "base/Utf.h"
 #include "bench/support/BenchSupport.h"
+#include "player/ControlStrip.h"
 #include "player/MpvPlayer.h"
 #include "player/MpvPreviewDecoder.h"
 #include "player/PreviewRules.h"
@@ -408,7 +412,47 @@ Usage MeasureMpvPlaying(const std::string& file, double seconds) {
 struct PreviewFigures {
   std::vector<double> uncached[2];  // [0] 720p with a 1 s GOP, [1] with a 10 s GOP
   std::vector<double> cached;
+  long droppedStill = -1, droppedSweeping = -1;  // by the playing 1080p picture in the sweep's time
 };
+
+long DroppedFrames(TMpvPlayer& p) {
+  return std::atol(p.EngineProperty("frame-drop-count").c_str()) +
+         std::atol(p.EngineProperty("decoder-frame-drop-count").c_str());
+}
+
+// The frames the playing picture drops in `seconds`, while the pointer sweeps
+// the seek bar to and fro once a second, 60 moves a second, or rests off it.
+long DroppedWhile(TMpvPlayer& p, TSeekBar& bar, bool sweep, double seconds) {
+  const long before = DroppedFrames(p);
+  QElapsedTimer t;
+  t.start();
+  while (t.elapsed() < seconds * 1000) {
+    if (sweep) {
+      const double phase = std::fmod(t.elapsed() / 1000.0, 1.0);
+      const QPointF at((phase < 0.5 ? phase * 2 : 2 - phase * 2) * (bar.width() - 1), bar.height() / 2.0);
+      QMouseEvent move(QEvent::MouseMove, at, bar.mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(&bar, &move);
+    }
+    Pump(16);
+  }
+  return DroppedFrames(p) - before;
+}
+
+// A 1080p clip playing in the window, first with the pointer away, then sweeping the bar.
+void MeasureSweep(const std::string& clip, double seconds, PreviewFigures& f) {
+  Window w;
+  w.main.show();
+  WaitFor([&] { return w.main.windowHandle() && w.main.windowHandle()->isExposed(); }, 5000);
+  TMpvPlayer p(w.panel);
+  Place(p, w.panel);
+  TSeekBar* bar = p.Widget()->findChild<TSeekBar*>();
+  p.setURL(ToWide(clip));
+  p.controls().play();
+  if (!bar || !WaitFor([&] { return p.playState() == wmppsPlaying; }, 10000)) return;
+  Pump(1000);  // past the start's own drops
+  f.droppedStill = DroppedWhile(p, *bar, false, seconds);
+  f.droppedSweeping = DroppedWhile(p, *bar, true, seconds);
+}
 
 // Times spread over the clip, never twice within a second.
 double HoverSeconds(int run) { return 3 + std::fmod(run * 7.7, 50.0); }
@@ -489,6 +533,7 @@ int Main(int argc, char** argv) {
     QApplication app(argc, argv);
     MeasureOurs(gop2, gop10, list, runs, ours);
     MeasurePreview(gop1, gop10, runs, preview);
+    MeasureSweep(gop2, seconds, preview);
   }
   MeasureMpv(gop2, gop10, list, runs, mpv);
 
@@ -514,6 +559,8 @@ int Main(int argc, char** argv) {
   std::printf("%-42s %9.1f ms   (target <= 100 ms, n=%zu)\n", "preview, uncached, 720p GOP 10 s", previewGop10,
               preview.uncached[1].size());
   std::printf("%-42s %9.3f ms   (target <= 16 ms, n=%zu)\n", "preview, cached", previewCached, preview.cached.size());
+  std::printf("%-42s %9ld      %9ld      (sweeping / pointer away, %.0f s each, target 0 more)\n",
+              "frames dropped by the playing 1080p picture", preview.droppedSweeping, preview.droppedStill, seconds);
 
   const ProgramUsage korvane = MeasureKorvane(vga, seconds);
   const Usage& paused = korvane.paused;
