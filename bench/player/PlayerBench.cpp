@@ -389,10 +389,12 @@ ProgramUsage MeasureKorvane(const std::string& file, double seconds) {
   }
   ProgramUsage u;
   u.playing = Sample(pid, 2.0, seconds);
+  // The main window by its caption: the picture and the strip have native windows of their own.
   const std::string pause = "w=$(xdotool search --onlyvisible --pid " + std::to_string(pid) +
-                            " 2>/dev/null | head -1); [ -n \"$w\" ] && xdotool windowfocus --sync $w key space";
+                            " --name '^Korvane ' 2>/dev/null | head -1); [ -n \"$w\" ] && xdotool windowfocus --sync $w key space";
   if (std::system(pause.c_str()) != 0) std::fprintf(stderr, "could not pause %s\n", program.c_str());
-  u.paused = Sample(pid, 1.0, seconds);
+  // At least 10 s: the kernel counts CPU time in 10 ms ticks, a tenth of a per cent of 10 s.
+  u.paused = Sample(pid, 1.0, std::max(seconds, 10.0));
   kill(pid, SIGTERM);
   waitpid(pid, nullptr, 0);
   std::system(("rm -rf '" + dir + "'").c_str());
@@ -566,7 +568,8 @@ int Main(int argc, char** argv) {
   const Usage& paused = korvane.paused;
   const Usage& playing = korvane.playing;
   const Usage mpvPlaying = MeasureMpvPlaying(vga, seconds);
-  std::printf("\nthe Korvane window under X, 640x480 clip, status bar rewritten every 10 ms (%.0f s samples)\n", seconds);
+  std::printf("\nthe Korvane window under X, 640x480 clip, status bar rewritten every 10 ms (%.0f s samples, paused %.0f s)\n",
+              seconds, std::max(seconds, 10.0));
   std::printf("paused   CPU %6.1f %% of a core   RSS %6.1f MiB   (target <= 1 %%)\n", paused.cpuPercent, paused.rssMiB);
   std::printf("playing  CPU %6.1f %% of a core   RSS %6.1f MiB\n", playing.cpuPercent, playing.rssMiB);
   std::printf("mpv CLI  CPU %6.1f %% of a core   RSS %6.1f MiB\n", mpvPlaying.cpuPercent, mpvPlaying.rssMiB);
