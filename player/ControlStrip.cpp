@@ -10,6 +10,7 @@
 #include <QWindow>
 
 #include "player/PlayerTime.h"
+#include "player/OnWayland.h"
 
 namespace korvane {
 
@@ -128,9 +129,11 @@ TControlStrip::TControlStrip(QWidget* parent, IWMPCore& player, TSeekSink seek)
   connect(FVolume, &QSlider::valueChanged, this, [this](int value) { VolumeChange(value); });
   FRefreshTimer.setInterval(kRefreshMs);
   connect(&FRefreshTimer, &QTimer::timeout, this, [this] { Refresh(); });
-  // A window of its own, which a click never gives the keyboard focus.
+  // A window of its own, which a click never gives the keyboard focus, so that
+  // it can be raised over the picture's window in full screen. Not on Wayland:
+  // there a widget's sub-surface is drawn once and never again.
   setWindowFlag(Qt::WindowDoesNotAcceptFocus);
-  setAttribute(Qt::WA_NativeWindow);
+  if (!OnWayland()) setAttribute(Qt::WA_NativeWindow);
   setAttribute(Qt::WA_NoMousePropagation);
 }
 

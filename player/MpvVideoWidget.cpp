@@ -1,4 +1,5 @@
 #include "player/MpvVideoWidget.h"
+#include "player/OnWayland.h"
 
 #include <mpv/render_gl.h>
 
@@ -157,8 +158,7 @@ void TMpvRenderWindow::OnMpvUpdate(void* self) {
 // A Wayland sub-surface is on screen with its parent, but a re-shown one is
 // not always sent an expose event; it is mapped by the first frame drawn.
 bool TMpvRenderWindow::ShownWithItsParent() const {
-  static const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-  return wayland && parent() && parent()->isExposed();
+  return OnWayland() && parent() && parent()->isExposed();
 }
 
 void TMpvRenderWindow::HoldDrawing() {

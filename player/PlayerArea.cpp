@@ -33,7 +33,13 @@ void TPlayerArea::Place() {
   const QRect stripRect(0, height() - stripHeight, width(), stripHeight);
   const QPoint origin = FStrip->parentWidget() == this ? QPoint(0, 0) : mapTo(FStrip->parentWidget(), QPoint(0, 0));
   FStrip->setGeometry(stripRect.translated(origin));
-  FPicture->setGeometry(0, 0, width(), FOverlay ? height() : stripRect.top());
+  FPicture->setGeometry(0, 0, width(), FOverlay && !PictureGivesWay() ? height() : stripRect.top());
+}
+
+// A strip without a window of its own is drawn in the main window's, under the
+// picture's: in full screen the picture makes room for it while it shows.
+bool TPlayerArea::PictureGivesWay() const {
+  return FStrip && !FStrip->isHidden() && !FStrip->testAttribute(Qt::WA_NativeWindow);
 }
 
 void TPlayerArea::resizeEvent(QResizeEvent* event) {
@@ -87,8 +93,10 @@ void TPlayerArea::NotePointer(const QPointF& global) {
     HideStrip();
     return;
   }
+  const bool shown = !FStrip->isHidden();
   FStrip->show();
   FStrip->raise();  // again each time: a swap to a standby raises the picture's new window
+  if (!shown) Place();
   FHideTimer.start();
 }
 
@@ -99,7 +107,9 @@ void TPlayerArea::HideStrip() {
     return;
   }
   FHideTimer.stop();
+  if (FStrip->isHidden()) return;
   FStrip->hide();
+  Place();
 }
 
 }  // namespace korvane

@@ -1,7 +1,8 @@
 #pragma once
 // The player's area in its panel: the picture above the control strip. In full
 // screen the picture takes the whole area and the strip shows over its bottom
-// while the pointer moves there, hiding when it leaves or rests.
+// while the pointer moves there, hiding when it leaves or rests (on Wayland the
+// picture makes room for it meanwhile).
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -30,6 +31,7 @@ class TPlayerArea : public QWidget {
 
  private:
   void Place();
+  bool PictureGivesWay() const;
   void WatchWindow();
   void SetOverlay(bool overlay);
   void NotePointer(const QPointF& global);

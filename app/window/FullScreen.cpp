@@ -7,6 +7,8 @@
 #include <QMenuBar>
 #include <QScreen>
 
+#include "player/OnWayland.h"
+
 namespace korvane {
 
 // The items of the menu and of its sub-menus.
@@ -28,12 +30,6 @@ TFullScreen::TFullScreen(QMainWindow& window, QWidget& picture, std::vector<QWid
 }
 
 TFullScreen::~TFullScreen() { ShowPointer(); }
-
-namespace {
-
-bool OnWayland() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
-
-}  // namespace
 
 bool TFullScreen::MayChange() const { return !FWindow.isMinimized() && !QApplication::activeModalWidget(); }
 
