@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
@@ -36,6 +37,15 @@ bool IsAlreadyRunning(const std::string& name) {
 
 void SetInstanceMarker(bool set) { instanceMarker = set; }
 bool InstanceMarked() { return instanceMarker; }
+
+std::optional<int> HandOffToRunningInstance(const std::string& name, const std::vector<std::string>& params) {
+  if (!IsAlreadyRunning(name)) return std::nullopt;
+  if (ActivateRunningInstance(name, params)) return 0;
+  // The running instance is closing (or stuck): this launch takes its place once it has gone.
+  if (WaitForInstanceLock(name, kHandOffTimeout)) return std::nullopt;
+  std::fprintf(stderr, "Korvane: the running instance does not answer; nothing was handed over\n");
+  return 1;
+}
 
 bool ActivateRunningInstance(const std::string& name, const std::vector<std::string>& params) {
   THandOffClient client(InstanceSocketPath(name), kHandOffTimeout);

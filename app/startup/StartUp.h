@@ -4,6 +4,7 @@
 // instance answers, and what a later launch asks of the running one.
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,12 @@ bool IsAlreadyRunning(const std::string& name);
 // The marker: set before any form exists, cleared once the event loop has ended.
 void SetInstanceMarker(bool set);
 bool InstanceMarked();
+
+// What a launch does before it runs as the first instance: when another holds
+// the lock, hands it params (arguments 1..N) and gives 0; when that instance
+// is closing, waits for its lock, and gives 1 with a word on stderr when it is
+// still held after kHandOffTimeout. Nothing once this process holds the lock.
+std::optional<int> HandOffToRunningInstance(const std::string& name, const std::vector<std::string>& params);
 
 // Brings the running instance to the front and hands it params (arguments
 // 1..N); false when it did not answer, or refused because it is closing.
