@@ -32,10 +32,13 @@ std::string WhyNotPrivateFolder(const struct stat& st) {
   return "";
 }
 
+// Set while a lock is taken over: the process before the exec has said it all.
+bool quiet = false;
+
 // Says text on stderr, once in this process.
 void SayOnce(const std::string& text) {
   static std::set<std::string> said;
-  if (said.insert(text).second) std::fputs(("Korvane: " + text + "\n").c_str(), stderr);
+  if (!quiet && said.insert(text).second) std::fputs(("Korvane: " + text + "\n").c_str(), stderr);
 }
 
 void SayPassedOver(const std::string& what, const std::string& path, const std::string& why) {
@@ -191,12 +194,16 @@ int InstanceLockDescriptor(const std::string& name) {
 
 bool AdoptInstanceLock(const std::string& name, int fd) {
   if (HoldsInstanceLock(name)) return true;
+  quiet = true;
   const std::string lock = InstanceFilePath(name, ".lock");
   struct stat onDisk, given;
-  // Any other descriptor is left as it is: it is not ours to close.
-  if (lock.empty() || lstat(lock.c_str(), &onDisk) != 0 || fstat(fd, &given) != 0 || !SameFile(onDisk, given)) return false;
-  // Taking a lock this descriptor holds already succeeds at once.
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0) return false;
+  // Any other descriptor is left as it is: it is not ours to close. Taking a
+  // lock this descriptor holds already succeeds at once.
+  const bool adopted = !lock.empty() && lstat(lock.c_str(), &onDisk) == 0 && fstat(fd, &given) == 0 &&
+                       SameFile(onDisk, given) && flock(fd, LOCK_EX | LOCK_NB) == 0;
+  // Taken over, the words on the instance's folder have been said; otherwise they are still to come.
+  quiet = adopted;
+  if (!adopted) return false;
   fcntl(fd, F_SETFD, FD_CLOEXEC);
   HeldLocks().emplace(name, fd);
   return true;

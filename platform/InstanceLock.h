@@ -37,7 +37,8 @@ int InstanceLockDescriptor(const std::string& name);
 // Takes the lock of that name over on fd, left open across exec by the
 // program this one replaced: true when fd is open on the lock file
 // AcquireInstanceLock would take and holds (or can take) its lock; it is then
-// closed on exec again. Any other descriptor is left alone.
+// closed on exec again, and nothing more is said on stderr about the folder
+// (the program before the exec has said it). Any other descriptor is left alone.
 bool AdoptInstanceLock(const std::string& name, int fd);
 
 }  // namespace korvane
