@@ -19,6 +19,9 @@ namespace {
 
 std::atomic<bool> instanceMarker{false};
 
+// How long a launch waits for the lock between two tries to reach the instance.
+constexpr std::chrono::milliseconds kAskAgainAfter{100};
+
 std::string WorkingFolder() {
   char buffer[PATH_MAX];
   return getcwd(buffer, sizeof buffer) ? buffer : "";
@@ -40,9 +43,14 @@ bool InstanceMarked() { return instanceMarker; }
 
 std::optional<int> HandOffToRunningInstance(const std::string& name, const std::vector<std::string>& params) {
   if (!IsAlreadyRunning(name)) return std::nullopt;
-  if (ActivateRunningInstance(name, params)) return 0;
-  // The running instance is closing (or stuck): this launch takes its place once it has gone.
-  if (WaitForInstanceLock(name, kHandOffTimeout)) return std::nullopt;
+  const auto deadline = std::chrono::steady_clock::now() + kHandOffTimeout;
+  for (;;) {
+    if (ActivateRunningInstance(name, params)) return 0;
+    // Still starting, the instance does not listen yet; closing, it refuses: this
+    // launch asks again until it answers, or takes its place once it has gone.
+    if (WaitForInstanceLock(name, kAskAgainAfter)) return std::nullopt;
+    if (std::chrono::steady_clock::now() >= deadline) break;
+  }
   std::fprintf(stderr, "Korvane: the running instance does not answer; nothing was handed over\n");
   return 1;
 }

@@ -28,9 +28,10 @@ void SetInstanceMarker(bool set);
 bool InstanceMarked();
 
 // What a launch does before it runs as the first instance: when another holds
-// the lock, hands it params (arguments 1..N) and gives 0; when that instance
-// is closing, waits for its lock, and gives 1 with a word on stderr when it is
-// still held after kHandOffTimeout. Nothing once this process holds the lock.
+// the lock, hands it params (arguments 1..N) and gives 0. An instance that
+// does not take them (still starting, or closing) is asked again every 100 ms
+// while it holds the lock; 1, with a word on stderr, when it still has not
+// taken them after kHandOffTimeout. Nothing once this process holds the lock.
 std::optional<int> HandOffToRunningInstance(const std::string& name, const std::vector<std::string>& params);
 
 // Brings the running instance to the front and hands it params (arguments
