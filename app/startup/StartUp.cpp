@@ -9,7 +9,6 @@
 #include <thread>
 
 #include "base/CommaText.h"
-#include "base/StringList.h"
 #include "platform/HandOffClient.h"
 #include "platform/HandOffMessage.h"
 #include "platform/InstanceLock.h"
@@ -83,10 +82,10 @@ bool SendParamsToRunningInstance(THandOffClient& client, const std::vector<std::
 }
 
 std::string HandOffText(const std::vector<std::string>& params, const std::string& folder) {
-  TStringList list;
+  std::vector<std::string> paths;
   for (const std::string& param : params)
-    if (!param.empty()) list.Add(Absolute(param, folder));
-  return list.Empty() ? "" : ToCommaText(list);
+    if (!param.empty()) paths.push_back(Absolute(param, folder));
+  return paths.empty() ? "" : ToCommaText(paths);
 }
 
 }  // namespace korvane
