@@ -13,6 +13,7 @@
 
 #include "app/startup/Application.h"
 #include "app/startup/CommandLine.h"
+#include "app/startup/FrontHandOver.h"
 #include "app/window/MainForm.h"
 #include "app/startup/QuitOnSignals.h"
 #include "app/startup/StartFailure.h"
@@ -44,19 +45,14 @@ int main(int argc, char** argv) {
   // dozen threads; glibc would give each thread an arena of its own, and what a
   // closed file freed would stay spread over them.
   mallopt(M_ARENA_MAX, 2);
+  // Before anything reads the program's path; the front has done the rest of this already.
+  korvane::TakeOverFromFront(korvane::InstanceGuid);
   // Read before anything else, so a later replacement of the file changes nothing.
   korvane::OwnExecutablePath();
   if (const std::optional<int> status = korvane::AnswerOptions(argc, argv)) return *status;  // --help, --version
-  // A later launch opens no window: it hands its paths to the running instance and ends.
-  if (korvane::IsAlreadyRunning(korvane::InstanceGuid)) {
-    if (korvane::ActivateRunningInstance(korvane::InstanceGuid, std::vector<std::string>(argv + 1, argv + argc)))
-      return 0;
-    // The running instance is closing (or stuck): this launch takes its place once it has gone.
-    if (!korvane::WaitForInstanceLock(korvane::InstanceGuid, korvane::kHandOffTimeout)) {
-      std::fprintf(stderr, "Korvane: the running instance does not answer; nothing was handed over\n");
-      return 1;
-    }
-  }
+  // Started without the front, a later launch still opens no window.
+  const std::vector<std::string> paths(argv + 1, argv + argc);
+  if (const std::optional<int> status = korvane::HandOffToRunningInstance(korvane::InstanceGuid, paths)) return *status;
   // Before any thread exists: a quit signal from now on waits for the event loop.
   korvane::HoldQuitSignals();
   korvane::SetInstanceMarker(true);
@@ -66,10 +62,9 @@ int main(int argc, char** argv) {
   korvane::SetUserNumberStyle(SystemNumberStyle());
   QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
 
-  std::vector<std::string> params(argv + 1, argv + argc);
   korvane::TFindFileThread& search = korvane::FindFileThread();
   const int status = korvane::RunReportingStartFailure([&] {
-    korvane::TMainForm form(MakePlayer, search, std::move(params));
+    korvane::TMainForm form(MakePlayer, search, paths);
     form.show();
     const korvane::TQuitOnSignals quitOnSignals;
     const int result = app.exec();

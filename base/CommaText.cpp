@@ -23,22 +23,22 @@ void AppendQuoted(std::string& out, std::string_view item) {
 
 }  // namespace
 
-std::string ToCommaText(const TStringList& list) {
-  if (list.Count() == 1 && list[0].empty()) return "\"\"";
+std::string ToCommaText(const std::vector<std::string>& items) {
+  if (items.size() == 1 && items[0].empty()) return "\"\"";
   std::string out;
-  for (size_t i = 0; i < list.Count(); ++i) {
+  for (size_t i = 0; i < items.size(); ++i) {
     if (i > 0) out += ',';
-    if (NeedsQuotes(list[i])) {
-      AppendQuoted(out, list[i]);
+    if (NeedsQuotes(items[i])) {
+      AppendQuoted(out, items[i]);
     } else {
-      out += list[i];
+      out += items[i];
     }
   }
   return out;
 }
 
-void SplitCommaText(std::string_view text, TStringList& out) {
-  out.Clear();
+std::vector<std::string> CommaTextItems(std::string_view text) {
+  std::vector<std::string> out;
   text = text.substr(0, text.find('\0'));
   size_t p = 0;
   auto skipBlanks = [&] {
@@ -66,14 +66,15 @@ void SplitCommaText(std::string_view text, TStringList& out) {
       while (p < text.size() && text[p] != ',' && static_cast<unsigned char>(text[p]) > 0x20) ++p;
       item.assign(text.substr(start, p - start));
     }
-    out.Add(std::move(item));
+    out.push_back(std::move(item));
     skipBlanks();
     if (p < text.size() && text[p] == ',') {
-      if (p == text.size() - 1) out.Add("");
+      if (p == text.size() - 1) out.emplace_back();
       ++p;
       skipBlanks();
     }
   }
+  return out;
 }
 
 }  // namespace korvane

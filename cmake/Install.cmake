@@ -1,7 +1,8 @@
 # Installed tree: the executable in a folder of its own (its name gives the ini file and the caption)
-# with the command in bin/ a link to it, the icon in the sizes the icon theme looks for, a desktop
-# entry so file managers offer "Open with Korvane", the AppStream metadata for software centres,
-# the manual page and the copyright and change log that Debian packages carry.
+# with the full program it starts beside it, the command in bin/ a link to it, the icon in the sizes
+# the icon theme looks for, a desktop entry so file managers offer "Open with Korvane", the AppStream
+# metadata for software centres, the manual page and the copyright and change log that Debian
+# packages carry.
 include(GNUInstallDirs)
 
 set(KORVANE_FILE_DESCRIPTION "30秒スキップのできるプレイヤー" CACHE STRING "Comment of the desktop entry")
@@ -11,7 +12,7 @@ configure_file(${CMAKE_SOURCE_DIR}/resources/korvane.desktop.in ${CMAKE_BINARY_D
 set(korvane_staged ${CMAKE_BINARY_DIR}/install)
 file(MAKE_DIRECTORY ${korvane_staged})
 if(TARGET Korvane)
-  install(TARGETS Korvane RUNTIME DESTINATION ${KORVANE_APP_INSTALL_DIR})
+  install(TARGETS Korvane korvane_program RUNTIME DESTINATION ${KORVANE_APP_INSTALL_DIR})
   file(RELATIVE_PATH korvane_link_target /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${KORVANE_APP_INSTALL_DIR}/Korvane)
   file(CREATE_LINK ${korvane_link_target} ${korvane_staged}/korvane SYMBOLIC)
   install(FILES ${korvane_staged}/korvane DESTINATION ${CMAKE_INSTALL_BINDIR})

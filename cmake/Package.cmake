@@ -1,5 +1,5 @@
 # The Debian package of the installed tree (scripts/package.sh runs it): installed under /usr,
-# stripped, its library dependencies worked out by dpkg-shlibdeps from the executable.
+# stripped, its library dependencies worked out by dpkg-shlibdeps from the executables.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME korvane)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <set>
 
 #include "platform/UnixSocket.h"
@@ -31,10 +32,13 @@ std::string WhyNotPrivateFolder(const struct stat& st) {
   return "";
 }
 
+// Set while a lock is taken over: the process before the exec has said it all.
+bool quiet = false;
+
 // Says text on stderr, once in this process.
 void SayOnce(const std::string& text) {
   static std::set<std::string> said;
-  if (said.insert(text).second) std::fputs(("Korvane: " + text + "\n").c_str(), stderr);
+  if (!quiet && said.insert(text).second) std::fputs(("Korvane: " + text + "\n").c_str(), stderr);
 }
 
 void SayPassedOver(const std::string& what, const std::string& path, const std::string& why) {
@@ -140,11 +144,13 @@ int OpenLockFile(const std::string& path, std::string& why) {
   return -1;
 }
 
-// Names of the locks this process holds; their descriptors stay open until it ends.
-std::set<std::string>& HeldLocks() {
-  static std::set<std::string> held;
+// The locks this process holds by name, with their descriptors, which stay open until it ends.
+std::map<std::string, int>& HeldLocks() {
+  static std::map<std::string, int> held;
   return held;
 }
+
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
 }  // namespace
 
@@ -175,10 +181,32 @@ InstanceLockResult AcquireInstanceLock(const std::string& name) {
     close(fd);
     return held ? InstanceLockResult::HeldByOther : InstanceLockResult::Failed;
   }
-  HeldLocks().insert(name);  // fd deliberately stays open for the life of the process
+  HeldLocks().emplace(name, fd);  // fd deliberately stays open for the life of the process
   return InstanceLockResult::Acquired;
 }
 
 bool HoldsInstanceLock(const std::string& name) { return HeldLocks().count(name) > 0; }
+
+int InstanceLockDescriptor(const std::string& name) {
+  const auto held = HeldLocks().find(name);
+  return held == HeldLocks().end() ? -1 : held->second;
+}
+
+bool AdoptInstanceLock(const std::string& name, int fd) {
+  if (HoldsInstanceLock(name)) return true;
+  quiet = true;
+  const std::string lock = InstanceFilePath(name, ".lock");
+  struct stat onDisk, given;
+  // Any other descriptor is left as it is: it is not ours to close. Taking a
+  // lock this descriptor holds already succeeds at once.
+  const bool adopted = !lock.empty() && lstat(lock.c_str(), &onDisk) == 0 && fstat(fd, &given) == 0 &&
+                       SameFile(onDisk, given) && flock(fd, LOCK_EX | LOCK_NB) == 0;
+  // Taken over, the words on the instance's folder have been said; otherwise they are still to come.
+  quiet = adopted;
+  if (!adopted) return false;
+  fcntl(fd, F_SETFD, FD_CLOEXEC);
+  HeldLocks().emplace(name, fd);
+  return true;
+}
 
 }  // namespace korvane

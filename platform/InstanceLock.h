@@ -31,5 +31,14 @@ InstanceLockResult AcquireInstanceLock(const std::string& name);
 
 // Whether this process holds the lock of that name.
 bool HoldsInstanceLock(const std::string& name);
+// The descriptor of the lock of that name this process holds; -1 when it holds none.
+int InstanceLockDescriptor(const std::string& name);
+
+// Takes the lock of that name over on fd, left open across exec by the
+// program this one replaced: true when fd is open on the lock file
+// AcquireInstanceLock would take and holds (or can take) its lock; it is then
+// closed on exec again, and nothing more is said on stderr about the folder
+// (the program before the exec has said it). Any other descriptor is left alone.
+bool AdoptInstanceLock(const std::string& name, int fd);
 
 }  // namespace korvane

@@ -28,11 +28,15 @@ std::string ReadOwnPath() {
   return WithoutDeletedMark(std::move(path));
 }
 
-}  // namespace
-
-const std::string& OwnExecutablePath() {
-  static const std::string path = ReadOwnPath();
+std::string& StoredPath() {
+  static std::string path = ReadOwnPath();
   return path;
 }
+
+}  // namespace
+
+const std::string& OwnExecutablePath() { return StoredPath(); }
+
+void SetOwnExecutablePath(const std::string& path) { StoredPath() = path; }
 
 }  // namespace korvane

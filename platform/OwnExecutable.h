@@ -12,5 +12,8 @@ constexpr const char* kOwnImage = "/proc/self/exe";
 // /proc/self/exe resolved, without the " (deleted)" that the kernel appends
 // once the file has been removed or replaced. "" when it cannot be read.
 const std::string& OwnExecutablePath();
+// Makes OwnExecutablePath give path: the front that replaced itself with this
+// image is the program's file the user started. Before any thread reads it.
+void SetOwnExecutablePath(const std::string& path);
 
 }  // namespace korvane

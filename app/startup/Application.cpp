@@ -7,13 +7,14 @@
 #include "dialogs/info/Info.h"
 #include "dialogs/MessageBox.h"
 #include "platform/EscapeKey.h"
+#include "platform/OwnExecutable.h"
 
 namespace korvane {
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
-  // Named after the executable, not the command that ran it (korvane, a link): message boxes
-  // and the window class then match the captions and the desktop entry.
-  setApplicationName(QString::fromStdString(ApplicationTitle(applicationFilePath().toStdString())));
+  // Named after the executable (the front that started this one), not the command that ran it
+  // (korvane, a link): message boxes and the window class then match the captions and the desktop entry.
+  setApplicationName(QString::fromStdString(ApplicationTitle(OwnExecutablePath())));
   setDesktopFileName(QStringLiteral("korvane"));
   // Built into the program; without Qt's SVG support the windows keep the desktop's default.
   setWindowIcon(QIcon(QStringLiteral(":/korvane.svg")));

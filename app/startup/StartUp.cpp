@@ -4,11 +4,11 @@
 
 #include <atomic>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
 #include "base/CommaText.h"
-#include "base/StringList.h"
 #include "platform/HandOffClient.h"
 #include "platform/HandOffMessage.h"
 #include "platform/InstanceLock.h"
@@ -17,6 +17,9 @@ namespace korvane {
 namespace {
 
 std::atomic<bool> instanceMarker{false};
+
+// How long a launch waits for the lock between two tries to reach the instance.
+constexpr std::chrono::milliseconds kAskAgainAfter{100};
 
 std::string WorkingFolder() {
   char buffer[PATH_MAX];
@@ -36,6 +39,20 @@ bool IsAlreadyRunning(const std::string& name) {
 
 void SetInstanceMarker(bool set) { instanceMarker = set; }
 bool InstanceMarked() { return instanceMarker; }
+
+std::optional<int> HandOffToRunningInstance(const std::string& name, const std::vector<std::string>& params) {
+  if (!IsAlreadyRunning(name)) return std::nullopt;
+  const auto deadline = std::chrono::steady_clock::now() + kHandOffTimeout;
+  for (;;) {
+    if (ActivateRunningInstance(name, params)) return 0;
+    // Still starting, the instance does not listen yet; closing, it refuses: this
+    // launch asks again until it answers, or takes its place once it has gone.
+    if (WaitForInstanceLock(name, kAskAgainAfter)) return std::nullopt;
+    if (std::chrono::steady_clock::now() >= deadline) break;
+  }
+  std::fprintf(stderr, "Korvane: the running instance does not answer; nothing was handed over\n");
+  return 1;
+}
 
 bool ActivateRunningInstance(const std::string& name, const std::vector<std::string>& params) {
   THandOffClient client(InstanceSocketPath(name), kHandOffTimeout);
@@ -65,10 +82,10 @@ bool SendParamsToRunningInstance(THandOffClient& client, const std::vector<std::
 }
 
 std::string HandOffText(const std::vector<std::string>& params, const std::string& folder) {
-  TStringList list;
+  std::vector<std::string> paths;
   for (const std::string& param : params)
-    if (!param.empty()) list.Add(Absolute(param, folder));
-  return list.Empty() ? "" : ToCommaText(list);
+    if (!param.empty()) paths.push_back(Absolute(param, folder));
+  return paths.empty() ? "" : ToCommaText(paths);
 }
 
 }  // namespace korvane

@@ -4,6 +4,7 @@
 // instance answers, and what a later launch asks of the running one.
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,13 @@ bool IsAlreadyRunning(const std::string& name);
 // The marker: set before any form exists, cleared once the event loop has ended.
 void SetInstanceMarker(bool set);
 bool InstanceMarked();
+
+// What a launch does before it runs as the first instance: when another holds
+// the lock, hands it params (arguments 1..N) and gives 0. An instance that
+// does not take them (still starting, or closing) is asked again every 100 ms
+// while it holds the lock; 1, with a word on stderr, when it still has not
+// taken them after kHandOffTimeout. Nothing once this process holds the lock.
+std::optional<int> HandOffToRunningInstance(const std::string& name, const std::vector<std::string>& params);
 
 // Brings the running instance to the front and hands it params (arguments
 // 1..N); false when it did not answer, or refused because it is closing.

@@ -13,6 +13,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <sstream>
 
 #include "app/startup/StartUp.h"
@@ -116,6 +117,17 @@ bool AnswersPing(unsigned long window, std::chrono::milliseconds timeout) {
   return answered;
 }
 
+// Whether a process holds a lock on the file at path, as /proc/locks lists it.
+bool Locked(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return false;
+  std::ifstream locks("/proc/locks");
+  const std::string inode = ":" + std::to_string(st.st_ino) + " ";
+  for (std::string line; std::getline(locks, line);)
+    if (line.find("FLOCK") != std::string::npos && line.find(inode) != std::string::npos) return true;
+  return false;
+}
+
 class HandOffWholeProgram : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -147,6 +159,21 @@ TEST_F(HandOffWholeProgram, LaterLaunchesHandOverTheirPathsInOrderAndReturnOnceT
   EXPECT_TRUE(first.Running());
   first.Close();
   EXPECT_EQ(first.WaitForExit(10s), 0) << first.Stderr();
+}
+
+// The first launch holds the lock from its first milliseconds, long before it
+// listens: a launch in between asks again until it does.
+TEST_F(HandOffWholeProgram, ALaunchWhileTheFirstIsStillStartingHandsOverOnceItListens) {
+  TKorvaneProcess first({});
+  const std::string lock = first.RuntimeDir() + "/korvane-" + InstanceGuid + ".lock";
+  ASSERT_TRUE(WaitUntil([&] { return Locked(lock); }, 10s)) << first.Stderr();
+  const std::string folder = media.MakeDir("early");
+  ASSERT_EQ(RunLaunch({folder}, first.RuntimeDir()), 0);
+  EXPECT_EQ(HandedOver(first.Stderr()), std::vector<std::string>{folder}) << first.Stderr();
+  // The same lock all along: a third launch finds the same window.
+  EXPECT_NE(first.Window(), 0u);
+  ASSERT_EQ(RunLaunch({}, first.RuntimeDir()), 0);
+  EXPECT_TRUE(first.Running());
 }
 
 TEST_F(HandOffWholeProgram, BadAndSilentClientsNeitherReachTheSearchNorHoldUpAHandOff) {

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "tests/e2e/DesktopDriver.h"
 #include "config/Config.h"
@@ -103,9 +105,15 @@ std::vector<std::string> Items(const TNameSet& set) { return {set.begin(), set.e
 // normal close, also when the program's file is replaced while it runs.
 TEST_F(MainFormWholeProgramSettings, AReplacedProgramSavesToItsOwnIniAndKeepsEveryEntry) {
   TTempDir home;
-  const std::string binary = ReadFile(KorvanePath());
-  const std::string program = home.WriteFile("Korvane", binary);
-  ASSERT_EQ(chmod(program.c_str(), 0755), 0);
+  // The front and the full program it starts.
+  const std::vector<std::string> names = {"Korvane", "Korvane.bin"};
+  const std::string build = KorvanePath().substr(0, KorvanePath().rfind('/') + 1);
+  std::vector<std::string> binaries;
+  for (const std::string& name : names) {
+    binaries.push_back(ReadFile(build + name));
+    ASSERT_EQ(chmod(home.WriteFile(name, binaries.back()).c_str(), 0755), 0);
+  }
+  const std::string program = home / "Korvane";
   const std::string ini = home.WriteFile("Korvane.ini",
                                          "\xEF\xBB\xBF[IgnoreAttr]\r\nFHidden=0\r\n"
                                          "[IgnoreList]\r\nListCount=3\r\n2=keep-me.txt\r\n"
@@ -113,9 +121,11 @@ TEST_F(MainFormWholeProgramSettings, AReplacedProgramSavesToItsOwnIniAndKeepsEve
   TKorvaneProcess korvane({}, TStartOptions{.program = program});
   ASSERT_NE(korvane.Window(), 0u) << korvane.Stderr();
 
-  // An upgrade writes the new file beside the old one and renames it over.
-  const std::string next = home.WriteFile("Korvane.new", binary);
-  ASSERT_EQ(std::rename(next.c_str(), program.c_str()), 0);
+  // An upgrade writes each new file beside the old one and renames it over.
+  for (size_t i = 0; i < names.size(); ++i) {
+    const std::string next = home.WriteFile(names[i] + ".new", binaries[i]);
+    ASSERT_EQ(std::rename(next.c_str(), (home / names[i]).c_str()), 0);
+  }
   // Asked again while it runs: a request that arrives while the window is still
   // being set up may go unanswered.
   auto nextAsk = std::chrono::steady_clock::now();

@@ -24,7 +24,9 @@ done
 [ -f "$prefix/share/metainfo/example.korvane.Korvane.metainfo.xml" ] || fail "AppStream metadata"
 [ -f "$prefix/share/man/man1/korvane.1.gz" ] || fail "manual page"
 if [ -e "$build/Korvane" ]; then
-  [ -x "$prefix/lib/korvane/Korvane" ] || fail "executable not installed with its mode"
+  for exe in Korvane Korvane.bin; do
+    [ -x "$prefix/lib/korvane/$exe" ] || fail "$exe not installed with its mode"
+  done
   [ "$(readlink "$prefix/bin/korvane")" = ../lib/korvane/Korvane ] || fail "bin/korvane is no relative link to it"
   [ "$("$prefix/bin/korvane" --version)" = "$("$build/Korvane" --version)" ] || fail "the command does not run it"
 fi

@@ -28,10 +28,11 @@ for needed in libc6 libmpv2 libqt6widgets6 qt6-qpa-plugins; do
   grep -Eq "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
 
-# Files: exactly these, the command a relative link to the executable.
+# Files: exactly these, the command a relative link to the executable, the full program beside it.
 expected=$(
   echo "usr/bin/korvane -> ../lib/korvane/Korvane"
   echo "usr/lib/korvane/Korvane"
+  echo "usr/lib/korvane/Korvane.bin"
   echo "usr/share/applications/korvane.desktop"
   echo "usr/share/doc/korvane/changelog.gz"
   echo "usr/share/doc/korvane/copyright"
@@ -42,7 +43,9 @@ expected=$(
 listing=$(dpkg-deb -c "$deb")
 files=$(awk '$1 !~ /^d/ { $1 = $2 = $3 = $4 = $5 = ""; sub(/^ *\.\//, ""); print }' <<<"$listing")
 [ "$(sort <<<"$files")" = "$(sort <<<"$expected")" ] || fail "file list differs:$(diff <(sort <<<"$expected") <(sort <<<"$files"))"
-grep -q '^-rwxr-xr-x root/root .* ./usr/lib/korvane/Korvane$' <<<"$listing" || fail "executable mode or owner"
+for exe in Korvane Korvane.bin; do
+  grep -q "^-rwxr-xr-x root/root .* ./usr/lib/korvane/$exe\$" <<<"$listing" || fail "$exe: executable mode or owner"
+done
 
 lintian --fail-on error "$deb" 2> >(grep -v 'running with root privileges' >&2) || fail "lintian reports errors"
 dpkg-deb -x "$deb" "$work/tree"
@@ -95,7 +98,7 @@ kill -TERM "$pid"
 for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
 kill -KILL "$pid" 2>/dev/null || true
 pid=""
-[ "$(ls /usr/lib/korvane)" = Korvane ] || fail "the program wrote beside itself: $(ls /usr/lib/korvane)"
+[ "$(ls /usr/lib/korvane)" = "$(printf 'Korvane\nKorvane.bin')" ] || fail "the program wrote beside itself: $(ls /usr/lib/korvane)"
 
 dpkg -r korvane >/dev/null
 installed=false

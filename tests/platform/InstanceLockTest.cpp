@@ -1,6 +1,8 @@
 #include "platform/InstanceLock.h"
 
+#include <fcntl.h>
 #include <grp.h>
+#include <sys/file.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -84,6 +86,34 @@ TEST(InstanceLock, OneProcessHoldsItUntilItIsKilledAndProgramsItStartsDoNotKeepI
   EXPECT_TRUE(HoldsInstanceLock(kName));
   EXPECT_EQ(AcquireInstanceLock(kName), InstanceLockResult::Acquired);
   kill(program, SIGKILL);
+}
+
+// Whether a process of its own could lock the file at path now.
+bool OtherProcessCanLock(const std::string& path) {
+  return ExitCode(Fork([&] { return flock(open(path.c_str(), O_RDWR), LOCK_EX | LOCK_NB) == 0 ? 0 : 1; })) == 0;
+}
+
+// What a process left open across exec for the program it became: taken over
+// when it is the lock's descriptor, never another one.
+TEST(InstanceLock, ADescriptorLeftAcrossExecIsTakenOverOnlyWhenItIsTheLock) {
+  test::TTempDir runtime;
+  setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+  const char* const name = "{00000000-TEST-ADOPTED-LOCK}";
+  const std::string path = InstanceFilePath(name, ".lock");
+  const int other = open(runtime.WriteFile("other", "").c_str(), O_RDWR);
+  EXPECT_FALSE(AdoptInstanceLock(name, other));
+  EXPECT_EQ(fcntl(other, F_GETFD), 0) << "left open as it was";
+  EXPECT_FALSE(HoldsInstanceLock(name));
+
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT, 0600);
+  ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
+  EXPECT_TRUE(AdoptInstanceLock(name, fd));
+  EXPECT_EQ(InstanceLockDescriptor(name), fd);
+  EXPECT_EQ(fcntl(fd, F_GETFD), FD_CLOEXEC);
+  // Not taken a second time, and nobody else gets it.
+  EXPECT_EQ(AcquireInstanceLock(name), InstanceLockResult::Acquired);
+  EXPECT_FALSE(OtherProcessCanLock(path));
+  close(other);
 }
 
 // A runtime folder or lock file that others could have made or may enter is

@@ -94,6 +94,14 @@ TEST(CommandLine, TheProgramAnswersWithoutWindowOrLock) {
   EXPECT_TRUE(IsEmptyFolder(runtime)) << "no lock, no hand-off socket";
 
   EXPECT_EQ(RunProgram(exe, home.Path(), "--version >/dev/full").status, 1);
+
+  // The front alone answers the options itself, and says what it misses for a window.
+  const std::string front = home.WriteFile("Korvane", test::ReadFile(exe));
+  ASSERT_EQ(chmod(front.c_str(), 0755), 0);
+  EXPECT_EQ(RunProgram(front, home.Path(), "--version").out, version.out);
+  const ProgramRun alone = RunProgram(front, home.Path(), "/m/a.mp4 2>&1");
+  EXPECT_EQ(alone.status, 1);
+  EXPECT_EQ(alone.out, "Korvane: cannot start " + home.Path() + "/Korvane.bin: No such file or directory\n");
 }
 
 }  // namespace
