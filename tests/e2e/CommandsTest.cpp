@@ -75,7 +75,9 @@ TEST_F(MainFormWholeProgramCommands, SixtySecondsForwardOnAShortClipEndsIt) {
   EXPECT_TRUE(WaitForOpen(korvane, b, 8s));
 }
 
-TEST_F(MainFormWholeProgramCommands, PausedJumpPastTheEndThenPlayOpensTheNextFile) {
+// The jump ends the paused file, and the list goes on. (A play pressed once it
+// has ended would start it again, as after any end: the test presses none.)
+TEST_F(MainFormWholeProgramCommands, PausedJumpPastTheEndOpensTheNextFile) {
   const std::string a = MakeClip(clips, "a.mp4", 20), b = MakeClip(clips, "b.mp4", 2);
   TKorvaneProcess korvane({clips}, kAnySize);
   ASSERT_TRUE(WaitForOpen(korvane, a, kStartUp)) << korvane.Stderr();
@@ -83,7 +85,6 @@ TEST_F(MainFormWholeProgramCommands, PausedJumpPastTheEndThenPlayOpensTheNextFil
   korvane.Key("space");
   ASSERT_TRUE(WaitUntil([&] { return !PictureMoves(korvane); }, 5s));  // paused
   korvane.Key("Next");  // 60 s on
-  korvane.Key("space");  // play
   EXPECT_TRUE(WaitForOpen(korvane, b, 8s)) << korvane.Stderr();
 }
 
