@@ -64,6 +64,11 @@ if $on_x; then
     sleep 0.1
   done
   [ -n "$window" ] || { echo "with-weston: Weston's window is not on $DISPLAY" >&2; exit 1; }
+  # Weston takes the pointer's moves only after it has seen it enter its window,
+  # and the pointer starts inside, where the window opened under it. Mapped again,
+  # the window is entered.
+  xdotool windowunmap --sync "$window"
+  xdotool windowmap --sync "$window"
   xdotool windowfocus --sync "$window"  # where the keys of the tests go
   environment+=(KORVANE_TEST_WESTON_WINDOW="$window" KORVANE_TEST_WESTON_BACKGROUND="#$background")
 else
