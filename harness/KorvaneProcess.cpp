@@ -196,7 +196,14 @@ unsigned long TKorvaneProcess::Window() {
     // A handle to the main window is its place among the top-levels the program made, from 1.
     WaitUntil([this] { return MainToplevel() != 0 || !Running(); }, kStartUp);
     FWindow = MainToplevel();
-    if (FWindow) PointerToTheMiddle();
+    if (FWindow) {
+      PointerToTheMiddle();
+      // Until Weston draws the window, what stands out of its background is the pointer alone.
+      WaitUntil([] {
+        const std::optional<TArea> shown = ShownArea();
+        return shown && shown->width > kLargestPointer && shown->height > kLargestPointer;
+      }, kStartUp);
+    }
   } else if (FWindow == 0 && Running()) {
     WaitUntil([this] {
       std::istringstream found(Output("xdotool search --onlyvisible --pid " + std::to_string(FPid) + " 2>/dev/null"));

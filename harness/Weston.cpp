@@ -6,6 +6,7 @@
 #include <regex>
 #include <set>
 #include <sstream>
+#include <utility>
 
 #include "harness/KorvaneProcess.h"
 
@@ -59,6 +60,8 @@ std::string Background() {
 class TTraceReader {
  public:
   void Read(const std::string& line) {
+    const bool justEntered = std::exchange(FJustEntered, false);
+    if (ReadSync(line, justEntered)) return;
     // Most lines are the pictures' frames: a plain search passes them by first.
     if (line.find("xdg_") == std::string::npos && line.find("wl_keyboard@") == std::string::npos) return;
     static const std::regex xdgSurface(R"re(-> xdg_wm_base@\d+\.get_xdg_surface\(new id xdg_surface@(\d+), wl_surface@(\d+)\))re"),
@@ -94,6 +97,8 @@ class TTraceReader {
       FPopups.erase(match[1]);
     } else if (std::regex_search(line, match, focus)) {
       FFocused = match[1];
+      FAwaitedSyncs = FOutstandingSyncs;
+      FJustEntered = true;
     } else if (std::regex_search(line, unfocus)) {
       FFocused.clear();
     }
@@ -105,13 +110,35 @@ class TTraceReader {
     // so: keys that come before would find no window for their short-cuts.
     for (size_t i = 0; i < trace.toplevels.size(); ++i) {
       TToplevel& toplevel = trace.toplevels[i];
-      toplevel.focused = toplevel.shown && toplevel.surface == FFocused && FConfigures[i].sent == FConfigures[i].acked;
+      toplevel.focused = toplevel.shown && toplevel.surface == FFocused && FConfigures[i].sent == FConfigures[i].acked &&
+                         FAwaitedSyncs.empty();
     }
     trace.openPopups = static_cast<int>(FPopups.size());
     return trace;
   }
 
  private:
+  // Qt activates the window that took the keyboard only once the server has
+  // answered the sync it sends right after the enter (or one already under
+  // way then). True for a line about a sync. An answer to a callback already
+  // given up is not traced, only the freeing of its id.
+  bool ReadSync(const std::string& line, bool justEntered) {
+    static const std::regex request(R"re(-> wl_display@1\.sync\(new id wl_callback@(\d+)\))re"),
+        done(R"re(\] (?:wl_callback@(\d+)\.done\(|wl_display@1\.delete_id\((\d+)\)))re");
+    if (line.find("wl_display@1.") == std::string::npos && line.find(".done(") == std::string::npos) return false;
+    std::smatch match;
+    if (std::regex_search(line, match, request)) {
+      FOutstandingSyncs.insert(match[1]);
+      if (justEntered) FAwaitedSyncs.insert(match[1]);
+      return true;
+    }
+    if (!std::regex_search(line, match, done)) return false;
+    const std::string id = match[1].matched ? match[1] : match[2];
+    FOutstandingSyncs.erase(id);
+    FAwaitedSyncs.erase(id);
+    return true;
+  }
+
   struct TConfigures {
     std::string sent, acked;  // the serials of the last configure and of the last one taken in
   };
@@ -122,6 +149,8 @@ class TTraceReader {
   std::map<std::string, size_t> FToplevelOfXdg;   // the same by its xdg_surface
   std::set<std::string> FPopups;
   std::string FFocused;  // the wl_surface with the keyboard
+  std::set<std::string> FOutstandingSyncs, FAwaitedSyncs;  // callbacks of syncs sent and not yet answered
+  bool FJustEntered = false;  // the line before was the keyboard's enter
 };
 
 }  // namespace

@@ -42,6 +42,8 @@ struct TArea {
 // program's window when it is the only one shown; none on a failed capture
 // (said on stderr).
 std::optional<TArea> ShownArea();
+// Weston's pointer is no larger than this in either direction.
+inline constexpr int kLargestPointer = 64;
 // Saves the shown area, as ShownArea() finds it, as a PNG; true on success.
 bool CaptureShownArea(const std::string& pngPath);
 // Where on Weston's screen a window of one plain colour is; none when absent.

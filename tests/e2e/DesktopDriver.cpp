@@ -254,7 +254,7 @@ bool ChooseMenu(TKorvaneProcess& korvane, int menu, int item) {
 
 bool DropPaths(TKorvaneProcess& korvane, int x, int y, const std::vector<std::string>& paths) {
   const std::string uris = UriList(paths);
-  if (OnWeston()) return DropPathsOnWeston(x, y, uris, [&] { return korvane.Trace(); });
+  if (OnWeston()) return DropPathsOnWeston(x, y, uris);
   TXClient client;
   if (!client.Ok()) return false;
   const unsigned long window = korvane.Window();

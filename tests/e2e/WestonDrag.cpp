@@ -4,9 +4,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <regex>
-#include <sstream>
 
 #include "harness/KorvaneProcess.h"
 #include "harness/Weston.h"
@@ -19,15 +20,21 @@ using namespace std::chrono_literals;
 
 void Button(const char* upOrDown) { RunTool({"xdotool", upOrDown, "1"}); }
 
-// How often the trace shows the program accepting a drag: an accept naming a
-// type (a refusal names none).
-size_t DragAccepts(const std::string& trace) {
-  static const std::regex accept(R"re(-> wl_data_offer@\d+\.accept\(\d+, ")re");
-  size_t accepts = 0;
-  std::istringstream lines(trace);
-  for (std::string line; std::getline(lines, line);)
-    if (line.find("-> wl_data_offer@") != std::string::npos && std::regex_search(line, accept)) ++accepts;
-  return accepts;
+// Whether Weston has told the drag source, in its protocol trace, that the
+// window under the pointer takes the drag: its last word on the target names
+// a type and on the action names one. Only then does Weston drop on a release.
+bool TargetTakesDrag(const std::string& sourceTracePath) {
+  static const std::regex target(R"re(\] wl_data_source@\d+\.target\((.*)\))re"),
+      action(R"re(\] wl_data_source@\d+\.action\((\d+)\))re");
+  bool typed = false, acted = false;
+  std::ifstream trace(sourceTracePath);
+  std::smatch match;
+  for (std::string line; std::getline(trace, line);) {
+    if (line.find("wl_data_source@") == std::string::npos) continue;
+    if (std::regex_search(line, match, target)) typed = match[1] != "\"\"" && match[1] != "nil";
+    else if (std::regex_search(line, match, action)) acted = match[1] != "0";
+  }
+  return typed && acted;
 }
 
 std::string DragSourcePath() {
@@ -37,14 +44,16 @@ std::string DragSourcePath() {
 
 }  // namespace
 
-bool DropPathsOnWeston(int x, int y, const std::string& uriList, const std::function<std::string()>& traceOf) {
+bool DropPathsOnWeston(int x, int y, const std::string& uriList) {
   const std::optional<TArea> target = ShownArea();
   if (!target) return false;
   TTempDir work;
-  const std::string marker = work / "dragging";
+  const std::string marker = work / "dragging", sourceTrace = work / "trace";
   const pid_t source = fork();
   if (source == 0) {
     unsetenv("DISPLAY");
+    setenv("WAYLAND_DEBUG", "client", 1);
+    if (!freopen(sourceTrace.c_str(), "w", stderr)) _exit(127);
     execl(DragSourcePath().c_str(), DragSourcePath().c_str(), marker.c_str(), uriList.c_str(), nullptr);
     _exit(127);
   }
@@ -58,20 +67,24 @@ bool DropPathsOnWeston(int x, int y, const std::string& uriList, const std::func
     if (toX >= from->x && toX < from->x + from->width && toY >= from->y && toY < from->y + from->height)
       toX = from->x + from->width + 20;
     PointerTo(from->x + from->width / 2, from->y + from->height / 2);
-    const size_t accepts = DragAccepts(traceOf());
     Button("mousedown");
     if (WaitUntil([&] { return access(marker.c_str(), F_OK) == 0; }, 10s)) {
-      // A program answers a drag's moves: the pointer keeps moving a little until it accepts.
+      // A program answers a drag's moves: the pointer keeps moving a little until it takes it.
       int step = 0;
-      const bool accepted = WaitUntil([&] {
+      const bool taken = WaitUntil([&] {
         PointerTo(toX + (++step % 2), toY);
-        return DragAccepts(traceOf()) > accepts;
+        return TargetTakesDrag(sourceTrace);
       }, 10s);
       Button("mouseup");
-      dropped = accepted && WaitUntil(sourceEnded, 10s) && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+      dropped = taken && WaitUntil(sourceEnded, 10s) && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+      if (!taken) std::fprintf(stderr, "the program never took the drag\n");
+      else if (!dropped) std::fprintf(stderr, "the drag source did not see its drop taken (status %d)\n", status);
     } else {
+      std::fprintf(stderr, "the drag source began no drag\n");
       Button("mouseup");
     }
+  } else {
+    std::fprintf(stderr, "the drag source's window did not show\n");
   }
   if (waitpid(source, &status, WNOHANG) == 0) {
     kill(source, SIGKILL);

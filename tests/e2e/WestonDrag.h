@@ -1,15 +1,12 @@
 #pragma once
 // A drop on the program on Weston (see harness/Weston.h) from another Wayland
 // program, as a file manager makes one.
-#include <functional>
 #include <string>
 
 namespace korvane::test {
 
 // Drags the URI list from a window of another Wayland program onto (x, y) of
-// the shown area and drops it there; true when the drop was taken. traceOf
-// gives the target program's stderr so far, whose trace tells when it
-// accepts the drag.
-bool DropPathsOnWeston(int x, int y, const std::string& uriList, const std::function<std::string()>& traceOf);
+// the shown area and drops it there; true when the drop was taken.
+bool DropPathsOnWeston(int x, int y, const std::string& uriList);
 
 }  // namespace korvane::test
