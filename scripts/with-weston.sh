@@ -46,7 +46,7 @@ if $on_x; then
 else
   backend=(--backend=headless-backend.so --use-gl)
 fi
-XDG_RUNTIME_DIR=$runtime weston --config="$runtime/weston.ini" "${backend[@]}" --socket=wayland-test \
+XDG_RUNTIME_DIR=$runtime XDG_CACHE_HOME=$runtime/cache weston --config="$runtime/weston.ini" "${backend[@]}" --socket=wayland-test \
   --width=1280 --height=1024 >"$runtime/weston.log" 2>&1 &
 weston=$!
 trap 'kill "$weston" 2>/dev/null; wait "$weston" 2>/dev/null; rm -rf "$runtime"' EXIT
