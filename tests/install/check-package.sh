@@ -78,7 +78,8 @@ chmod 700 "$work/home/runtime"
 ffmpeg -loglevel error -f lavfi -i testsrc2=size=480x360:rate=25:duration=3 -f lavfi -i sine=duration=3 \
   -c:v mpeg4 -q:v 1 -c:a aac -shortest "$work/media/clip.mp4"
 (cd "$work" && exec env -u KORVANE_INI HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" \
-  XDG_RUNTIME_DIR="$work/home/runtime" /usr/bin/korvane "$work/media/clip.mp4" 2>"$work/stderr") &
+  XDG_CACHE_HOME="$work/home/cache" XDG_DATA_HOME="$work/home/data" XDG_RUNTIME_DIR="$work/home/runtime" \
+  /usr/bin/korvane "$work/media/clip.mp4" 2>"$work/stderr") &
 pid=$!
 caption=""
 for _ in $(seq 100); do
