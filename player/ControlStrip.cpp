@@ -49,12 +49,12 @@ void TSeekBar::Show(double position, double duration) {
 }
 
 // The share of the bar under the pointer, as the style lays out groove and handle.
-double TSeekBar::FractionAt(const QMouseEvent& event) const {
+double TSeekBar::FractionAt(const QPointF& position) const {
   QStyleOptionSlider option;
   initStyleOption(&option);
   const QRect groove = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
   const QRect handle = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
-  const double fraction = FractionAtX(event.position().toPoint().x(), groove.x() + handle.width() / 2,
+  const double fraction = FractionAtX(position.toPoint().x(), groove.x() + handle.width() / 2,
                                       groove.width() - handle.width());
   return isRightToLeft() ? 1 - fraction : fraction;
 }
@@ -65,14 +65,20 @@ void TSeekBar::Send(const std::optional<TSeekRequest>& request) {
   FSeek(*request);
 }
 
-void TSeekBar::Hover(const QMouseEvent& event) {
+void TSeekBar::Hover(const QPointF& position, const QPointF& global) {
   if (!FPreview.FHover || !KnownDuration(FDuration)) return;
-  const QPoint above(static_cast<int>(event.globalPosition().x()), mapToGlobal(QPoint(0, 0)).y());
-  FPreview.FHover(FractionAt(event) * FDuration, above);
+  const QPoint above(static_cast<int>(global.x()), mapToGlobal(QPoint(0, 0)).y());
+  FPreview.FHover(FractionAt(position) * FDuration, above);
 }
 
 void TSeekBar::EndHover() {
   if (FPreview.FLeave) FPreview.FLeave();
+}
+
+// In full screen the bar shows under a pointer that rests: its coming is the first hover.
+void TSeekBar::enterEvent(QEnterEvent* event) {
+  QSlider::enterEvent(event);
+  if (!FDrag.Active()) Hover(event->position(), event->globalPosition());
 }
 
 void TSeekBar::leaveEvent(QEvent* event) {
@@ -84,22 +90,22 @@ void TSeekBar::mousePressEvent(QMouseEvent* event) {
   event->accept();
   EndHover();
   if (event->button() != Qt::LeftButton || !KnownDuration(FDuration)) return;
-  FDrag.Press(FractionAt(*event), FDuration);
+  FDrag.Press(FractionAt(event->position()), FDuration);
   setSliderDown(true);
   setValue(SeekBarValue(FDrag.Seconds(), FDuration));
 }
 
 void TSeekBar::mouseMoveEvent(QMouseEvent* event) {
   event->accept();
-  if (FDrag.Active()) Send(FDrag.Move(FractionAt(*event)));
-  else Hover(*event);
+  if (FDrag.Active()) Send(FDrag.Move(FractionAt(event->position())));
+  else Hover(event->position(), event->globalPosition());
 }
 
 void TSeekBar::mouseReleaseEvent(QMouseEvent* event) {
   event->accept();
   if (event->button() != Qt::LeftButton) return;
   setSliderDown(false);
-  Send(FDrag.Release(FractionAt(*event)));
+  Send(FDrag.Release(FractionAt(event->position())));
 }
 
 // The wheel would move the handle without a seek; the skips have keys.

@@ -44,6 +44,7 @@ class TSeekBar : public QSlider {
   void SetPreviewHooks(TPreviewHooks hooks) { FPreview = std::move(hooks); }
 
  protected:
+  void enterEvent(QEnterEvent* event) override;
   void leaveEvent(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
@@ -51,9 +52,9 @@ class TSeekBar : public QSlider {
   void wheelEvent(QWheelEvent* event) override;
 
  private:
-  double FractionAt(const QMouseEvent& event) const;
+  double FractionAt(const QPointF& position) const;
   void Send(const std::optional<TSeekRequest>& request);
-  void Hover(const QMouseEvent& event);
+  void Hover(const QPointF& position, const QPointF& global);
   void EndHover();
 
   TSeekSink FSeek;

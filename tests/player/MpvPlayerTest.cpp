@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -717,6 +718,17 @@ TEST_F(MpvPlayerTest, TheStripsSeekBarPutsThePositionWhereItIsClickedAndDragged)
   // A click on the strip beside its controls is no click on the picture.
   ClickOn(strip, QPointF(strip->width() / 2.0, strip->height() - 3.0), Qt::LeftButton);
   EXPECT_FALSE(log.Has("click")) << log.Joined();
+  // A pointer that comes to rest on the bar (as it shows in full screen) gets its preview without a move.
+  const auto previewShown = [] {
+    const QWidgetList tops = QApplication::topLevelWidgets();
+    return std::any_of(tops.begin(), tops.end(), [](QWidget* w) { return w->windowType() == Qt::ToolTip && w->isVisible(); });
+  };
+  QEnterEvent enter(at(0.3), at(0.3), bar.mapToGlobal(at(0.3)));
+  QCoreApplication::sendEvent(&bar, &enter);
+  EXPECT_TRUE(previewShown());
+  QEvent leave(QEvent::Leave);
+  QCoreApplication::sendEvent(&bar, &leave);
+  EXPECT_FALSE(previewShown());
 }
 
 TEST_F(MpvPlayerTest, InFullScreenTheStripShowsOverThePictureWhileThePointerIsThere) {
