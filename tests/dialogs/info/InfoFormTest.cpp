@@ -214,14 +214,20 @@ TEST_F(InfoForm, DesktopShortcutInTheUsersDesktopFolder) {
 
   TInfoForm form(nullptr);
   form.show();
+  test::BoxAnswerer answerer({QMessageBox::Ok, QMessageBox::Ok});
   Click(Label(form, "LblLaunchOnDesktop"));
+  // A build tree under a folder others may write to gets no entry, by design.
+  if (!answerer.seen.empty()) {
+    const QString why = answerer.seen[0].text;
+    if (why.contains("by other users") || why.contains("anyone may write")) GTEST_SKIP() << why.toStdString();
+    FAIL() << why.toStdString();
+  }
   const std::string entry = test::ReadFile(home / ("Schreibtisch/" + FExeName + ".desktop"));
   EXPECT_NE(entry.find("Exec=\"" + FExe + "\" /starup\n"), std::string::npos) << entry;
   EXPECT_NE(entry.find("Name=" + FExeName + "\n"), std::string::npos) << entry;
 
   // No desktop folder: the error in a message box, and the dialog stays open.
   home.WriteFile("config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Gone\"\n");
-  test::BoxAnswerer answerer({QMessageBox::Ok});
   Click(Label(form, "LblLaunchOnDesktop"));
   ASSERT_EQ(answerer.seen.size(), 1u);
   EXPECT_EQ(answerer.seen[0].text, "No such file or directory");
