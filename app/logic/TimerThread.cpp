@@ -45,8 +45,11 @@ void TTimerThread::RunPending() {
   FRunning = true;
   RunTick();
   FRunning = false;
-  std::lock_guard lock(FMutex);
-  FPending = false;
+  {
+    std::lock_guard lock(FMutex);
+    FPending = false;
+  }
+  // Outside the lock: a tick thread woken under it would only block on it again.
   FChanged.notify_all();
 }
 
