@@ -195,7 +195,8 @@ TEST_F(MainFormWholeProgramFiles, CtrlZUndoesTheTrashThenFasterThenFullScreen) {
   EXPECT_TRUE(WaitUntil([&] {
     return korvane.Screenshot(full) && ImageSize(full) == "1280x1024" && Brightest(full, "1280x20+0+0") == 0 &&
            Brightest(full, "1280x20+0+1004") == 0;
-  }, 5s)) << ImageSize(full);
+  }, 5s)) << ImageSize(full) << ", brightest above " << Brightest(full, "1280x20+0+0") << " and below "
+           << Brightest(full, "1280x20+0+1004");
   korvane.Key("F11");
   ASSERT_TRUE(WaitUntil([&] { return korvane.Screenshot(back) && ImageSize(back) == size; }, 5s)) << ImageSize(back);
   // The window takes its size back before its menu bar is drawn again.
