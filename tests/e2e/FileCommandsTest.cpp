@@ -192,11 +192,11 @@ TEST_F(MainFormWholeProgramFiles, CtrlZUndoesTheTrashThenFasterThenFullScreen) {
   korvane.Key("F11");
   // The clip (4:3) fills the screen's width: above and below it only black,
   // where the menu and the strips were.
+  const std::string above = "1280x20+0+0", below = "1280x20+0+1004";
   EXPECT_TRUE(WaitUntil([&] {
-    return korvane.Screenshot(full) && ImageSize(full) == "1280x1024" && Brightest(full, "1280x20+0+0") == 0 &&
-           Brightest(full, "1280x20+0+1004") == 0;
-  }, 5s)) << ImageSize(full) << ", brightest above " << Brightest(full, "1280x20+0+0") << " and below "
-           << Brightest(full, "1280x20+0+1004");
+    return korvane.Screenshot(full) && ImageSize(full) == "1280x1024" && Brightest(full, above) == 0 &&
+           Brightest(full, below) == 0;
+  }, 5s)) << ImageSize(full) << ", brightest above " << Brightest(full, above) << " and below " << Brightest(full, below);
   korvane.Key("F11");
   ASSERT_TRUE(WaitUntil([&] { return korvane.Screenshot(back) && ImageSize(back) == size; }, 5s)) << ImageSize(back);
   // The window takes its size back before its menu bar is drawn again.
